@@ -1,11 +1,30 @@
 #pragma once
-// The board's pictures, drawn with QPainter at start-up.
+// Every picture of the game, drawn with QPainter when first asked for and kept.
+// Sizes are in logical pixels; each picture is rendered at twice that density so
+// it stays sharp on high-DPI screens (its devicePixelRatio is 2).
 
 #include <QPixmap>
 
 namespace Art {
 
-// The tiled background texture (274 x 234) that every window of the game uses.
-QPixmap backgroundTexture();
+QPixmap backgroundTexture();          // 274 x 234, tiled behind every window
+QPixmap letterTile(int n);            // 38 x 38: 0 a blank tile, 1..26 the letters A..Z
+QPixmap litLetterTile(int n);         // 38 x 38: letter 1..26 lit under the mouse
+QPixmap usedLetterBoard();            // 241 x 199: the 26 letters greyed, in the tile grid
+QPixmap hangStage(int misses);        // 164 x 140: the figure for 0..6 misses
+QPixmap hangedStrip();                // 1312 x 140: 8 frames of the hanged figure side by side
+QPixmap categoryBanner(int category); // 250 x 30: "General Words" .. "Phrases"
+QPixmap categoryGlyph(int category);  // 250 x 30: the category name for the choice buttons
+QPixmap teamArt();                    // 429 x 123: "TEAM GAME" with the yellow and gray team boxes
+QPixmap thePlayersHeading();          // 207 x 31: "THE PLAYERS"
+QPixmap turnPointer();                // 32 x 27: a hand pointing right
+QPixmap eyes();                       // 37 x 17: a pair of eyes
+QPixmap timerBar();                   // 185 x 25: yellow stripes
+QPixmap timerFrame();                 // 191 x 31: the frame around the timer bar
+QPixmap startGameButton(bool pressed);// 102 x 28: "START GAME"
+QPixmap wordBox();                    // 693 x 86: the plain tan box behind banner, word and status
+QPixmap chatBanner();                 // 164 x 19: the decorative banner above the chat
+QPixmap switchPicture(bool on);       // 56 x 32: the on/off switch of the game start window
+QPixmap gameLogo(int size);           // size x size: the game's logo and window icon
 
 } // namespace Art
