@@ -8,7 +8,9 @@
 //         closed -> connecting (open()) -> connected (peer accepted)
 //         an accepted socket starts connected; close() or the peer closing ends it.
 // close() reports "Socket Closed" on every call for a non-listener, so a peer's
-// close whose onDisconnect handler closes the socket itself reports it twice.
+// close whose onDisconnect handler closes the socket itself reports it twice; a
+// close() made from inside that report closes quietly. Handlers may close the
+// socket and deleteLater() it; the destructor runs no handler.
 //
 // Operations that fail throw ESockException with the texts of the socket layer
 // ("Send - Socket Not Connected", "Listen - Error Binding Socket", ...).
@@ -35,7 +37,11 @@ public:
     enum class SocketInfo { Lookup, Connect, Close, Listen, Receive, Send, Accept, Error };
 
     explicit TSock(QObject* parent = nullptr);
-    ~TSock() override; // closes a listening or connected socket first
+    // Closes a listening or connected socket quietly: no handler runs during destruction.
+    ~TSock() override;
+
+    // Most received bytes kept waiting for receive(); reading pauses while the buffer is full.
+    static constexpr int kMaxIncoming = 1024 * 1024;
 
     QString hostName() const { return m_hostName; }
     void setHostName(const QString& host);
@@ -81,11 +87,15 @@ public:
 private:
     void info(SocketInfo kind, const QString& text);
     void attach(QTcpSocket* socket);
+    void detachSocket();
+    quint16 lookupPort(const QString& name);
+    QHostAddress lookupHost(const QString& name);
     void handleReadyRead();
     void handleConnected();
     void handlePeerClosed();
     void handleError();
-    void handleBytesWritten();
+    void handleNewConnection();
+    void scheduleRead();
     void flush();
 
     QString m_hostName;
@@ -93,6 +103,8 @@ private:
     QHostAddress m_listenAddress = QHostAddress::AnyIPv4;
     bool m_listening = false;
     bool m_connected = false;
+    bool m_readScheduled = false;
+    bool m_reportingClose = false;
     QTcpServer* m_server = nullptr;
     QTcpSocket* m_socket = nullptr;
     QByteArray m_incoming;
