@@ -1,0 +1,238 @@
+#pragma once
+// The game server's logic, without widgets and without sockets.
+//
+// Roles: every client has one connection (a ServerPeer) and is given a player
+// slot 1..9 when it is accepted; slots 1..6 are the board's seats, 7..9 spies;
+// slot 1 is the host's own client. The server owns the whole game; clients
+// only send their picks. Seats without a player (seat 2 always, every seat in a
+// team game) and players who "just watch" are played by the computer player.
+//
+// Flow of a message: received() cuts the bytes into messages, each remembered
+// with the connection and slot it came from, into the received queue; socktimer
+// takes one message per 10 ms tick and calls the handler named by it, which
+// first checks that the sender may send it. The engine runs inside those
+// handlers and the timers timer1 (pauses), turntimer (turn clock) and
+// computertimer (computer player).
+//
+// Network input and output are bounded: a connection that floods, never reads,
+// or does not log in within 30 seconds is closed and cleaned up like any other.
+
+#include "net/gametimer.h"
+#include "net/protocol.h"
+#include "server/computerplayer.h"
+#include "server/wordlists.h"
+
+#include <QByteArray>
+#include <array>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <random>
+
+// One client connection as the server sees it.
+class ServerPeer {
+public:
+    virtual ~ServerPeer();
+    // Queues the bytes for the peer.
+    virtual void send(const QByteArray& bytes) = 0;
+    // Closes the connection; the owner may report it back through GameServer::closed().
+    virtual void close() = 0;
+    // Bytes handed to send() that the peer has not taken yet.
+    virtual qint64 pendingOutput() const = 0;
+};
+
+// What the engine accepts now; the codes are those the pause timer carries.
+enum class EngineState {
+    Busy = 100,
+    AwaitingLetter = 10,
+    AwaitingCategory = 3,
+    PauseBeforeRound = 1,
+    PauseBeforeNextSeat = 2,
+};
+
+constexpr int kSlotCount = 10; // slot 10 only ever refuses a connection
+constexpr int kSocktimerMs = 10;
+constexpr int kTimer1Ms = 1000;
+constexpr int kTurntimerMs = 1000;
+constexpr int kDefaultBotSpeedMs = 1500;
+constexpr int kLoginTimeoutMs = 30'000;
+constexpr int kMinPlayTo = 50;
+constexpr int kDefaultPlayTo = 200;
+constexpr int kDefaultTurnTime = 30;
+constexpr int kMaxTurnTime = 600;
+constexpr int kTurnGraceSeconds = 4;
+constexpr int kCategoryPause = 7;
+constexpr int kCompletedPause = 4;
+constexpr int kHangedPause = 6;
+constexpr int kOutOfTimePause = 3;
+constexpr int kHangingMisses = 7;
+constexpr int kCompletionBonus = 10;
+
+struct PlayerSlot {
+    QByteArray name;
+    bool connected = false;
+    ServerPeer* connection = nullptr;
+    int score = 0;
+    bool watching = false;
+    QByteArray computerName;
+};
+
+class GameServer {
+public:
+    // Lists from the compiled-in resources.
+    GameServer(Clock& clock, quint32 seed);
+    GameServer(Clock& clock, quint32 seed, WordLists lists);
+    ~GameServer();
+    GameServer(const GameServer&) = delete;
+    GameServer& operator=(const GameServer&) = delete;
+
+    // Sock1Accept: takes the connection into the lowest free slot and returns it,
+    // or sends a tenth "CMD_full+", closes it and returns 0.
+    int accept(ServerPeer* peer);
+    // Sock1Read: bytes that arrived on an accepted connection.
+    void received(ServerPeer* peer, const QByteArray& bytes);
+    // "Socket Closed": the connection is gone; a repeat for the same close changes nothing.
+    void closed(ServerPeer* peer);
+
+    // The host's bot speed in milliseconds, read each time the computer timer is
+    // armed; by default the last value from "CMD_botspeed" (1500 at first).
+    std::function<int()> botSpeed;
+
+    // Read-only state.
+    const PlayerSlot& slot(int number) const { return m_slots[number].player; }
+    int slotsInUse() const { return m_slotsInUse; }
+    bool gameRunning() const { return m_gameRunning; }
+    EngineState state() const { return m_state; }
+    int currentSeat() const { return m_currentSeat; }
+    int score(int seat) const { return m_slots[seat].player.score; }
+    const QByteArray& word() const { return m_word; }
+    const QByteArray& mask() const { return m_mask; }
+    int category() const { return m_category; }
+    int misses() const { return m_misses; }
+    bool letterUsed(int letter) const { return m_used[letter]; }
+    int playTo() const { return m_playTo; }
+    int turnTime() const { return m_turnTime; }
+    bool teamGame() const { return m_teamGame; }
+    bool chooseCategory() const { return m_chooseCategory; }
+    int pauseCount() const { return m_pauseCount; }
+    int turnCount() const { return m_turnCount; }
+    int queuedMessages() const { return int(m_receivedlist.size()); }
+    bool socktimerRunning() const { return m_socktimer.isEnabled(); }
+    bool turntimerRunning() const { return m_turntimer.isEnabled(); }
+    bool computertimerRunning() const { return m_computertimer.isEnabled(); }
+    int computertimerInterval() const { return m_computertimer.interval(); }
+    const WordLists& wordLists() const { return m_words; }
+    // Whether the computer plays this seat's turns now.
+    bool computerplayed(int seat) const;
+    // The two team-mates of a seat, in the order "CMD_foundletter" names them.
+    static std::array<int, 2> findteamie(int seat);
+
+private:
+    struct Slot {
+        PlayerSlot player;
+        quint64 connectionId = 0;
+        bool loggedIn = false;
+        bool closing = false;      // to be cleaned up when the current event ends
+        bool closeNeeded = false;  // the server itself must close the connection
+        int queued = 0;
+        proto::MessageCutter cutter;
+        std::unique_ptr<GameTimer> logintimer;
+    };
+    struct Queued {
+        quint64 connectionId;
+        int slot;
+        QByteArray text;
+    };
+    // Runs the clean-ups that the event asked for once the outermost event ends.
+    class EventScope {
+    public:
+        explicit EventScope(GameServer& server) : m_server(server) { ++m_server.m_depth; }
+        ~EventScope();
+
+    private:
+        GameServer& m_server;
+    };
+    using Handler = void (GameServer::*)(int sender, const QByteArray& args);
+
+    // Connections and roster.
+    int freeslot();
+    int slotOf(const ServerPeer* peer) const;
+    void markclosing(int slot, bool closeNeeded);
+    void finishclosing();
+    void cleanupslot(int slot);
+    void disconnectsock(int slot);
+    void purgequeue(quint64 connectionId);
+    void loginTimerTimer(int slot);
+    void socktimerTimer();
+    void dispatch(const Queued& message);
+    bool fromslot(int sender, const QByteArray& field) const;
+    void sendto(int slot, const QByteArray& bytes);
+    void broadcast(const QByteArray& bytes);
+    void sendcatchup(int slot);
+
+    // Message handlers.
+    void receivedlogininfo(int sender, const QByteArray& args);
+    void kickhim(int sender, const QByteArray& args);
+    void botspeed(int sender, const QByteArray& args);
+    void chat(int sender, const QByteArray& args);
+    void action(int sender, const QByteArray& args);
+    void justwatch(int sender, const QByteArray& args);
+    void playasound(int sender, const QByteArray& args);
+    void startgame(int sender, const QByteArray& args);
+    void selectletter(int sender, const QByteArray& args);
+    void choosecat(int sender, const QByteArray& args);
+
+    // Game engine.
+    void enterbusy();
+    void startpause(EngineState state, int seconds);
+    void startround();
+    void autochoose();
+    void beginround(int category);
+    void getword();
+    void findplayer();
+    void selectletter(int seat, int letter);
+    void scorefind(int seat, int letter, int finds, int bonus);
+    void misletter(int seat, int letter);
+    bool checkforwin();
+    void timer1Timer();
+    void turntimerTimer();
+    void passturnof(int seat);
+    bool rotationseat(int seat) const;
+
+    // Computer player.
+    void armcomputer();
+    void computertimerTimer();
+    void computerplay(int seat);
+    bool computercheckforword(int seat);
+
+    std::mt19937 m_rng;
+    WordLists m_words;
+    ComputerPlayer m_computer;
+    std::array<Slot, kSlotCount + 1> m_slots;
+    int m_slotsInUse = 0;
+    quint64 m_nextConnectionId = 1;
+    std::deque<Queued> m_receivedlist;
+    int m_depth = 0;
+    bool m_finishing = false;
+    int m_botSpeedSetting = kDefaultBotSpeedMs;
+
+    GameTimer m_socktimer;
+    GameTimer m_timer1;
+    GameTimer m_turntimer;
+    GameTimer m_computertimer;
+
+    bool m_gameRunning = false;
+    EngineState m_state = EngineState::Busy;
+    int m_playTo = kDefaultPlayTo;
+    int m_turnTime = kDefaultTurnTime;
+    bool m_teamGame = false;
+    bool m_chooseCategory = false;
+    int m_currentSeat = 1;
+    int m_category = 0;
+    int m_misses = 0;
+    LettersUsed m_used{};
+    QByteArray m_word;
+    QByteArray m_mask;
+    int m_pauseCount = 0;
+    int m_turnCount = 0;
+};

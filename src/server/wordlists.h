@@ -1,0 +1,55 @@
+#pragma once
+// The five word lists, one per category (0 General, 1 holiday, 2 food,
+// 3 Entertainment, 4 Phrases), and the drawing, cleaning and masking of a word.
+//
+// The lists start from the compiled-in files ":/words/<name>.txt" (one entry per
+// line, LF line ends, entries kept exactly, trailing spaces included) or from
+// lists a test hands in. Every drawn entry is removed, so an entry comes up once
+// per run (duplicates apart).
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <array>
+#include <random>
+
+constexpr int kCategoryCount = 5;
+constexpr int kHolidayCategory = 1;
+
+using WordList = QList<QByteArray>;
+using WordListSet = std::array<WordList, kCategoryCount>;
+
+class WordLists {
+public:
+    // The lists of the compiled-in resources.
+    static WordListSet builtIn();
+    // Cuts a list file into its entries: one per line, a final line end optional, a CR before LF dropped.
+    static WordList parse(const QByteArray& fileContents);
+    // The caption of a category ("General", "holiday", ...); empty outside 0..4.
+    static QString caption(int category);
+
+    explicit WordLists(WordListSet lists = builtIn());
+
+    const WordList& list(int category) const { return m_lists[category]; }
+
+    struct Drawn {
+        QByteArray word;
+        QByteArray mask;
+        int category = 0;
+    };
+    // Draws a word of the category, falling back to "holiday" when its list is
+    // used up; when "holiday" is used up too, all five lists start over from
+    // their initial entries.
+    Drawn draw(int category, std::mt19937& rng);
+
+private:
+    bool takeFrom(int category, std::mt19937& rng, QByteArray& word);
+
+    WordListSet m_lists;
+    WordListSet m_initial;
+};
+
+// Lower-cases A to Z (nothing else) and trims spaces at both ends; inner spaces stay.
+QByteArray cleanword(const QByteArray& entry);
+// "*" for every character but the space and the apostrophe, which show as themselves.
+QByteArray maskword(const QByteArray& word);
