@@ -1,0 +1,899 @@
+#include "board/board.h"
+
+#include "board/art.h"
+#include "board/tanimated.h"
+#include "net/protocol.h"
+
+#include <QContextMenuEvent>
+#include <QEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+const QColor kDarkGrey(73, 73, 73);
+const QColor kGolden(231, 185, 78);
+const QColor kShadowGrey(74, 74, 74);
+const QColor kWindowColour(190, 155, 99);
+const QString kWaiting = QStringLiteral("<Waiting>");
+constexpr int kTimerBarWidth = 185;
+constexpr int kWordTop = 183;
+constexpr int kWordHeight = 41;
+constexpr int kLongWordLength = 36;
+
+struct SeatPlace {
+    int nameX, scoreX, bonusX, eyesX, rowY, eyesY;
+};
+constexpr SeatPlace kSeatPlaces[Board::kSeats + 1] = {
+    {}, {297, 416, 449, 286, 55, 56}, {510, 628, 661, 498, 54, 56}, {297, 416, 449, 286, 78, 79},
+    {510, 628, 661, 498, 77, 79}, {297, 416, 449, 286, 101, 102}, {510, 628, 661, 498, 101, 102},
+};
+
+void paintTexture(QWidget* widget, QPainter& painter)
+{
+    const QPoint origin = widget->mapTo(widget->window(), QPoint(0, 0));
+    painter.drawTiledPixmap(widget->rect(), Art::backgroundTexture(), origin);
+}
+
+// A flat panel: the window's texture (or nothing) inside a one-pixel border.
+class FlatPanel : public QWidget {
+public:
+    FlatPanel(QWidget* parent, QColor border, bool textured) : QWidget(parent), m_border(border), m_textured(textured) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        if (m_textured)
+            paintTexture(this, painter);
+        painter.setPen(m_border);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    QColor m_border;
+    bool m_textured;
+};
+
+QFont boardFont(const char* family, int points, bool bold = false)
+{
+    QFont font(QString::fromLatin1(family), points);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColour(QWidget* widget, QColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, QRect place, const QFont& font, QColor colour,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(place);
+    label->setFont(font);
+    label->setAlignment(alignment);
+    setTextColour(label, colour);
+    return label;
+}
+
+QLabel* makePicture(QWidget* parent, const QString& name, QRect place, const QPixmap& picture)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setPixmap(picture);
+    return label;
+}
+
+QString elided(const QLabel* label, const QString& text)
+{
+    return label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
+}
+
+// Sets a label that is sized to its text, never wider than maxWidth.
+void setFittedText(QLabel* label, const QString& text, int maxWidth)
+{
+    label->setText(text);
+    label->setMaximumWidth(maxWidth);
+    label->adjustSize();
+}
+
+bool isSeat(int seat)
+{
+    return seat >= 1 && seat <= Board::kSeats;
+}
+
+bool isTile(int tile)
+{
+    return tile >= 1 && tile <= Board::kTiles;
+}
+
+bool isCategory(int category)
+{
+    return category >= 0 && category < Board::kCategories;
+}
+
+QString upper(const QByteArray& field)
+{
+    return proto::fromWire(field).toUpper();
+}
+
+} // namespace
+
+Board::Board(BoardHost& host, Clock& clock, QWidget* parent)
+    : QWidget(parent), m_host(host), m_clock(clock), m_turntime(clock, 1000)
+{
+    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    setObjectName(QStringLiteral("panel_board"));
+    setFixedSize(kWidth, kHeight);
+    setFocusPolicy(Qt::ClickFocus);
+    m_turntime.onTimer = [this] { turntimeTimer(); };
+    buildBoard();
+    clearall();
+}
+
+Board::~Board() = default;
+
+void Board::buildBoard()
+{
+    m_chatArea = new QWidget(this);
+    m_chatArea->setObjectName(QStringLiteral("chat_area"));
+    m_chatArea->setGeometry(262, 272, 435, 199);
+    makePicture(this, QStringLiteral("image_chatbanner"), QRect(528, 252, 164, 19), Art::chatBanner());
+    buildHeading();
+    buildSeats();
+    buildWordArea();
+    buildTimer();
+    m_start = makePicture(this, QStringLiteral("button_start"), QRect(226, 5, 102, 28), Art::startGameButton(false));
+    m_start->setCursor(Qt::PointingHandCursor);
+    m_start->installEventFilter(this);
+    buildWinnerPanel();
+    buildLetterPanel();
+    buildChoosePanel();
+}
+
+void Board::buildHeading()
+{
+    m_team = makePicture(this, QStringLiteral("image_team"), QRect(260, 10, 429, 123), Art::teamArt());
+    m_team->hide();
+    makePicture(this, QStringLiteral("Image3"), QRect(4, 146, 693, 86), Art::wordBox());
+    m_status = makeLabel(this, "label_status", QRect(263, 230, 429, 23), boardFont("Comic Sans MS", 12, true),
+                         kDarkGrey, Qt::AlignCenter);
+}
+
+void Board::buildSeats()
+{
+    const QFont font = boardFont("Comic Sans MS", 12);
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const SeatPlace& place = kSeatPlaces[seat];
+        QLabel* name = makeLabel(this, "", QRect(place.nameX, place.rowY, 118, 23), font, Qt::black);
+        name->setObjectName(QStringLiteral("label_playername%1").arg(seat));
+        name->installEventFilter(this);
+        m_seats[seat].name = name;
+        setCaption(seat, kWaiting);
+    }
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const SeatPlace& place = kSeatPlaces[seat];
+        QLabel* score = makeLabel(this, "", QRect(place.scoreX, place.rowY, 10, 23), font, Qt::black);
+        score->setObjectName(QStringLiteral("label_score%1").arg(seat));
+        m_seats[seat].score = score;
+    }
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const SeatPlace& place = kSeatPlaces[seat];
+        QLabel* bonus = makeLabel(this, "", QRect(place.bonusX, place.rowY, 10, 23), font, Qt::black);
+        bonus->setObjectName(QStringLiteral("label_bonus%1").arg(seat));
+        m_seats[seat].bonus = bonus;
+    }
+    m_turnPointer = makePicture(this, QStringLiteral("image_Turn"), QRect(266, 49, 32, 27), Art::turnPointer());
+}
+
+void Board::buildWordArea()
+{
+    m_hang = makePicture(this, QStringLiteral("image_hang"), QRect(48, 4, 164, 140), Art::hangStage(0));
+    m_hanged = new TAnimated(m_clock, this);
+    m_hanged->setObjectName(QStringLiteral("animated_hanged"));
+    m_hanged->setGeometry(48, 1, 164, 140);
+    m_hanged->setBitMap(Art::hangedStrip());
+    m_hanged->setFrameCount(8);
+    m_hanged->setInterval(500);
+    m_hanged->hide();
+    m_word = makeLabel(this, "label_theword", QRect(8, kWordTop, 683, kWordHeight), boardFont("Comic Sans MS", 22, true),
+                       kDarkGrey, Qt::AlignCenter);
+    m_word->setWordWrap(true);
+    const QPixmap eyes = Art::eyes().scaled(42, 22, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const SeatPlace& place = kSeatPlaces[seat];
+        QPixmap scaled = eyes;
+        scaled.setDevicePixelRatio(2);
+        m_seats[seat].eyes = makePicture(this, QStringLiteral("image_eyes%1").arg(seat),
+                                         QRect(place.eyesX, place.eyesY, 21, 11), scaled);
+        m_seats[seat].eyes->hide();
+    }
+    m_tag = makePicture(this, QStringLiteral("label_tag"), QRect(216, 146, 250, 30), Art::categoryBanner(0));
+    m_thePlayers = makePicture(this, QStringLiteral("image_theplayers"), QRect(360, 14, 207, 31),
+                               Art::thePlayersHeading());
+}
+
+void Board::buildTimer()
+{
+    makePicture(this, QStringLiteral("Image5"), QRect(45, 236, 191, 31), Art::timerFrame());
+    m_timerBar = makePicture(this, QStringLiteral("image_timer"), QRect(48, 239, kTimerBarWidth, 25), Art::timerBar());
+    m_timerLabel = makeLabel(this, "label_timer", QRect(53, 241, 103, 19), boardFont("Arial", 14, true), Qt::black,
+                             Qt::AlignCenter);
+    m_timerLabel->setText(QStringLiteral("Time: 0:00"));
+}
+
+void Board::buildWinnerPanel()
+{
+    m_winnerPanel = new FlatPanel(this, kDarkGrey, true);
+    m_winnerPanel->setObjectName(QStringLiteral("panel_winner"));
+    m_winnerPanel->setGeometry(3, 146, 694, 87);
+    const QFont font = boardFont("Arial", 18, true);
+    m_winner2 = makeLabel(m_winnerPanel, "label_winner2", QRect(-1, 31, 691, 28), font, kShadowGrey, Qt::AlignCenter);
+    m_winner1 = makeLabel(m_winnerPanel, "label_winner1", QRect(1, 29, 691, 28), font, kGolden, Qt::AlignCenter);
+    m_winner2->setText(QStringLiteral("Winner!"));
+    m_winner1->setText(QStringLiteral("Winner!"));
+    m_winnerPanel->hide();
+}
+
+void Board::buildLetterPanel()
+{
+    m_letterPanel = new FlatPanel(this, kWindowColour, false);
+    m_letterPanel->setObjectName(QStringLiteral("FlatPanel1"));
+    m_letterPanel->setGeometry(5, 267, 253, 204);
+    m_letterPanel->setMouseTracking(true);
+    m_letterPanel->installEventFilter(this);
+    QLabel* usedBoard = makePicture(m_letterPanel, QStringLiteral("Image4"), QRect(8, 4, 241, 199), Art::usedLetterBoard());
+    usedBoard->setMouseTracking(true);
+    usedBoard->installEventFilter(this);
+    for (int tile = 1; tile <= kTiles; ++tile) {
+        const QRect place(8 + 40 * ((tile - 1) % 6), 4 + 40 * ((tile - 1) / 6), 38, 38);
+        QLabel* picture = makePicture(m_letterPanel, QStringLiteral("image_letter%1").arg(tile), place, QPixmap());
+        picture->setMouseTracking(true);
+        picture->setCursor(Qt::PointingHandCursor);
+        picture->installEventFilter(this);
+        m_tiles[tile] = picture;
+    }
+    const QFont font = boardFont("Arial", 8, true);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    m_playTo = makeLabel(m_letterPanel, "label_playtoscore", QRect(117, 164, 129, 14), font, kDarkGrey, right);
+    m_teamLabel = makeLabel(m_letterPanel, "label_teamgame", QRect(117, 176, 129, 14), font, kDarkGrey, right);
+    m_timePerTurnLabel = makeLabel(m_letterPanel, "label_timeperturn", QRect(117, 188, 129, 14), font, kDarkGrey, right);
+    m_playTo->setText(QStringLiteral("Play To Score:"));
+    m_teamLabel->setText(QStringLiteral("Team Game: NO"));
+    m_timePerTurnLabel->setText(QStringLiteral("Time Per Turn: 20"));
+    for (QLabel* label : {m_playTo, m_teamLabel, m_timePerTurnLabel}) {
+        label->setMouseTracking(true);
+        label->installEventFilter(this);
+    }
+}
+
+void Board::buildChoosePanel()
+{
+    m_choosePanel = new FlatPanel(this, kDarkGrey, true);
+    m_choosePanel->setObjectName(QStringLiteral("panel_choose"));
+    m_choosePanel->setGeometry(208, 96, 305, 257);
+    QFont titleFont = boardFont("Arial", 18, true);
+    titleFont.setUnderline(true);
+    makeLabel(m_choosePanel, "Label1", QRect(3, 8, 298, 29), titleFont, kGolden, Qt::AlignCenter)
+        ->setText(QStringLiteral("CHOOSE A CATEGORY"));
+    makeLabel(m_choosePanel, "Label2", QRect(2, 10, 298, 29), titleFont, kDarkGrey, Qt::AlignCenter)
+        ->setText(QStringLiteral("CHOOSE A CATEGORY"));
+    m_choosePanel->setStyleSheet(QStringLiteral(
+        "QPushButton { border: 1px solid rgb(73,73,73); background: transparent; }"
+        "QPushButton:hover, QPushButton:focus { background: rgb(204,177,132); }"
+        "QPushButton:pressed { background: rgb(224,208,182); }"));
+    for (int category = 0; category < kCategories; ++category) {
+        auto* button = new QPushButton(m_choosePanel);
+        button->setObjectName(QStringLiteral("button_cat%1").arg(category));
+        button->setGeometry(19, 48 + 40 * category, 270, 33);
+        button->setIcon(QIcon(Art::categoryGlyph(category)));
+        button->setIconSize(QSize(250, 30));
+        button->setFlat(true);
+        button->setCursor(Qt::PointingHandCursor);
+        connect(button, &QPushButton::clicked, this, [this, category] { button_cat0Click(category); });
+        m_categoryButtons[category] = button;
+    }
+    m_choosePanel->hide();
+}
+
+// ---- server messages -------------------------------------------------------
+
+void Board::startthegame(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const QString starter = proto::fromWire(reader.next());
+    const QString playTo = proto::fromWire(reader.next());
+    const std::optional<int> seconds = reader.nextNumber();
+    const bool team = reader.next() == "t";
+    if (!seconds)
+        return;
+    endChoosing();
+    m_turntime.stop();
+    m_start->hide();
+    m_host.setJustWatching(false);
+    m_winnerPanel->hide();
+    clearall();
+    setTimePerTurn(*seconds);
+    applyTeamSetting(team);
+    m_host.addSystemLine(starter + QStringLiteral(" has started a game."));
+    setPlayTo(playTo);
+}
+
+void Board::loadword(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const QString mask = upper(reader.next());
+    const std::optional<int> category = reader.nextNumber();
+    if (!category || !isCategory(*category))
+        return;
+    endChoosing();
+    setWord(mask);
+    for (int tile = 1; tile <= kTiles; ++tile) {
+        drawTile(tile, 'n');
+        m_tiles[tile]->show();
+    }
+    setCategory(*category);
+    showFigure(0);
+}
+
+void Board::markletters(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const std::optional<int> addressee = reader.nextNumber();
+    if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot())
+        return;
+    while (!reader.atEnd()) {
+        const std::optional<int> tile = reader.nextNumber();
+        if (tile && isTile(*tile))
+            markUsed(*tile);
+    }
+}
+
+void Board::foundletter(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const std::optional<int> finder = reader.nextNumber();
+    const std::optional<int> tile = reader.nextNumber();
+    const QString letter = upper(reader.next());
+    const std::optional<int> count = reader.nextNumber();
+    const std::optional<int> bonus = reader.nextNumber();
+    const std::optional<int> score = reader.nextNumber();
+    const std::optional<int> mateA = reader.nextNumber();
+    const std::optional<int> scoreA = reader.nextNumber();
+    const std::optional<int> mateB = reader.nextNumber();
+    const std::optional<int> scoreB = reader.nextNumber();
+    const QString mask = upper(reader.next());
+    const auto isMate = [](std::optional<int> seat) { return seat && (*seat == 0 || isSeat(*seat)); };
+    if (!finder || !isSeat(*finder) || !tile || !isTile(*tile) || !count || !bonus || !score || !isMate(mateA)
+        || !scoreA || !isMate(mateB) || !scoreB)
+        return;
+
+    setWord(mask);
+    markUsed(*tile);
+    setBonus(*finder, QStringLiteral("+%1").arg(qint64(*count) + *bonus));
+    setScore(*finder, QString::number(*score));
+    if (*mateA != 0)
+        setScore(*mateA, QString::number(*scoreA));
+    if (*mateB != 0)
+        setScore(*mateB, QString::number(*scoreB));
+
+    const bool ownFind = *finder == m_host.ownSlot();
+    if (*bonus <= 0) {
+        m_turnSeat = *finder;
+        if (ownFind)
+            setStatus(QStringLiteral("Choose another Letter."));
+        else if (*count <= 1)
+            setStatus(QStringLiteral("1 ") + letter + QStringLiteral(" found."));
+        else
+            setStatus(QString::number(*count) + QLatin1Char(' ') + letter + QStringLiteral("'s found."));
+        m_host.playSound(QStringLiteral("inword"));
+        return;
+    }
+    m_turntime.stop();
+    setStatus(QStringLiteral("Puzzle is Complete!"));
+    m_host.playSound(QStringLiteral("puzzlecomplete"));
+    if (ownFind)
+        m_host.recordCompletedPuzzle();
+}
+
+void Board::getnextplayer(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const std::optional<int> seat = reader.nextNumber();
+    if (!seat || !isSeat(*seat))
+        return;
+    endChoosing();
+    m_turntime.stop();
+    m_turnSeat = *seat;
+    pointAtSeat(*seat);
+    for (int other = 1; other <= kSeats; ++other)
+        setBonus(other, QString());
+    announceTurn(*seat);
+    startCountdown();
+}
+
+void Board::choosecat(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const std::optional<int> seat = reader.nextNumber();
+    if (!seat || !isSeat(*seat))
+        return;
+    m_turntime.stop();
+    m_chooserSeat = *seat;
+    if (*seat != m_host.ownSlot()) {
+        setStatus(m_seats[*seat].caption + QStringLiteral(" is choosing a category."));
+        m_choosePanel->hide();
+    } else if (!m_host.isJustWatching()) {
+        setStatus(QStringLiteral("Choose a category"));
+        m_choosePanel->show();
+        m_choosePanel->raise();
+    }
+}
+
+void Board::outoftime(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const std::optional<int> seat = reader.nextNumber();
+    if (!seat)
+        return;
+    m_turntime.stop();
+    setStatus(*seat == m_host.ownSlot() ? QStringLiteral("You are out of time.") : QStringLiteral("Out of Time."));
+}
+
+void Board::addman(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    reader.next();
+    const std::optional<int> tile = reader.nextNumber();
+    reader.next();
+    const std::optional<int> misses = reader.nextNumber();
+    const QByteArray word = reader.next();
+    if (!tile || !isTile(*tile) || !misses || *misses < 0)
+        return;
+    m_turntime.stop();
+    setStatus(QString());
+    showFigure(*misses);
+    if (*misses >= kHangedMisses) {
+        if (word != "*")
+            setWord(upper(word));
+        m_host.playSound(QStringLiteral("lose"));
+    } else {
+        m_host.playSound(QStringLiteral("notinword"));
+    }
+    markUsed(*tile);
+}
+
+void Board::winner(const QByteArray& args)
+{
+    endChoosing();
+    proto::FieldReader reader(args);
+    const QString name = proto::fromWire(reader.next());
+    m_host.playSound(QStringLiteral("gameover"));
+    const int own = m_host.ownSlot();
+    const bool seated = isSeat(own);
+    const bool won = seated && m_seats[own].caption == name;
+    const QString text = won ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
+    m_winner1->setText(elided(m_winner1, text));
+    m_winner2->setText(elided(m_winner2, text));
+    setStatus(QStringLiteral("Game Over!"));
+    m_host.addSystemLine(text);
+    m_winnerPanel->show();
+    m_winnerPanel->raise();
+    m_choosePanel->raise();
+    if (m_host.isHost())
+        m_start->show();
+    if (seated)
+        m_host.recordGame(name, won);
+}
+
+void Board::gamestats(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const std::optional<int> addressee = reader.nextNumber();
+    const std::optional<int> seat = reader.nextNumber();
+    const QString playTo = proto::fromWire(reader.next());
+    const std::optional<int> seconds = reader.nextNumber();
+    reader.next();
+    const bool team = reader.next() == "t";
+    const QString mask = upper(reader.next());
+    const std::optional<int> category = reader.nextNumber();
+    const std::optional<int> misses = reader.nextNumber();
+    std::array<std::optional<int>, kSeats + 1> scores{};
+    for (int other = 1; other <= kSeats; ++other)
+        scores[other] = reader.nextNumber();
+    if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot() || !seat || !isSeat(*seat) || !seconds
+        || !category || !isCategory(*category) || !misses || *misses < 0
+        || std::any_of(scores.begin() + 1, scores.end(), [](std::optional<int> score) { return !score; }))
+        return;
+
+    m_turnSeat = *seat;
+    setTimePerTurn(*seconds);
+    setWord(mask);
+    setCategory(*category);
+    showFigure(*misses);
+    for (int other = 1; other <= kSeats; ++other)
+        setScore(other, QString::number(*scores[other]));
+    applyTeamSetting(team);
+    setPlayTo(playTo);
+    pointAtSeat(*seat);
+    announceTurn(*seat);
+    m_turntime.stop();
+    startCountdown();
+}
+
+void Board::justwatching(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const std::optional<int> seat = reader.nextNumber();
+    if (!seat || !isSeat(*seat))
+        return;
+    const bool watching = reader.rest() == "1";
+    if (*seat == m_host.ownSlot())
+        m_host.setJustWatching(watching);
+    const QString& name = m_seats[*seat].caption;
+    m_host.addSystemLine(name + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
+    m_seats[*seat].eyes->setVisible(watching);
+}
+
+// ---- board procedures ------------------------------------------------------
+
+void Board::clearall()
+{
+    endChoosing();
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        setScore(seat, QStringLiteral("0"));
+        setBonus(seat, QString());
+        m_seats[seat].eyes->hide();
+    }
+    setWord(QString());
+    showFigure(0);
+    for (int tile = 1; tile <= kTiles; ++tile)
+        drawTile(tile, 'n');
+}
+
+void Board::resizelabel()
+{
+    const QString& text = m_word->text();
+    QFont font = m_word->font();
+    font.setPointSize(text.size() > kLongWordLength ? 18 : 22);
+    m_word->setFont(font);
+    // Under the banner and above the status line a wrapped phrase gets the whole free height.
+    if (m_word->heightForWidth(m_word->width()) > kWordHeight)
+        m_word->setGeometry(8, 174, 683, 56);
+    else
+        m_word->setGeometry(8, kWordTop, 683, kWordHeight);
+}
+
+void Board::clearletters()
+{
+    for (int tile = 1; tile <= kTiles; ++tile)
+        if (m_tileStates[tile] == 'y')
+            drawTile(tile, 'n');
+}
+
+void Board::turntimeTimer()
+{
+    --m_secondsLeft;
+    if (m_secondsLeft < 1) {
+        m_secondsLeft = 0;
+        m_timerLabel->setText(QStringLiteral("Time: 0:00"));
+        m_timerBar->resize(0, m_timerBar->height());
+        m_turnSeat = 0;
+        return;
+    }
+    showCountdown();
+    if (m_secondsLeft == 20 || m_secondsLeft == 15 || m_secondsLeft <= 10)
+        m_host.playSound(QStringLiteral("tick"));
+}
+
+void Board::image_letter1MouseMove(int tile)
+{
+    if (!isTile(tile))
+        return;
+    clearletters();
+    if (ownTurn() && m_tileStates[tile] != 'u')
+        drawTile(tile, 'y');
+}
+
+void Board::FlatPanel1MouseMove()
+{
+    clearletters();
+}
+
+void Board::image_letter1Click(int tile)
+{
+    if (!isTile(tile) || !ownTurn() || m_tileStates[tile] == 'u')
+        return;
+    if (m_host.isJustWatching()) {
+        m_host.showMessage(QStringLiteral("You must first turn off just watch before you can play."));
+        return;
+    }
+    m_tiles[tile]->hide();
+    m_turnSeat = 0;
+    if (m_host.isLoggedIn())
+        m_host.send(proto::msg::selectletter(m_host.ownSlot(), tile));
+}
+
+void Board::button_cat0Click(int category)
+{
+    if (!isCategory(category))
+        return;
+    if (m_chooserSeat >= 1 && m_chooserSeat == m_host.ownSlot() && m_host.isLoggedIn())
+        m_host.send(proto::msg::choosecat(m_host.ownSlot(), category));
+    endChoosing();
+}
+
+void Board::button_startClick()
+{
+    if (m_host.isLoggedIn())
+        m_host.showGameStart();
+    else
+        m_host.showMessage(QStringLiteral("You are not connected"));
+}
+
+// ---- seats -----------------------------------------------------------------
+
+void Board::seatTaken(int seat, const QString& name)
+{
+    if (!isSeat(seat))
+        return;
+    m_seats[seat].occupied = true;
+    setCaption(seat, name);
+    m_seats[seat].name->show();
+    m_seats[seat].score->show();
+}
+
+void Board::seatFreed(int seat)
+{
+    if (!isSeat(seat))
+        return;
+    m_seats[seat].occupied = false;
+    const bool computerPlayed = (seat == 2 || m_teamGame) && !computerName(seat).isEmpty();
+    setCaption(seat, computerPlayed ? computerName(seat) : kWaiting);
+    m_seats[seat].eyes->hide();
+}
+
+bool Board::seatOccupied(int seat) const
+{
+    return isSeat(seat) && m_seats[seat].occupied;
+}
+
+QString Board::seatCaption(int seat) const
+{
+    return isSeat(seat) ? m_seats[seat].caption : QString();
+}
+
+QString Board::computerName(int seat)
+{
+    static const char* const names[kSeats + 1] = {"", "", "Klot", "Klick", "Kling", "Klick", "Krazy"};
+    return isSeat(seat) ? QString::fromLatin1(names[seat]) : QString();
+}
+
+void Board::setStartButtonVisible(bool visible)
+{
+    m_start->setVisible(visible);
+}
+
+char Board::tileState(int tile) const
+{
+    return isTile(tile) ? m_tileStates[tile] : '\0';
+}
+
+// ---- helpers ---------------------------------------------------------------
+
+void Board::endChoosing()
+{
+    m_chooserSeat = 0;
+    m_choosePanel->hide();
+    setStatus(QString());
+}
+
+void Board::setStatus(const QString& text)
+{
+    m_status->setText(elided(m_status, text));
+}
+
+void Board::setWord(const QString& mask)
+{
+    m_word->setText(mask);
+    resizelabel();
+}
+
+void Board::setCategory(int category)
+{
+    m_category = category;
+    m_tag->setPixmap(Art::categoryBanner(category));
+}
+
+void Board::showFigure(int misses)
+{
+    m_figureStage = std::min(misses, kHangedMisses);
+    if (m_figureStage == kHangedMisses) {
+        m_hang->clear();
+        m_hang->hide();
+        m_hanged->show();
+        m_hanged->setPlay(true);
+        return;
+    }
+    m_hanged->hide();
+    m_hanged->setPlay(false);
+    m_hang->setPixmap(Art::hangStage(m_figureStage));
+    m_hang->show();
+}
+
+void Board::drawTile(int tile, char state)
+{
+    m_tileStates[tile] = state;
+    m_tiles[tile]->setPixmap(state == 'y' ? Art::litLetterTile(tile) : Art::letterTile(tile));
+}
+
+void Board::markUsed(int tile)
+{
+    m_tileStates[tile] = 'u';
+    m_tiles[tile]->hide();
+}
+
+void Board::applyTeamSetting(bool team)
+{
+    m_teamGame = team;
+    m_teamLabel->setText(team ? QStringLiteral("Team Game: YES") : QStringLiteral("Team Game: NO"));
+    m_team->setVisible(team);
+    m_thePlayers->setVisible(!team);
+    for (int seat = 2; seat <= kSeats; ++seat)
+        if (!m_seats[seat].occupied)
+            setCaption(seat, team || seat == 2 ? computerName(seat) : kWaiting);
+}
+
+void Board::setTimePerTurn(int seconds)
+{
+    m_timePerTurn = seconds < 1 ? 30 : seconds;
+    m_pixelsPerSecond = m_timePerTurn < kTimerBarWidth ? kTimerBarWidth / m_timePerTurn : 1;
+    m_timePerTurnLabel->setText(QStringLiteral("Time Per Turn: %1").arg(m_timePerTurn));
+}
+
+void Board::setPlayTo(const QString& text)
+{
+    m_playTo->setText(elided(m_playTo, QStringLiteral("Play To Score: ") + text));
+}
+
+void Board::setCaption(int seat, const QString& caption)
+{
+    m_seats[seat].caption = caption;
+    m_seats[seat].name->setText(elided(m_seats[seat].name, caption));
+}
+
+void Board::setScore(int seat, const QString& text)
+{
+    setFittedText(m_seats[seat].score, text, kSeatPlaces[seat].bonusX - kSeatPlaces[seat].scoreX);
+}
+
+void Board::setBonus(int seat, const QString& text)
+{
+    setFittedText(m_seats[seat].bonus, text, kWidth - 1 - kSeatPlaces[2].bonusX);
+}
+
+void Board::pointAtSeat(int seat)
+{
+    const QLabel* name = m_seats[seat].name;
+    m_turnPointer->move(name->x() - 32, name->y());
+}
+
+void Board::announceTurn(int seat)
+{
+    if (seat == m_host.ownSlot()) {
+        setStatus(QStringLiteral("Your Turn."));
+        m_host.playSound(m_host.turnSound() == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+    } else {
+        setStatus(m_seats[seat].caption + QStringLiteral("'s turn."));
+    }
+}
+
+void Board::startCountdown()
+{
+    m_secondsLeft = m_timePerTurn;
+    showCountdown();
+    m_turntime.start();
+}
+
+void Board::showCountdown()
+{
+    m_timerBar->resize(std::min(kTimerBarWidth, m_pixelsPerSecond * m_secondsLeft), m_timerBar->height());
+    setTextColour(m_timerLabel, m_secondsLeft < 20 ? Qt::red : Qt::black);
+    m_timerLabel->setText(QStringLiteral("Time: %1:%2").arg(m_secondsLeft / 60).arg(m_secondsLeft % 60, 2, 10, QLatin1Char('0')));
+}
+
+bool Board::ownTurn() const
+{
+    return m_turnSeat >= 1 && m_turnSeat == m_host.ownSlot();
+}
+
+int Board::tileAt(QObject* object) const
+{
+    const auto found = std::find(m_tiles.begin() + 1, m_tiles.end(), object);
+    return found == m_tiles.end() ? 0 : int(found - m_tiles.begin());
+}
+
+int Board::seatLabelAt(QObject* object) const
+{
+    for (int seat = 1; seat <= kSeats; ++seat)
+        if (m_seats[seat].name == object)
+            return seat;
+    return 0;
+}
+
+// ---- events ----------------------------------------------------------------
+
+void Board::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintTexture(this, painter);
+    painter.setPen(kDarkGrey);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void Board::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && text.size() == 1) {
+        const char letter = text.at(0).toLower().toLatin1();
+        if (letter >= 'a' && letter <= 'z') {
+            image_letter1Click(letter - 'a' + 1);
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool Board::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (const int tile = tileAt(watched)) {
+        if (type == QEvent::MouseMove)
+            image_letter1MouseMove(tile);
+        else if (type == QEvent::Leave)
+            FlatPanel1MouseMove();
+        else if (type == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && m_tiles[tile]->rect().contains(mouse->position().toPoint()))
+                image_letter1Click(tile);
+        }
+        return false;
+    }
+    if (const int seat = seatLabelAt(watched)) {
+        if (type == QEvent::ContextMenu) {
+            emit seatContextMenuRequested(seat, static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        return false;
+    }
+    if (watched == m_start) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+            m_start->setPixmap(Art::startGameButton(true));
+        else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+            m_start->setPixmap(Art::startGameButton(false));
+            if (m_start->rect().contains(mouse->position().toPoint()))
+                button_startClick();
+        }
+        return false;
+    }
+    if (type == QEvent::MouseMove)
+        FlatPanel1MouseMove();
+    return false;
+}
