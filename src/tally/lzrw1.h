@@ -1,0 +1,92 @@
+#pragma once
+// Tlzrw1: the file coder behind the tally file. A container starts with the
+// signature "WRZL" (LZRW1-KH in 32 KiB blocks) or "!HZL" (LZHUF, adaptive
+// Huffman LZSS) and the uncompressed size, little-endian.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+class QIODevice;
+
+// Every failure of the coder; the text says what went wrong.
+class ELzrw1Exception : public std::runtime_error {
+public:
+    explicit ELzrw1Exception(const QString& message);
+    // The error text as a QString.
+    QString message() const;
+};
+
+enum class TCompressMode { Good, Fast, Auto };
+
+namespace Lzrw1kh {
+
+constexpr int pieceSize = 32768;
+constexpr int maxBlockSize = pieceSize + 1;
+constexpr int bufferSize = 32784;
+constexpr int hashSize = 4096;
+
+// Codes one piece of n (0..32768) bytes into out, which must hold bufferSize
+// bytes; hashTable holds hashSize entries. Returns the block length (at most n + 1).
+int compressBlock(const std::uint8_t* in, int n, std::uint8_t* out, std::int16_t* hashTable);
+
+// Decodes one block of `length` bytes into out, which must hold pieceSize bytes.
+// Returns the piece length, or -1 when the block is damaged. However the block was
+// damaged, it never reads in[] at or past `length` and never writes out[] past pieceSize.
+int decompressBlock(const std::uint8_t* in, int length, std::uint8_t* out);
+
+} // namespace Lzrw1kh
+
+namespace Lzhuf {
+
+// Codes the whole input as one LZHUF bit stream (no header).
+QByteArray encode(const QByteArray& input);
+
+// Decodes an LZHUF bit stream until `size` bytes are produced or the stream runs
+// out; the result is shorter than `size` when the stream ended early. Never reads
+// past the end of `coded`, whatever it holds.
+QByteArray decode(const QByteArray& coded, qint64 size);
+
+} // namespace Lzhuf
+
+class Tlzrw1 {
+public:
+    Tlzrw1();
+    ~Tlzrw1();
+
+    QString InputFile;
+    QString OutputFile;
+    TCompressMode CompressMode = TCompressMode::Good;
+    int Threshold = 40;
+    // The text of the last advice given by Advise.
+    QString AdviceText;
+
+    // Codes InputFile into OutputFile, replacing it; returns the bytes written,
+    // header included. Throws ELzrw1Exception; a failed run leaves no output file.
+    qint64 Compress();
+    // Decodes InputFile ("WRZL" or "!HZL") into OutputFile, replacing it; returns
+    // the bytes written. Throws ELzrw1Exception; a failed run leaves no output file.
+    qint64 Decompress();
+    // The mode that suits InputFile: Good for files up to 98303 bytes, otherwise
+    // Fast when two LZRW1-KH samples shrink below Threshold percent, else Good.
+    TCompressMode Advise();
+
+    // Codes data in memory into a complete container (Auto picks with advise()).
+    QByteArray compress(const QByteArray& data, TCompressMode mode);
+    // Decodes a complete container held in memory; `name` is used in error texts.
+    // Throws ELzrw1Exception on a damaged or truncated container.
+    QByteArray decompress(const QByteArray& container, const QString& name = QStringLiteral("memory"));
+
+private:
+    TCompressMode advise(QIODevice& in, qint64 size);
+    qint64 compressStream(QIODevice& in, qint64 size, QIODevice& out, TCompressMode mode,
+                          const QString& inName, const QString& outName);
+    qint64 decompressStream(QIODevice& in, QIODevice& out, const QString& inName, const QString& outName);
+    qint64 decompressBlocks(QIODevice& in, QIODevice& out, qint64 size, const QString& inName,
+                            const QString& outName);
+
+    std::unique_ptr<std::int16_t[]> hashTable;
+};

@@ -1,0 +1,210 @@
+#include "tally/lzrw1.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray randomBytes(int size, quint32 seed)
+{
+    QRandomGenerator generator(seed);
+    QByteArray data(size, '\0');
+    for (char& c : data)
+        c = char(generator.bounded(256));
+    return data;
+}
+
+// Text with plenty of repeats and runs, like a tally dump or a chat log.
+QByteArray textLike(int size, quint32 seed)
+{
+    static const char* words[] = { "hangman ", "tally ", "0\r\n", "Klot\r\n", "the ", "puzzle ", "          ", "wins " };
+    QRandomGenerator generator(seed);
+    QByteArray data;
+    while (data.size() < size)
+        data += words[generator.bounded(8)];
+    data.truncate(size);
+    return data;
+}
+
+QByteArray blockOf(const QByteArray& container, int offset = 8)
+{
+    const int length = qFromLittleEndian<quint16>(container.constData() + offset);
+    return container.mid(offset + 2, length);
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray data;
+    for (int v : values)
+        data.append(char(v));
+    return data;
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString errorOf(Tlzrw1& coder, const QByteArray& container)
+{
+    try {
+        coder.decompress(container);
+    } catch (const ELzrw1Exception& e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(Lzrw1, ContainerLayoutAtPieceBoundaries)
+{
+    Tlzrw1 coder;
+    const QByteArray empty = coder.compress({}, TCompressMode::Fast);
+    EXPECT_EQ(empty, bytes({ 'W', 'R', 'Z', 'L', 0, 0, 0, 0, 1, 0, 0x80 }));
+    EXPECT_TRUE(coder.decompress(empty).isEmpty());
+
+    const QByteArray full = textLike(32768, 1);
+    const QByteArray twoBlocks = coder.compress(full, TCompressMode::Fast);
+    EXPECT_EQ(qFromLittleEndian<qint32>(twoBlocks.constData() + 4), 32768);
+    const int firstLength = qFromLittleEndian<quint16>(twoBlocks.constData() + 8);
+    EXPECT_EQ(twoBlocks.mid(10 + firstLength), bytes({ 1, 0, 0x80 }));
+    EXPECT_EQ(coder.decompress(twoBlocks), full);
+
+    const QByteArray noise = randomBytes(1000, 2);
+    const QByteArray stored = blockOf(coder.compress(noise, TCompressMode::Fast));
+    EXPECT_EQ(stored.size(), 1001);
+    EXPECT_EQ(quint8(stored[0]), 0x80);
+    EXPECT_EQ(stored.mid(1), noise);
+}
+
+TEST(Lzrw1, RunsOfSixteenOrMoreBecomeRunItems)
+{
+    Tlzrw1 coder;
+    EXPECT_EQ(blockOf(coder.compress(QByteArray(20, 'a'), TCompressMode::Fast)),
+              bytes({ 0x40, 0x80, 0x00, 0x00, 0x00, 0x04, 'a' }));
+    // Fifteen equal bytes: one literal, then a copy of 14 from offset 1.
+    EXPECT_EQ(blockOf(coder.compress(QByteArray(15, 'a'), TCompressMode::Fast)),
+              bytes({ 0x40, 0x40, 0x00, 'a', 0x00, 0x1B }));
+    const QByteArray longRun = QByteArray(5000, 'x') + "tail";
+    EXPECT_EQ(coder.decompress(coder.compress(longRun, TCompressMode::Fast)), longRun);
+}
+
+TEST(Lzrw1, RoundTripsAroundPieceBoundaries)
+{
+    Tlzrw1 coder;
+    const int sizes[] = { 1, 2, 3, 17, 4096, 32767, 32768, 32769, 65535, 65536, 65537, 100000 };
+    quint32 seed = 10;
+    for (int size : sizes) {
+        for (const QByteArray& data : { randomBytes(size, seed++), textLike(size, seed++) }) {
+            const QByteArray fast = coder.compress(data, TCompressMode::Fast);
+            EXPECT_TRUE(fast.startsWith("WRZL"));
+            EXPECT_EQ(coder.decompress(fast), data) << "WRZL size " << size;
+            const QByteArray good = coder.compress(data, TCompressMode::Good);
+            EXPECT_TRUE(good.startsWith("!HZL"));
+            EXPECT_EQ(coder.decompress(good), data) << "!HZL size " << size;
+        }
+    }
+}
+
+TEST(Lzrw1, LzhufShrinksTextAndAutoChoosesByAdvice)
+{
+    Tlzrw1 coder;
+    const QByteArray text = textLike(50000, 3);
+    EXPECT_LT(coder.compress(text, TCompressMode::Good).size(), coder.compress(text, TCompressMode::Fast).size());
+    EXPECT_TRUE(coder.compress(text, TCompressMode::Auto).startsWith("!HZL"));
+    EXPECT_TRUE(coder.compress(textLike(300000, 4), TCompressMode::Auto).startsWith("WRZL"));
+    EXPECT_TRUE(coder.compress(randomBytes(300000, 5), TCompressMode::Auto).startsWith("!HZL"));
+}
+
+TEST(Lzrw1, DamagedContainersAreRejected)
+{
+    Tlzrw1 coder;
+    const QByteArray good = coder.compress(textLike(40000, 6), TCompressMode::Fast);
+    const QString mismatch = "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
+    const QString readError = "Lzrw1 : Error reading from input file : memory";
+
+    EXPECT_EQ(errorOf(coder, "ABCD" + good.mid(4)), "memory : Lzrw1 decompression : this file has no valid header !");
+    EXPECT_EQ(errorOf(coder, good.left(3)), readError);
+    EXPECT_EQ(errorOf(coder, good.left(good.size() - 5)), readError);
+
+    QByteArray wrongSize = good;
+    qToLittleEndian<qint32>(39999, wrongSize.data() + 4);
+    EXPECT_EQ(errorOf(coder, wrongSize), mismatch);
+    qToLittleEndian<qint32>(40001, wrongSize.data() + 4);
+    EXPECT_EQ(errorOf(coder, wrongSize), mismatch);
+
+    const QByteArray header = good.left(8);
+    QByteArray tooLong = header + bytes({ 0x02, 0x80 }) + QByteArray(32770, 'a');
+    EXPECT_FALSE(errorOf(coder, tooLong).isEmpty());
+    // A copy from offset 2 with only one byte decoded so far.
+    EXPECT_FALSE(errorOf(coder, header + bytes({ 6, 0, 0x40, 0x40, 0x00, 'a', 0x00, 0x20 })).isEmpty());
+    // Nine runs of 4111 bytes decode past 32768.
+    QByteArray runs = bytes({ 0x40, 0xFF, 0x80 });
+    for (int i = 0; i < 9; ++i)
+        runs += bytes({ 0, 0x0F, 0xFF, 'r' });
+    QByteArray overflow = header;
+    overflow += char(runs.size());
+    overflow += char(0);
+    overflow += runs;
+    EXPECT_FALSE(errorOf(coder, overflow).isEmpty());
+    // A run item cut short at the end of its block.
+    EXPECT_FALSE(errorOf(coder, header + bytes({ 5, 0, 0x40, 0x80, 0x00, 0x00, 0x01 })).isEmpty());
+
+    const QByteArray lzh = coder.compress(textLike(5000, 7), TCompressMode::Good);
+    EXPECT_EQ(errorOf(coder, lzh.left(lzh.size() / 2)),
+              "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !");
+}
+
+TEST(Lzrw1, FileOperationsReplaceOutputOrLeaveNone)
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain.txt");
+    const QString packed = dir.filePath("packed.tld");
+    const QString unpacked = dir.filePath("unpacked.txt");
+    const QByteArray text = textLike(70000, 8);
+    writeFile(plain, text);
+
+    Tlzrw1 coder;
+    coder.InputFile = plain;
+    coder.OutputFile = packed;
+    for (TCompressMode mode : { TCompressMode::Good, TCompressMode::Fast }) {
+        coder.CompressMode = mode;
+        const qint64 written = coder.Compress();
+        EXPECT_EQ(written, QFile(packed).size());
+        coder.InputFile = packed;
+        coder.OutputFile = unpacked;
+        EXPECT_EQ(coder.Decompress(), text.size());
+        EXPECT_EQ(readFile(unpacked), text);
+        coder.InputFile = plain;
+        coder.OutputFile = packed;
+    }
+
+    QByteArray damaged = readFile(packed);
+    qToLittleEndian<qint32>(12345, damaged.data() + 4);
+    writeFile(packed, damaged);
+    coder.InputFile = packed;
+    coder.OutputFile = unpacked;
+    EXPECT_THROW(coder.Decompress(), ELzrw1Exception);
+    EXPECT_FALSE(QFile::exists(unpacked));
+
+    coder.InputFile = dir.filePath("missing");
+    try {
+        coder.Decompress();
+        ADD_FAILURE() << "a missing input must fail";
+    } catch (const ELzrw1Exception& e) {
+        EXPECT_EQ(e.message(), "Lzrw1 (de)compression : Failed to open input file : " + coder.InputFile);
+    }
+}
