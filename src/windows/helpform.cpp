@@ -1,0 +1,171 @@
+#include "windows/helpform.h"
+
+#include "board/art.h"
+#include "board/background.h"
+#include "windows/aboutform.h"
+#include "windows/helppages.h"
+#include "windows/placement.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+struct Topic {
+    const char* button;
+    int tag;
+    const char* caption;
+};
+
+const Topic topics[] = {
+    {"SelButton1", 1, "Overview"},
+    {"SelButton2", 2, "Connecting"},
+    {"SelButton3", 3, "Game Play"},
+    {"SelButton4", 4, "Scoring"},
+    {"SelButton5", 5, "Documentation"},
+    {"SelButton6", 6, "License"},
+    {"SelButton11", 11, "The Lobby"},
+};
+
+const char* const credits[] = {
+    "HangMan 1.0.6.6",
+    "by Vorlix Games",
+    "Made for",
+    "The Vorlix Lobby",
+};
+
+const char* const tagProperty = "Tag";
+
+QString pageName(int tag)
+{
+    return "memo" + QString::number(tag);
+}
+
+} // namespace
+
+Thelp::Thelp(QWidget* mainWindow, Tabout* aboutWindow)
+    : QDialog(mainWindow, Qt::Window)
+    , mainWindow_(mainWindow)
+    , aboutWindow_(aboutWindow)
+{
+    setWindowTitle("HangMan - Help File");
+    applyGameBackground(this);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(10);
+    layout->addWidget(buildSidePanel());
+    layout->addWidget(buildPages(), 1);
+    resize(620, 440);
+    pages->setCurrentWidget(pages->findChild<QPlainTextEdit*>(pageName(1)));
+}
+
+QWidget* Thelp::buildSidePanel()
+{
+    auto* panel = new QWidget;
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto* logo = new QLabel;
+    logo->setPixmap(Art::gameLogo(64));
+    logo->setAlignment(Qt::AlignCenter);
+    column->addWidget(logo);
+    column->addSpacing(6);
+    for (const Topic& topic : topics) {
+        auto* button = new QPushButton(topic.caption);
+        button->setObjectName(topic.button);
+        button->setProperty(tagProperty, topic.tag);
+        button->setMinimumWidth(120);
+        connect(button, &QPushButton::clicked, this, &Thelp::SelButton1Click);
+        topicButtons.append(button);
+        column->addWidget(button);
+    }
+    column->addSpacing(12);
+    auto* button_about = new QPushButton("About");
+    button_about->setObjectName("button_about");
+    connect(button_about, &QPushButton::clicked, this, &Thelp::button_aboutClick);
+    auto* button_done = new QPushButton("Done");
+    button_done->setObjectName("button_done");
+    connect(button_done, &QPushButton::clicked, this, &Thelp::button_doneClick);
+    column->addWidget(button_about);
+    column->addWidget(button_done);
+    column->addStretch();
+    for (const char* line : credits) {
+        auto* label = new QLabel(line);
+        label->setFont(QFont("Arial", 8));
+        label->setAlignment(Qt::AlignCenter);
+        column->addWidget(label);
+    }
+    return panel;
+}
+
+QWidget* Thelp::buildPages()
+{
+    auto* area = new QWidget;
+    auto* column = new QVBoxLayout(area);
+    column->setContentsMargins(0, 0, 0, 0);
+    label_caption = new QLabel(topics[0].caption);
+    label_caption->setObjectName("label_caption");
+    label_caption->setFont(QFont("Comic Sans MS", 16, QFont::Bold));
+    column->addWidget(label_caption);
+    pages = new QStackedWidget;
+    for (const Topic& topic : topics) {
+        auto* memo = new QPlainTextEdit(helpPageText(topic.tag));
+        memo->setObjectName(pageName(topic.tag));
+        memo->setReadOnly(true);
+        memo->setFont(QFont("Arial", 10));
+        pages->addWidget(memo);
+    }
+    column->addWidget(pages, 1);
+    return area;
+}
+
+QString Thelp::caption() const
+{
+    return label_caption->text();
+}
+
+QPlainTextEdit* Thelp::currentPage() const
+{
+    return qobject_cast<QPlainTextEdit*>(pages->currentWidget());
+}
+
+QPushButton* Thelp::topicButton(int tag) const
+{
+    for (QPushButton* button : topicButtons)
+        if (button->property(tagProperty).toInt() == tag)
+            return button;
+    return nullptr;
+}
+
+void Thelp::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    centreOn(this, mainWindow_);
+}
+
+void Thelp::SelButton1Click()
+{
+    auto* button = qobject_cast<QPushButton*>(sender());
+    if (!button)
+        return;
+    auto* memo = pages->findChild<QPlainTextEdit*>(pageName(button->property(tagProperty).toInt()));
+    if (!memo)
+        return;
+    pages->setCurrentWidget(memo);
+    label_caption->setText(button->text());
+}
+
+void Thelp::button_aboutClick()
+{
+    if (aboutWindow_)
+        aboutWindow_->show();
+}
+
+void Thelp::button_doneClick()
+{
+    hide();
+}
