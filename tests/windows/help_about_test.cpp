@@ -1,0 +1,77 @@
+#include "windows/aboutform.h"
+#include "windows/helpform.h"
+#include "windows/turl.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(HelpWindow, TopicButtonsBringTheirPageToTheFrontAndKeepItBetweenOpenings)
+{
+    Thelp help;
+    EXPECT_EQ(help.windowTitle(), "HangMan - Help File");
+    EXPECT_EQ(help.caption(), "Overview");
+    EXPECT_EQ(help.currentPage()->objectName(), "memo1");
+    EXPECT_TRUE(help.currentPage()->toPlainText().startsWith(
+        "Overview\n\nHangman is a word game that as survived the test of time. Too bad the man \ndoesn't!\n"));
+
+    const QList<std::pair<int, QString>> topics = {{2, "Connecting"}, {3, "Game Play"}, {4, "Scoring"},
+        {5, "Documentation"}, {6, "License"}, {11, "The Lobby"}, {1, "Overview"}};
+    for (const auto& [tag, caption] : topics) {
+        QPushButton* button = help.topicButton(tag);
+        ASSERT_NE(button, nullptr) << tag;
+        EXPECT_EQ(button->text(), caption);
+        button->click();
+        EXPECT_EQ(help.caption(), caption);
+        EXPECT_EQ(help.currentPage()->objectName(), "memo" + QString::number(tag));
+        EXPECT_FALSE(help.currentPage()->toPlainText().isEmpty()) << tag;
+    }
+
+    help.topicButton(5)->click();
+    EXPECT_TRUE(help.currentPage()->toPlainText().startsWith("History\n\nMar 2, 2010 - Version 1.0.6.6\n"));
+    EXPECT_TRUE(help.currentPage()->toPlainText().contains("Version 1.0.0.0"));
+    help.show();
+    help.findChild<QPushButton*>("button_done")->click();
+    EXPECT_FALSE(help.isVisible());
+    help.show();
+    EXPECT_EQ(help.caption(), "Documentation");
+    EXPECT_EQ(help.currentPage()->objectName(), "memo5");
+}
+
+TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
+{
+    Tabout about;
+    Thelp help(nullptr, &about);
+    help.findChild<QPushButton*>("button_about")->click();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_EQ(about.windowTitle(), "HangMan - About");
+    EXPECT_EQ(about.versionText(), "1.0.6");
+    EXPECT_EQ(about.fullVersion(), "1.0.6.6");
+
+    QList<QUrl> opened;
+    TURL::setOpener([&](const QUrl& url) { opened.append(url); return true; });
+    QTest::mouseClick(about.findChild<QLabel*>("Label7"), Qt::LeftButton);
+    TURL::setOpener({});
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].toString(), "http://" + about.url().address());
+
+    QTest::mouseClick(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+}
+
+TEST(TURL, PutsTheSchemePrefixOfItsKindBeforeTheAddress)
+{
+    const QList<std::pair<TURL::Kind, QString>> prefixes = {{TURL::Kind::File, "file://"},
+        {TURL::Kind::Ftp, "ftp://"}, {TURL::Kind::Gopher, "gopher://"}, {TURL::Kind::Http, "http://"},
+        {TURL::Kind::Https, "https://"}, {TURL::Kind::Mailto, "mailto:"}, {TURL::Kind::News, "news:"},
+        {TURL::Kind::Telnet, "telnet:"}, {TURL::Kind::Wais, "wais:"}, {TURL::Kind::None, ""}};
+    TURL link;
+    link.setAddress("host.example/page");
+    EXPECT_EQ(link.fullAddress(), "http://host.example/page");
+    for (const auto& [kind, prefix] : prefixes) {
+        link.setKind(kind);
+        EXPECT_EQ(link.fullAddress(), prefix + "host.example/page");
+    }
+}
