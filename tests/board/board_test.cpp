@@ -1,0 +1,440 @@
+#include "board/board.h"
+#include "board/tanimated.h"
+#include "fakeboardhost.h"
+#include "net/protocol.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The argument text of a built message, as the dispatcher hands it over.
+QByteArray argsOf(QByteArray message)
+{
+    message.chop(1);
+    return proto::splitName(message)->args;
+}
+
+class BoardTest : public ::testing::Test {
+protected:
+    VirtualClock clock;
+    FakeBoardHost host;
+    Board board{host, clock};
+
+    QLabel* label(const QString& name) { return board.findChild<QLabel*>(name); }
+    QString text(const QString& name) { return label(name)->text(); }
+    QWidget* child(const QString& name) { return board.findChild<QWidget*>(name); }
+    QWidget* tile(int n) { return child(QStringLiteral("image_letter%1").arg(n)); }
+
+    void startGame(int seconds = 20, bool team = false)
+    {
+        board.startthegame(argsOf(proto::msg::startgameAnnounce("Anna", 200, seconds, team ? "t" : "f")));
+        board.loadword(argsOf(proto::msg::loadword("*****", 0)));
+    }
+    QByteArray found(int seat, int letter, char letterChar, int count, int bonus, int score)
+    {
+        proto::msg::Found f{seat, letter, letterChar, count, bonus, score, seat, score, seat, score, "*e*e*"};
+        return argsOf(proto::msg::foundletter(f));
+    }
+    void showWindow()
+    {
+        board.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&board));
+    }
+    QPoint centreOf(QWidget* widget) { return widget->mapTo(&board, widget->rect().center()); }
+};
+
+TEST_F(BoardTest, FoundLetterShowsCountsBonusesAndKeepsTheTurn)
+{
+    host.slot = 1;
+    startGame();
+    board.getnextplayer("3+");
+    board.foundletter(found(3, 5, 'e', 1, 0, 1));
+    EXPECT_EQ(text("label_status"), "1 E found.");
+    EXPECT_EQ(text("label_bonus3"), "+1");
+    EXPECT_EQ(text("label_score3"), "1");
+    EXPECT_EQ(board.tileState(5), 'u');
+    EXPECT_TRUE(tile(5)->isHidden());
+    EXPECT_EQ(board.turnSeat(), 3);
+    EXPECT_EQ(host.sounds.last(), "inword");
+
+    board.foundletter(found(3, 5, 'e', 3, 0, 4));
+    EXPECT_EQ(text("label_status"), "3 E's found.");
+    EXPECT_EQ(text("label_bonus3"), "+3");
+
+    board.foundletter(found(1, 19, 's', 2, 0, 2));
+    EXPECT_EQ(text("label_status"), "Choose another Letter.");
+    EXPECT_EQ(text("label_theword"), "*E*E*");
+
+    board.getnextplayer("2+");
+    EXPECT_EQ(text("label_bonus3"), "");
+}
+
+TEST_F(BoardTest, CompletedPuzzleCountsOnlyOnTheFindersClient)
+{
+    startGame();
+    board.getnextplayer("1+");
+    board.foundletter(found(1, 5, 'e', 2, 10, 12));
+    EXPECT_EQ(text("label_bonus1"), "+12");
+    EXPECT_EQ(text("label_status"), "Puzzle is Complete!");
+    EXPECT_EQ(host.sounds.last(), "puzzlecomplete");
+    EXPECT_FALSE(board.countdownRunning());
+    EXPECT_EQ(host.puzzles, 1);
+
+    FakeBoardHost otherHost;
+    otherHost.slot = 2;
+    Board other(otherHost, clock);
+    other.foundletter(found(1, 5, 'e', 2, 10, 12));
+    EXPECT_EQ(otherHost.puzzles, 0);
+}
+
+TEST_F(BoardTest, WordFontShrinksAbove36CharactersAndWrapsInsideTheBoard)
+{
+    board.loadword(argsOf(proto::msg::loadword(QByteArray(36, '*'), 0)));
+    EXPECT_EQ(label("label_theword")->font().pointSize(), 22);
+    const QByteArray phrase = "a stitch in time saves nine and more**";
+    ASSERT_EQ(phrase.size(), 38);
+    board.loadword(argsOf(proto::msg::loadword(phrase.left(37), 4)));
+    EXPECT_EQ(label("label_theword")->font().pointSize(), 18);
+    EXPECT_EQ(text("label_theword"), "A STITCH IN TIME SAVES NINE AND MORE*");
+    const QRect word = label("label_theword")->geometry();
+    EXPECT_GE(label("label_theword")->height(), label("label_theword")->heightForWidth(word.width()));
+    EXPECT_LE(word.bottom(), label("label_status")->y());
+    EXPECT_GE(word.top(), label("label_tag")->geometry().bottom());
+    board.loadword(argsOf(proto::msg::loadword("short", 0)));
+    EXPECT_EQ(label("label_theword")->font().pointSize(), 22);
+    EXPECT_EQ(label("label_theword")->geometry(), QRect(8, 183, 683, 41));
+}
+
+TEST_F(BoardTest, CountdownOfTwentySeconds)
+{
+    startGame(20);
+    board.getnextplayer("1+");
+    EXPECT_EQ(host.sounds.last(), "turn");
+    EXPECT_EQ(text("label_status"), "Your Turn.");
+    host.sounds.clear();
+    clock.advance(1000);
+    EXPECT_EQ(text("label_timer"), "Time: 0:19");
+    EXPECT_EQ(label("label_timer")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(child("image_timer")->width(), 171);
+    EXPECT_TRUE(host.sounds.isEmpty());
+    clock.advance(18000);
+    EXPECT_EQ(host.sounds.count("tick"), 11); // at 15 and from 10 down to 1
+    EXPECT_EQ(text("label_timer"), "Time: 0:01");
+    clock.advance(1000);
+    EXPECT_EQ(text("label_timer"), "Time: 0:00");
+    EXPECT_EQ(child("image_timer")->width(), 0);
+    EXPECT_EQ(board.turnSeat(), 0);
+    board.image_letter1Click(1);
+    EXPECT_TRUE(host.sent.isEmpty());
+    EXPECT_FALSE(tile(1)->isHidden());
+}
+
+TEST_F(BoardTest, CountdownTicksAt20And15ThenEverySecondFrom10)
+{
+    startGame(30);
+    board.getnextplayer("2+");
+    QList<int> ticks;
+    for (int second = 0; second < 30; ++second) {
+        host.sounds.clear();
+        clock.advance(1000);
+        if (host.sounds.contains("tick"))
+            ticks << board.secondsLeft();
+        if (board.secondsLeft() == 20)
+            EXPECT_EQ(label("label_timer")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+    EXPECT_EQ(ticks, (QList<int>{20, 15, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
+}
+
+TEST_F(BoardTest, PickingThroughClicksAndKeys)
+{
+    showWindow();
+    startGame();
+    board.getnextplayer("1+");
+    host.watching = true;
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(tile(5)));
+    EXPECT_EQ(host.messages, QStringList{"You must first turn off just watch before you can play."});
+    EXPECT_TRUE(host.sent.isEmpty());
+
+    host.watching = false;
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(tile(5)));
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(tile(6)));
+    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::selectletter(1, 5)});
+    EXPECT_TRUE(tile(5)->isHidden());
+    EXPECT_FALSE(tile(6)->isHidden());
+
+    board.getnextplayer("1+");
+    QTest::keyClick(&board, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&board, Qt::Key_Z);
+    EXPECT_EQ(host.sent.last(), proto::msg::selectletter(1, 26));
+    EXPECT_EQ(host.sent.size(), 2);
+}
+
+TEST_F(BoardTest, TilesLightOnlyDuringTheOwnTurn)
+{
+    startGame();
+    board.getnextplayer("2+");
+    board.image_letter1MouseMove(3);
+    EXPECT_EQ(board.tileState(3), 'n');
+    board.getnextplayer("1+");
+    board.image_letter1MouseMove(3);
+    EXPECT_EQ(board.tileState(3), 'y');
+    board.image_letter1MouseMove(4);
+    EXPECT_EQ(board.tileState(3), 'n');
+    EXPECT_EQ(board.tileState(4), 'y');
+    board.FlatPanel1MouseMove();
+    EXPECT_EQ(board.tileState(4), 'n');
+}
+
+TEST_F(BoardTest, LateJoinerRebuildsTheBoard)
+{
+    host.slot = 3;
+    board.seatTaken(1, "Anna");
+    board.seatTaken(3, "Carl");
+    proto::msg::GameStats stats;
+    stats.slot = 3;
+    stats.currentSeat = 3;
+    stats.playTo = 250;
+    stats.turnTime = 25;
+    stats.mask = "h*ll* w*rld";
+    stats.category = 2;
+    stats.misses = 3;
+    stats.scores[0] = 5;
+    stats.scores[1] = 7;
+    board.gamestats(argsOf(proto::msg::gamestats(stats)));
+    board.markletters(argsOf(proto::msg::markletters(3, {8, 12, 15})));
+    board.markletters(argsOf(proto::msg::markletters(4, {1})));
+
+    EXPECT_EQ(text("label_theword"), "H*LL* W*RLD");
+    EXPECT_EQ(board.category(), 2);
+    EXPECT_EQ(board.figureStage(), 3);
+    EXPECT_EQ(text("label_score1"), "5");
+    EXPECT_EQ(text("label_score2"), "7");
+    EXPECT_EQ(text("label_playtoscore"), "Play To Score: 250");
+    EXPECT_EQ(text("label_teamgame"), "Team Game: NO");
+    EXPECT_EQ(board.seatCaption(2), "Klot");
+    EXPECT_EQ(child("image_Turn")->pos(), QPoint(265, 78));
+    EXPECT_EQ(text("label_status"), "Your Turn.");
+    EXPECT_EQ(host.sounds.last(), "turn");
+    EXPECT_EQ(board.secondsLeft(), 25);
+    EXPECT_TRUE(board.countdownRunning());
+    for (int n = 1; n <= Board::kTiles; ++n)
+        EXPECT_EQ(board.tileState(n), (n == 8 || n == 12 || n == 15) ? 'u' : 'n') << n;
+
+    stats.slot = 4;
+    stats.mask = "other";
+    board.gamestats(argsOf(proto::msg::gamestats(stats)));
+    EXPECT_EQ(text("label_theword"), "H*LL* W*RLD");
+}
+
+TEST_F(BoardTest, WinnerOnTheWinnersOtherPlayersAndSpiesClients)
+{
+    host.host = true;
+    board.seatTaken(1, "Anna");
+    startGame();
+    board.winner("Anna+");
+    EXPECT_EQ(text("label_winner1"), "You have Won the Game!");
+    EXPECT_EQ(text("label_winner2"), "You have Won the Game!");
+    EXPECT_EQ(text("label_status"), "Game Over!");
+    EXPECT_EQ(host.lines.last(), "You have Won the Game!");
+    EXPECT_EQ(host.sounds.last(), "gameover");
+    EXPECT_FALSE(child("panel_winner")->isHidden());
+    EXPECT_FALSE(child("button_start")->isHidden());
+    EXPECT_EQ(host.games, (QList<QPair<QString, bool>>{{"Anna", true}}));
+
+    for (int slot : {3, 8}) {
+        FakeBoardHost otherHost;
+        otherHost.slot = slot;
+        Board other(otherHost, clock);
+        other.seatTaken(1, "Anna");
+        other.setStartButtonVisible(false);
+        other.winner("Anna+");
+        EXPECT_EQ(other.findChild<QLabel*>("label_winner1")->text(), "Anna has Won the Game!");
+        EXPECT_EQ(otherHost.lines.last(), "Anna has Won the Game!");
+        EXPECT_TRUE(other.findChild<QWidget*>("button_start")->isHidden());
+        EXPECT_EQ(otherHost.games.size(), slot == 3 ? 1 : 0);
+    }
+    startGame();
+    EXPECT_TRUE(child("panel_winner")->isHidden());
+    EXPECT_TRUE(child("button_start")->isHidden());
+}
+
+TEST_F(BoardTest, LayoutOfPointerAndTiles)
+{
+    board.getnextplayer("2+");
+    EXPECT_EQ(child("image_Turn")->pos(), QPoint(478, 54));
+    board.getnextplayer("5+");
+    EXPECT_EQ(child("image_Turn")->pos(), QPoint(265, 101));
+
+    const QRect usedBoard = child("Image4")->geometry();
+    for (int n = 1; n <= Board::kTiles; ++n) {
+        const QRect place = tile(n)->geometry();
+        EXPECT_EQ(place.topLeft() - usedBoard.topLeft(), QPoint(40 * ((n - 1) % 6), 40 * ((n - 1) / 6))) << n;
+        EXPECT_TRUE(usedBoard.contains(place)) << n;
+    }
+    EXPECT_EQ(tile(13)->geometry(), QRect(8, 84, 38, 38));
+    EXPECT_EQ(child("FlatPanel1")->geometry(), QRect(5, 267, 253, 204));
+    EXPECT_EQ(board.chatArea()->geometry(), QRect(262, 272, 435, 199));
+}
+
+TEST_F(BoardTest, FigureStagesAndTheHangedAnimation)
+{
+    startGame();
+    board.loadword(argsOf(proto::msg::loadword("c*t", 0)));
+    for (int misses = 1; misses <= 6; ++misses) {
+        board.addman(argsOf(proto::msg::addman(2, misses, char('a' + misses - 1), misses, "*")));
+        EXPECT_EQ(board.figureStage(), misses);
+        EXPECT_EQ(host.sounds.last(), "notinword");
+        EXPECT_EQ(board.tileState(misses), 'u');
+    }
+    board.addman(argsOf(proto::msg::addman(2, 7, 'g', 7, "cat")));
+    EXPECT_EQ(board.figureStage(), 7);
+    EXPECT_TRUE(child("image_hang")->isHidden());
+    EXPECT_FALSE(child("animated_hanged")->isHidden());
+    EXPECT_TRUE(board.hangedAnimation()->play());
+    EXPECT_EQ(text("label_theword"), "CAT");
+    EXPECT_EQ(host.sounds.last(), "lose");
+    clock.advance(1500);
+    EXPECT_EQ(board.hangedAnimation()->frame(), 3);
+
+    board.loadword(argsOf(proto::msg::loadword("***", 1)));
+    EXPECT_EQ(board.figureStage(), 0);
+    EXPECT_TRUE(child("animated_hanged")->isHidden());
+    EXPECT_FALSE(board.hangedAnimation()->play());
+    board.addman(argsOf(proto::msg::addman(2, 1, 'a', 7, "*")));
+    EXPECT_EQ(text("label_theword"), "***");
+}
+
+TEST_F(BoardTest, CategoryChoice)
+{
+    showWindow();
+    board.seatTaken(2, "Bert");
+    board.choosecat("2+");
+    EXPECT_EQ(text("label_status"), "Bert is choosing a category.");
+    EXPECT_TRUE(child("panel_choose")->isHidden());
+    board.button_cat0Click(1);
+    EXPECT_TRUE(host.sent.isEmpty());
+
+    board.choosecat("1+");
+    EXPECT_EQ(text("label_status"), "Choose a category");
+    EXPECT_FALSE(child("panel_choose")->isHidden());
+    QTest::mouseClick(board.findChild<QPushButton*>("button_cat3"), Qt::LeftButton);
+    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::choosecat(1, 3)});
+    EXPECT_TRUE(child("panel_choose")->isHidden());
+    EXPECT_EQ(board.chooserSeat(), 0);
+
+    host.watching = true;
+    board.choosecat("1+");
+    EXPECT_TRUE(child("panel_choose")->isHidden());
+}
+
+TEST_F(BoardTest, TeamSettingAndSeatsKeepPeopleInPlace)
+{
+    board.seatTaken(1, "Anna");
+    board.seatTaken(3, "Klick");
+    startGame(20, true);
+    EXPECT_EQ(text("label_teamgame"), "Team Game: YES");
+    EXPECT_FALSE(child("image_team")->isHidden());
+    EXPECT_TRUE(child("image_theplayers")->isHidden());
+    EXPECT_EQ(board.seatCaption(4), "Kling");
+    EXPECT_EQ(board.seatCaption(6), "Krazy");
+
+    startGame(20, false);
+    EXPECT_EQ(board.seatCaption(2), "Klot");
+    EXPECT_EQ(board.seatCaption(3), "Klick");
+    EXPECT_EQ(board.seatCaption(4), "<Waiting>");
+    board.seatFreed(3);
+    EXPECT_EQ(board.seatCaption(3), "<Waiting>");
+    EXPECT_FALSE(board.seatOccupied(3));
+
+    board.seatTaken(5, "A very long player name that cannot fit");
+    EXPECT_EQ(board.seatCaption(5), "A very long player name that cannot fit");
+    EXPECT_TRUE(text("label_playername5").endsWith(QChar(0x2026)));
+    EXPECT_EQ(label("label_playername5")->textFormat(), Qt::PlainText);
+
+    QSignalSpy spy(&board, &Board::seatContextMenuRequested);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), QPoint(300, 400));
+    QCoreApplication::sendEvent(label("label_playername4"), &event);
+    ASSERT_EQ(spy.size(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), 4);
+    EXPECT_EQ(spy.at(0).at(1).toPoint(), QPoint(300, 400));
+}
+
+TEST_F(BoardTest, JustWatchingAndTheStartButton)
+{
+    board.seatTaken(2, "Bert");
+    board.justwatching("1+1");
+    EXPECT_TRUE(host.watching);
+    EXPECT_FALSE(child("image_eyes1")->isHidden());
+    board.justwatching("2+2");
+    EXPECT_EQ(host.lines.last(), "Bert is now playing again");
+    board.justwatching("1+2");
+    EXPECT_FALSE(host.watching);
+    EXPECT_TRUE(child("image_eyes1")->isHidden());
+
+    showWindow();
+    board.setStartButtonVisible(true);
+    host.loggedIn = false;
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(child("button_start")));
+    EXPECT_EQ(host.messages, QStringList{"You are not connected"});
+    host.loggedIn = true;
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(child("button_start")));
+    EXPECT_EQ(host.gameStartShown, 1);
+}
+
+TEST_F(BoardTest, HostileInputLeavesTheBoardAsItWas)
+{
+    startGame();
+    board.loadword(argsOf(proto::msg::loadword("a*c", 1)));
+    board.getnextplayer("1+");
+    const auto snapshot = [&] {
+        QStringList state{text("label_theword"), text("label_status"), QString::number(board.turnSeat()),
+                          QString::number(board.figureStage()), QString::number(board.category()),
+                          QString::number(board.chooserSeat()), text("label_score1")};
+        for (int n = 1; n <= Board::kTiles; ++n)
+            state << QString(QChar(board.tileState(n)));
+        return state;
+    };
+    const QStringList before = snapshot();
+    for (const QByteArray& args : {QByteArray("xyz+x+"), QByteArray("abc+5+"), QByteArray("abc+-1+")})
+        board.loadword(args);
+    for (const QByteArray& args : {QByteArray("7+"), QByteArray("0+"), QByteArray("x+"), QByteArray("")}) {
+        board.getnextplayer(args);
+        board.choosecat(args);
+    }
+    board.foundletter("9+5+e+1+0+1+9+1+9+1+*e*+");
+    board.foundletter("1+27+e+1+0+1+1+1+1+1+*e*+");
+    board.foundletter("1+5+e+1+0+1+1+1+1+");
+    board.foundletter("1+5+e+one+0+1+1+1+1+1+*e*+");
+    board.addman("2+0+a+3+*+");
+    board.addman("2+5+a+-1+*+");
+    board.addman("2+5+a+x+*+");
+    board.markletters("1+0+27+-3+x+");
+    board.gamestats("1+8+200+20+0+f+zzz+0+0+0+0+0+0+0+0+");
+    board.gamestats("1+1+200+20+0+f+zzz+9+0+0+0+0+0+0+0+");
+    board.gamestats("1+1+200+20+0+f+zzz+0+0+0+0+0+0+0+");
+    board.justwatching("7+1");
+    board.justwatching("0+1");
+    board.image_letter1Click(0);
+    board.image_letter1Click(27);
+    board.button_cat0Click(5);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_TRUE(host.sent.isEmpty());
+    EXPECT_FALSE(host.watching);
+
+    board.startthegame("Anna+200+0+f+");
+    EXPECT_EQ(board.timePerTurn(), 30);
+    EXPECT_EQ(board.pixelsPerSecond(), 6);
+    board.startthegame("Anna+200+-5+f+");
+    EXPECT_EQ(board.timePerTurn(), 30);
+    EXPECT_EQ(text("label_timeperturn"), "Time Per Turn: 30");
+    board.addman("2+5+e+12+*+");
+    EXPECT_EQ(board.figureStage(), 7);
+    board.gamestats("1+1+200+20+0+f+zzz+0+7+0+0+0+0+0+0+");
+    EXPECT_TRUE(board.hangedAnimation()->play());
+}
+
+} // namespace
