@@ -1,7 +1,8 @@
 #pragma once
 // Every picture of the game, drawn with QPainter when first asked for and kept.
 // Sizes are in logical pixels; each picture is rendered at twice that density so
-// it stays sharp on high-DPI screens (its devicePixelRatio is 2).
+// it stays sharp on high-DPI screens (its devicePixelRatio is 2). A number outside
+// a picture's range gives a wholly transparent picture of that size.
 
 #include <QPixmap>
 
@@ -22,6 +23,7 @@ QPixmap eyes();                       // 37 x 17: a pair of eyes
 QPixmap timerBar();                   // 185 x 25: yellow stripes
 QPixmap timerFrame();                 // 191 x 31: the frame around the timer bar
 QPixmap startGameButton(bool pressed);// 102 x 28: "START GAME"
+QPixmap litStartGameButton();         // 102 x 28: "START GAME" lit under the mouse
 QPixmap wordBox();                    // 693 x 86: the plain tan box behind banner, word and status
 QPixmap chatBanner();                 // 164 x 19: the decorative banner above the chat
 QPixmap switchPicture(bool on);       // 56 x 32: the on/off switch of the game start window
