@@ -1,0 +1,134 @@
+#pragma once
+// In-memory connections to a GameServer that runs in virtual time.
+
+#include "net/gametimer.h"
+#include "net/protocol.h"
+#include "server/gameserver.h"
+
+#include <QByteArray>
+#include <QList>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+// Readable failure messages for byte texts.
+inline void PrintTo(const QByteArray& bytes, std::ostream* os)
+{
+    *os << '"' << bytes.toStdString() << '"';
+}
+
+// One client connection that records what the server sends it.
+class FakePeer : public ServerPeer {
+public:
+    void send(const QByteArray& bytes) override
+    {
+        if (failSend)
+            throw std::runtime_error("send failed");
+        if (keepNothing)
+            return;
+        m_bytes += bytes;
+        pending += stuckOutput ? bytes.size() : 0;
+    }
+    void close() override
+    {
+        ++closeCalls;
+        if (onClose)
+            onClose();
+    }
+    qint64 pendingOutput() const override { return pending; }
+
+    // Messages received since the last call, without their terminators.
+    QList<QByteArray> take()
+    {
+        QList<QByteArray> out = cutter.feed(m_bytes);
+        m_bytes.clear();
+        return out;
+    }
+    // Names of the messages received since the last call.
+    QList<QByteArray> takeNames()
+    {
+        QList<QByteArray> names;
+        for (const QByteArray& m : take())
+            names.append(m.left(m.indexOf('+')));
+        return names;
+    }
+
+    int slot = 0;
+    int closeCalls = 0;
+    bool failSend = false;
+    bool stuckOutput = false; // the peer never reads: everything sent stays pending
+    bool keepNothing = false;
+    qint64 pending = 0;
+    std::function<void()> onClose;
+
+private:
+    QByteArray m_bytes;
+    proto::MessageCutter cutter{1 << 30};
+};
+
+inline WordListSet sameWordEverywhere(const QByteArray& word, int copies = 50)
+{
+    WordListSet lists;
+    for (WordList& list : lists)
+        for (int i = 0; i < copies; ++i)
+            list.append(word);
+    return lists;
+}
+
+class ServerHarness {
+public:
+    explicit ServerHarness(WordListSet lists = sameWordEverywhere("baker's dozen   "), quint32 seed = 7)
+        : server(clock, seed, WordLists(std::move(lists)))
+    {
+    }
+
+    // A new connection; like a TSock, closing it reports "Socket Closed" back.
+    FakePeer& connect()
+    {
+        peers.push_back(std::make_unique<FakePeer>());
+        FakePeer* peer = peers.back().get();
+        peer->onClose = [this, peer] { server.closed(peer); };
+        peer->slot = server.accept(peer);
+        return *peer;
+    }
+    // A connection that logs in as the client does and whose queue has been dispatched.
+    FakePeer& join(const QByteArray& name, const QByteArray& version = proto::kVersion)
+    {
+        FakePeer& peer = connect();
+        send(peer, proto::msg::logininfo(peer.slot, version, name));
+        return peer;
+    }
+    // Hands the bytes to the server and lets socktimer dispatch everything queued.
+    void send(FakePeer& peer, const QByteArray& bytes)
+    {
+        server.received(&peer, bytes);
+        drain();
+    }
+    void drain()
+    {
+        while (server.queuedMessages() > 0)
+            clock.advance(kSocktimerMs);
+    }
+    void startgame(FakePeer& host, const QByteArray& playTo = "200", const QByteArray& turnTime = "30",
+                   bool team = false, bool choose = false)
+    {
+        send(host, proto::msg::startgame("You", playTo, turnTime, team, choose));
+    }
+    void pick(FakePeer& peer, char letter) { send(peer, proto::msg::selectletter(peer.slot, letter - 'a' + 1)); }
+    // Advances until the predicate holds (at most limitMs), 10 ms at a time.
+    bool until(const std::function<bool()>& done, long long limitMs = 600'000)
+    {
+        return clock.advanceUntil(done, limitMs, kSocktimerMs);
+    }
+
+    VirtualClock clock;
+    GameServer server;
+    std::vector<std::unique_ptr<FakePeer>> peers;
+};
+
+inline QList<QByteArray> fieldsOf(const QByteArray& message)
+{
+    return message.split('+');
+}
