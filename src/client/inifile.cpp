@@ -172,8 +172,19 @@ QByteArray IniFile::readContents(bool* ok) const
 void IniFile::saveContents(const QByteArray& contents) const
 {
     QSaveFile file(m_path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly)) {
+        writeInPlace(contents);
+        return;
+    }
+    if (file.write(contents) != contents.size() || !file.commit())
+        throw IniWriteError(m_path);
+}
+
+void IniFile::writeInPlace(const QByteArray& contents) const
+{
+    QFile file(m_path);
+    if (!file.exists() || !file.open(QIODevice::ReadWrite) || file.write(contents) != contents.size()
+        || !file.resize(contents.size()) || !file.flush())
         throw IniWriteError(m_path);
 }
 

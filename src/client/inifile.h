@@ -20,6 +20,7 @@ public:
     static constexpr qint64 maxFileSize = 1024 * 1024;
 
     explicit IniFile(QString path);
+    virtual ~IniFile() = default;
 
     // The file this object reads and writes.
     const QString& path() const { return m_path; }
@@ -28,11 +29,12 @@ public:
     // The key's value as a decimal integer, or fallback when it is missing or not a number.
     int readInteger(const QString& section, const QString& key, int fallback) const;
     // Sets the key's value, creating the file, section and key as needed; throws IniWriteError on failure.
-    void writeString(const QString& section, const QString& key, const QString& value);
+    virtual void writeString(const QString& section, const QString& key, const QString& value);
 
 private:
     QByteArray readContents(bool* ok) const;
     void saveContents(const QByteArray& contents) const;
+    void writeInPlace(const QByteArray& contents) const;
 
     QString m_path;
 };
