@@ -442,11 +442,16 @@ void drawPointingGlove(QPainter& p)
     white.setColorAt(1, QColor(222, 222, 228));
     p.setBrush(white);
 
-    // cuff
-    drawGloveShape(p, roundedRectPath(QRectF(1, 8, 7.5, 15), 2.5));
-    p.setPen(QPen(QColor(150, 150, 160), 0.8));
-    p.drawLine(QPointF(3.8, 10), QPointF(3.8, 21));
-    p.drawLine(QPointF(6.2, 10), QPointF(6.2, 21));
+    // a flared cuff
+    QPainterPath cuff;
+    cuff.moveTo(8.5, 9);
+    cuff.lineTo(2, 6.5);
+    cuff.quadTo(0.8, 15.5, 2, 24.5);
+    cuff.lineTo(8.5, 22);
+    cuff.closeSubpath();
+    drawGloveShape(p, cuff);
+    p.setPen(QPen(QColor(150, 150, 160), 0.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(5.2, 8.6), QPointF(5.2, 22.4));
 
     // palm, folded fingers, pointing finger and thumb
     drawGloveShape(p, roundedRectPath(QRectF(7.5, 7, 13, 17.5), 5.5));
@@ -461,10 +466,9 @@ void drawPointingGlove(QPainter& p)
     thumb.cubicTo(14.5, 11.5, 12, 11.5, 10, 9);
     drawGloveShape(p, thumb);
 
-    // stitching along the back of the glove
-    p.setPen(QPen(QColor(150, 150, 160), 0.7, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(10, 14), QPointF(10, 21));
-    p.drawLine(QPointF(12.5, 14), QPointF(12.5, 21.5));
+    // a crease where the fingers fold into the palm
+    p.setPen(QPen(QColor(150, 150, 160), 0.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(12, 14), QPointF(12, 21));
 }
 
 void drawEye(QPainter& p, QPointF centre, qreal rx, qreal ry)

@@ -154,7 +154,7 @@ void drawBud(QPainter& p, QPointF top, qreal size)
 // The flower at growth stage 0 (a sprout) to 6 (open); sway bends the stem sideways.
 void drawFlower(QPainter& p, int stage, qreal sway = 0)
 {
-    static constexpr std::array<qreal, kStages> kHeights = {7, 15, 21, 27, 33, 39, 45};
+    static constexpr std::array<qreal, kStages> kHeights = {10, 16, 22, 28, 34, 40, 46};
     const qreal height = kHeights[qBound(0, stage, kStages - 1)];
     const QPointF root(kFlowerX, kGroundY - 3);
     const QPointF top = root + QPointF(sway, -height);
@@ -168,8 +168,8 @@ void drawFlower(QPainter& p, int stage, qreal sway = 0)
     p.drawPath(stem);
 
     if (stage == 0) {
-        drawLeaf(p, top, -150, 7);
-        drawLeaf(p, top, -30, 7);
+        drawLeaf(p, top, -150, 8.5);
+        drawLeaf(p, top, -30, 8.5);
         return;
     }
     const qreal leafHeight = qMin(height * 0.4, 14.0);
@@ -177,7 +177,7 @@ void drawFlower(QPainter& p, int stage, qreal sway = 0)
     drawLeaf(p, root + QPointF(-1, -leafHeight), -160, leafLength);
     drawLeaf(p, root + QPointF(-1, -leafHeight - 4), -25, leafLength);
     if (stage < kStages - 1)
-        drawBud(p, top, 4 + stage * 0.9);
+        drawBud(p, top, 5 + stage * 0.9);
     else
         drawBlossom(p, top);
 }
