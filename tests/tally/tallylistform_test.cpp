@@ -1,0 +1,269 @@
+#include "tally/datafolder.h"
+#include "tally/lzrw1.h"
+#include "tally/tallylistform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TallyWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dir.filePath("hangmantally.tld");
+        Ttallylist::setErrorHook([this](const QString& message) { errors << message; });
+        Ttallylist::setConfirmHook([this](const QString& question) {
+            questions << question;
+            return answer;
+        });
+    }
+    void TearDown() override
+    {
+        Ttallylist::setErrorHook({});
+        Ttallylist::setConfirmHook({});
+    }
+
+    static QListWidget* list(Ttallylist& window, const char* name)
+    {
+        return window.findChild<QListWidget*>(name);
+    }
+    static QString text(Ttallylist& window, const QString& name)
+    {
+        return window.findChild<QLabel*>(name)->text();
+    }
+    static void follow(Ttallylist& window, const QStringList& names)
+    {
+        window.loadchecklist(names);
+        QListWidget* checklist = list(window, "checklist");
+        for (int i = 0; i < checklist->count(); ++i)
+            checklist->item(i)->setCheckState(Qt::Checked);
+    }
+    static void untick(Ttallylist& window, int position)
+    {
+        list(window, "listbox_tally")->item(position)->setCheckState(Qt::Unchecked);
+        QCoreApplication::processEvents();
+    }
+    static QStringList row(const Ttallylist& window, int r)
+    {
+        QStringList cells;
+        for (int column = 0; column < TallyTable::columnCount; ++column)
+            cells << window.table().cell(column, r);
+        return cells;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    QStringList errors;
+    QStringList questions;
+    bool answer = true;
+};
+
+} // namespace
+
+TEST_F(TallyWindow, CountsGamesByWhoWon)
+{
+    Ttallylist window(path);
+    follow(window, { "Bob", "Ann" });
+    window.loadchecklist({ "Zed" });
+    window.addgame("Zed", false);
+    EXPECT_EQ(row(window, 1), QStringList({ "Bob", "0", "0", "0", "0", "0", "0", "0", "0" }));
+    EXPECT_EQ(text(window, "mylabel_1"), "1");
+
+    window.loadchecklist({ "Bob", "Zed", "Ann" });
+    window.addgame("Bob", false);
+    EXPECT_EQ(row(window, 1), QStringList({ "Bob", "1", "1", "0", "0", "1", "1", "0", "0" }));
+    EXPECT_EQ(row(window, 2), QStringList({ "Ann", "1", "0", "0", "1", "1", "0", "0", "1" }));
+
+    window.addgame("You", true);
+    EXPECT_EQ(row(window, 1), QStringList({ "Bob", "2", "1", "1", "0", "2", "1", "1", "0" }));
+    EXPECT_EQ(text(window, "mylabel_1"), "3");
+    EXPECT_EQ(text(window, "mylabel_2"), "1");
+
+    // A player named like the old magic word wins only for himself.
+    window.loadchecklist({ "addtomine", "Bob" });
+    window.addgame("addtomine", false);
+    EXPECT_EQ(row(window, 1), QStringList({ "Bob", "3", "1", "1", "1", "3", "1", "1", "1" }));
+    EXPECT_EQ(text(window, "mylabel_2"), "1");
+
+    window.addtomineincrease(3);
+    EXPECT_EQ(text(window, "mylabel_3"), "1");
+    list(window, "listbox_tally")->setCurrentRow(1);
+    emit list(window, "listbox_tally")->itemClicked(list(window, "listbox_tally")->item(1));
+    EXPECT_EQ(text(window, "label_hisnametop"), "Ann's Tally");
+    EXPECT_EQ(text(window, "label_hisname"), "Ann Wins:");
+    EXPECT_EQ(text(window, "label_4"), "1");
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(TallyWindow, FollowingAndDeletingKeepRowsAligned)
+{
+    Ttallylist window(path);
+    follow(window, { "A", "B", "C" });
+    QListWidget* checklist = list(window, "checklist");
+    QListWidget* tallied = list(window, "listbox_tally");
+
+    checklist->item(0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(tallied->count(), 3);
+    window.loadchecklist({ "A", "D" });
+    EXPECT_EQ(checklist->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(checklist->item(1)->checkState(), Qt::Unchecked);
+
+    answer = false;
+    untick(window, 1);
+    EXPECT_EQ(questions.value(0), "This will delete B's Tally, Are you want to delete it?");
+    EXPECT_EQ(tallied->count(), 3);
+    EXPECT_EQ(tallied->item(1)->checkState(), Qt::Checked);
+
+    answer = true;
+    untick(window, 2);
+    EXPECT_EQ(window.table().rowCount(), 3);
+    EXPECT_EQ(row(window, 2)[0], "B");
+    untick(window, 0);
+    ASSERT_EQ(tallied->count(), 1);
+    EXPECT_EQ(tallied->item(0)->text(), "B");
+    EXPECT_EQ(row(window, 1)[0], "B");
+
+    window.moverow(0);
+    window.moverow(7);
+    EXPECT_EQ(window.table().rowCount(), 2);
+}
+
+TEST_F(TallyWindow, ResetAsksAndCountsFromZeroAfterwards)
+{
+    Ttallylist window(path);
+    follow(window, { "Bob" });
+    window.addgame("Bob", false);
+    QPushButton* reset = window.findChild<QPushButton*>("button_reset");
+
+    answer = false;
+    reset->click();
+    EXPECT_EQ(questions.value(0), "Are you sure you want to reset the Tally?");
+    EXPECT_EQ(window.table().rowCount(), 2);
+
+    answer = true;
+    reset->click();
+    EXPECT_EQ(window.table().rowCount(), 1);
+    EXPECT_EQ(text(window, "mylabel_1"), "0");
+    EXPECT_EQ(list(window, "listbox_tally")->count(), 0);
+    window.addgame("Bob", false);
+    EXPECT_EQ(text(window, "mylabel_1"), "1");
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(TallyWindow, RestartKeepsAllTimeCountersAndZeroesSession)
+{
+    {
+        Ttallylist window(path);
+        follow(window, { "Bob\r\nEvil", "Ann" });
+        window.addgame("Bob\r\nEvil", false);
+        window.addgame("Ann", false);
+        EXPECT_EQ(row(window, 1)[0], "Bob  Evil");
+    }
+    Ttallylist window(path);
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(row(window, 0), QStringList({ "0", "2", "0", "0", "0", "0", "0", "0", "0" }));
+    EXPECT_EQ(row(window, 1), QStringList({ "Bob  Evil", "2", "1", "0", "1", "0", "0", "0", "0" }));
+    EXPECT_EQ(row(window, 2), QStringList({ "Ann", "2", "1", "0", "1", "0", "0", "0", "0" }));
+    EXPECT_EQ(list(window, "listbox_tally")->item(0)->checkState(), Qt::Checked);
+}
+
+TEST_F(TallyWindow, SavesAfterEveryGameAndNeverLosesTheOldFile)
+{
+    auto window = std::make_unique<Ttallylist>(path);
+    follow(*window, { "Bob" });
+    window->addgame("Bob", false);
+    EXPECT_EQ(readTallyFile(path).cell(1, 1), "1");
+
+    // A save killed half way: the new file was never committed.
+    {
+        QSaveFile interrupted(path);
+        ASSERT_TRUE(interrupted.open(QIODevice::WriteOnly));
+        interrupted.write("WRZL garbage");
+    }
+    EXPECT_EQ(readTallyFile(path).cell(1, 1), "1");
+    window.reset();
+    Ttallylist again(path);
+    EXPECT_EQ(again.table().cell(1, 1), "1");
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(TallyWindow, DamagedFileIsReportedAndKeptAsBad)
+{
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("NOPE this is not a tally");
+    }
+    {
+        Ttallylist window(path);
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors[0], path + " : Lzrw1 decompression : this file has no valid header !");
+        EXPECT_EQ(window.table().rowCount(), 1);
+    }
+    QFile bad(path + ".bad");
+    ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bad.readAll(), "NOPE this is not a tally");
+    EXPECT_NO_THROW(readTallyFile(path));
+
+    QFile text(path);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(Tlzrw1().compress("9\r\n1\r\n0\r\nlots\r\n", TCompressMode::Fast));
+    text.close();
+    errors.clear();
+    Ttallylist window(path);
+    EXPECT_EQ(errors.size(), 1);
+}
+
+TEST(TallyText, DumpLayoutAndDamagedTexts)
+{
+    TallyTable table;
+    EXPECT_EQ(table.toText().count("\r\n"), 11);
+    table.appendRow("Bob");
+    table.setCell(3, 1, "7");
+    const QByteArray text = table.toText();
+    EXPECT_TRUE(text.startsWith("9\r\n2\r\n0\r\nBob\r\n0\r\n0\r\n"));
+    EXPECT_EQ(TallyTable::fromText(text).cell(3, 1), "7");
+    EXPECT_EQ(TallyTable::fromText("9 columns\r\n1 row\r\n\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8").cell(8, 0), "8");
+
+    for (const QByteArray& damaged : { QByteArray(), QByteArray("9\r\n"), QByteArray("x\r\n1\r\n"),
+                                       QByteArray("9\r\n0\r\n"), QByteArray("8\r\n1\r\n"),
+                                       QByteArray("9\r\n2000000000\r\n"), QByteArray("9\r\n-5\r\n"),
+                                       QByteArray("9\r\n1\r\n0\r\n1\r\n2\r\n") })
+        EXPECT_THROW(TallyTable::fromText(damaged), ETallyError) << damaged.constData();
+}
+
+TEST(DataFolder, ProgramFolderWhenWritableAndOverride)
+{
+    EXPECT_EQ(dataFolder(), QCoreApplication::applicationDirPath());
+    setDataFolderForTesting("/somewhere/else");
+    EXPECT_EQ(Ttallylist::defaultTallyPath(), "/somewhere/else/hangmantally.tld");
+    setDataFolderForTesting({});
+}
+
+TEST_F(TallyWindow, ScreenshotWithTwoFollowedPlayers)
+{
+    Ttallylist window(path);
+    window.loadchecklist({ "Barbara", "Klot", "Marcus" });
+    list(window, "checklist")->item(0)->setCheckState(Qt::Checked);
+    list(window, "checklist")->item(2)->setCheckState(Qt::Checked);
+    for (int game = 0; game < 7; ++game)
+        window.addgame(game % 3 == 0 ? "Barbara" : "Klot", game == 4);
+    window.loadchecklist({ "Barbara", "Klot", "Marcus", "Gwen" });
+    window.addtomineincrease(3);
+    QListWidget* tallied = list(window, "listbox_tally");
+    tallied->setCurrentRow(0);
+    emit tallied->itemClicked(tallied->item(0));
+    window.show();
+    const QImage shot = window.grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(600, 400));
+    shot.save(QDir::tempPath() + "/tally.png");
+}
