@@ -10,7 +10,7 @@ int main(int argc, char** argv)
     // The same name as the game's, so that both find the same data folder.
     QApplication::setApplicationName("Hangman");
     QApplication::setApplicationDisplayName("The Vorlix Lobby");
-    QApplication::setDesktopFileName("vorlix-lobby");
+    QApplication::setDesktopFileName("example.vorlix.lobby");
     const QString folder = dataFolder();
     LobbyWindow window(QDir(folder).filePath("vorlixlobby.ini"), QDir(QApplication::applicationDirPath()).filePath("hangman"));
     window.show();
