@@ -103,12 +103,11 @@ QString elided(const QLabel* label, const QString& text)
     return label->fontMetrics().elidedText(text, Qt::ElideRight, label->width());
 }
 
-// Sets a label that is sized to its text, never wider than maxWidth.
+// Sets a label that is as wide as its text, never wider than maxWidth.
 void setFittedText(QLabel* label, const QString& text, int maxWidth)
 {
     label->setText(text);
-    label->setMaximumWidth(maxWidth);
-    label->adjustSize();
+    label->resize(std::min(maxWidth, label->sizeHint().width()), label->height());
 }
 
 bool isSeat(int seat)

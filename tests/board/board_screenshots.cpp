@@ -1,0 +1,73 @@
+// Writes pictures of the board in its main states to the folder named by
+// HANGMAN_SCREENSHOTS, for looking at by eye; skipped when it is not set.
+
+#include "board/board.h"
+#include "fakeboardhost.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BoardScreenshots, WritesTheMainStates)
+{
+    const QString folder = qEnvironmentVariable("HANGMAN_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
+    QDir().mkpath(folder);
+    VirtualClock clock;
+    FakeBoardHost host;
+    host.host = true;
+    Board board(host, clock);
+    const auto save = [&](const char* name) { EXPECT_TRUE(board.grab().save(folder + "/" + name + ".png")); };
+
+    board.seatTaken(1, "Anna");
+    board.seatTaken(3, "Bartholomew the Great");
+    save("board_created");
+    board.startthegame("Anna+200+20+f+");
+    board.loadword("*******+0+");
+    board.getnextplayer("1+");
+    clock.advance(1000);
+    save("board_game_start");
+
+    board.loadword("h*ll* w*rld+2+");
+    board.markletters("1+8+12+15+4+");
+    board.foundletter("3+12+l+3+0+3+3+3+3+3+h*ll* w*rld+");
+    board.addman("3+1+a+1+*+");
+    board.addman("1+5+e+2+*+");
+    board.addman("2+9+i+3+*+");
+    board.getnextplayer("2+");
+    clock.advance(7000);
+    board.image_letter1MouseMove(19);
+    save("board_mid_round");
+    board.getnextplayer("1+");
+    board.image_letter1MouseMove(19);
+    save("board_tile_lit");
+
+    board.choosecat("1+");
+    save("board_choose_category");
+    board.button_cat0Click(0);
+
+    board.loadword("a stitch in time saves nine and a penny saved+4+");
+    save("board_long_phrase");
+
+    board.loadword("**t+3+");
+    board.addman("2+3+c+7+cat+");
+    save("board_hanged_0");
+    clock.advance(1500);
+    save("board_hanged_3");
+
+    board.winner("Anna+");
+    save("board_winner_own");
+    board.winner("Bartholomew the Great+");
+    save("board_winner_other");
+
+    board.startthegame("Anna+300+30+t+");
+    board.loadword("p***s+1+");
+    board.getnextplayer("4+");
+    board.justwatching("3+1");
+    board.foundletter("4+16+p+1+0+6+2+6+4+6+p***s+");
+    save("board_team_game");
+}
+
+} // namespace
