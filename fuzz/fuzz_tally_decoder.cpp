@@ -1,0 +1,30 @@
+// Feeds arbitrary bytes to the tally file reader: the container decoder, the raw
+// LZRW1-KH block decoder and the text dump reader.
+
+#include "tally/lzrw1.h"
+#include "tally/tallytable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Tlzrw1 coder;
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    try {
+        const QByteArray text = coder.decompress(input);
+        TallyTable::fromText(text).toText();
+    } catch (const std::exception&) {
+    }
+    try {
+        TallyTable::fromText(input);
+    } catch (const ETallyError&) {
+    }
+    if (size <= std::size_t(Lzrw1kh::maxBlockSize)) {
+        std::vector<std::uint8_t> block(data, data + size);
+        std::vector<std::uint8_t> piece(Lzrw1kh::pieceSize);
+        Lzrw1kh::decompressBlock(block.data(), int(size), piece.data());
+    }
+    return 0;
+}
