@@ -1,0 +1,52 @@
+#pragma once
+// Plays the game's built-in sounds (resources ":/sounds/NAME.wav", PCM or MPEG
+// Layer-3 inside WAVE) one at a time on the default audio output, without waiting.
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <optional>
+
+class QAudioSink;
+
+class SoundPlayer : public QObject {
+    Q_OBJECT
+public:
+    explicit SoundPlayer(QObject* parent = nullptr);
+    ~SoundPlayer() override;
+
+    // Starts the named sound (any letter case), cutting off the one still playing; an unknown name or no audio output plays nothing.
+    void play(const QString& name);
+    // Cuts off the sound still playing.
+    void stop();
+    // True while a sound is being played.
+    bool isPlaying() const;
+    // The upper-case name of the sound being played, empty when none is.
+    QString currentSound() const;
+    // Plays on the given output instead of the system's default one; a null device means no output at all.
+    void setOutputDevice(const QAudioDevice& device);
+
+    // The names of all built-in sounds, upper case.
+    static QStringList builtInSounds();
+    // Decodes a built-in sound to interleaved 16-bit PCM and stores its format; empty for an unknown name.
+    static QByteArray decode(const QString& name, QAudioFormat* format);
+
+private:
+    struct Sound {
+        QByteArray pcm;
+        QAudioFormat format;
+    };
+
+    const Sound& decoded(const QString& name);
+    QAudioDevice outputDevice() const;
+    void releaseSink();
+    void onSinkStateChanged();
+
+    QHash<QString, Sound> m_cache;
+    QPointer<QAudioSink> m_sink;
+    QString m_current;
+    std::optional<QAudioDevice> m_device;
+};

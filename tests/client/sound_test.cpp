@@ -1,0 +1,142 @@
+#include "client/soundplayer.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <gtest/gtest.h>
+#include <cmath>
+
+namespace {
+
+struct WaveHeader {
+    int formatTag = 0;
+    int channels = 0;
+    int sampleRate = 0;
+    int blockAlign = 0;
+    qint64 dataBytes = 0;
+    qint64 factFrames = -1;
+};
+
+// Reads the chunks of a RIFF WAVE file the way the game's resources are laid out.
+WaveHeader readWaveHeader(const QByteArray& bytes)
+{
+    WaveHeader header;
+    if (!bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return header;
+    qsizetype at = 12;
+    while (at + 8 <= bytes.size()) {
+        const QByteArray id = bytes.mid(at, 4);
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        const char* body = bytes.constData() + at + 8;
+        if (id == "fmt ") {
+            header.formatTag = qFromLittleEndian<quint16>(body);
+            header.channels = qFromLittleEndian<quint16>(body + 2);
+            header.sampleRate = int(qFromLittleEndian<quint32>(body + 4));
+            header.blockAlign = qFromLittleEndian<quint16>(body + 12);
+        } else if (id == "fact") {
+            header.factFrames = qFromLittleEndian<quint32>(body);
+        } else if (id == "data") {
+            header.dataBytes = size;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return header;
+}
+
+QByteArray resourceBytes(const QString& name)
+{
+    QFile file(":/sounds/" + name + ".wav");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Level {
+    double peak = 0;
+    double rms = 0;
+};
+
+Level measure(const QByteArray& pcm)
+{
+    const auto* samples = reinterpret_cast<const qint16*>(pcm.constData());
+    const qsizetype count = pcm.size() / 2;
+    Level level;
+    double sum = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        const double value = samples[i] / 32768.0;
+        level.peak = std::max(level.peak, std::abs(value));
+        sum += value * value;
+    }
+    level.rms = count ? std::sqrt(sum / double(count)) : 0;
+    return level;
+}
+
+const QStringList mp3Sounds{"WAVE6", "WAVE15", "WAVE16", "WAVE17", "WAVE20"};
+
+QStringList expectedSounds()
+{
+    QStringList names{"ENTERED", "INVALID", "TURN", "TURNNEW", "INWORD", "PUZZLECOMPLETE",
+                      "NOTINWORD", "LOSE", "GAMEOVER", "TICK"};
+    for (int i = 1; i <= 20; ++i)
+        names.append(QStringLiteral("WAVE%1").arg(i));
+    return names;
+}
+
+} // namespace
+
+TEST(SoundResources, EveryBuiltInSoundDecodesToPcmOfItsLength)
+{
+    QStringList present = SoundPlayer::builtInSounds();
+    QStringList expected = expectedSounds();
+    present.sort();
+    expected.sort();
+    ASSERT_EQ(present, expected);
+
+    for (const QString& name : expected) {
+        SCOPED_TRACE(name.toStdString());
+        const WaveHeader header = readWaveHeader(resourceBytes(name));
+        QAudioFormat format;
+        const QByteArray pcm = SoundPlayer::decode(name, &format);
+
+        EXPECT_EQ(header.formatTag, mp3Sounds.contains(name) ? 0x55 : 1);
+        EXPECT_EQ(format.sampleFormat(), QAudioFormat::Int16);
+        EXPECT_EQ(format.channelCount(), header.channels);
+        EXPECT_EQ(format.sampleRate(), header.sampleRate);
+        EXPECT_GE(header.sampleRate, 8000);
+        EXPECT_LE(header.sampleRate, 44100);
+        const qint64 frames = pcm.size() / format.bytesPerFrame();
+        if (header.formatTag == 1) {
+            EXPECT_EQ(frames, header.dataBytes / header.blockAlign);
+        } else {
+            ASSERT_GT(header.factFrames, 0);
+            EXPECT_NEAR(double(frames), double(header.factFrames), 2 * 1152.0);
+        }
+        EXPECT_LT(format.durationForBytes(pcm.size()), 5'000'000);
+
+        const Level level = measure(pcm);
+        EXPECT_GT(level.peak, 0.2) << "too quiet";
+        EXPECT_LT(level.peak, 0.99) << "clipped";
+        EXPECT_GT(level.rms, 0.01);
+    }
+}
+
+TEST(SoundResources, NamesMatchWithoutRegardToCase)
+{
+    QAudioFormat upper;
+    QAudioFormat lower;
+    EXPECT_EQ(SoundPlayer::decode("wave7", &lower), SoundPlayer::decode("WAVE7", &upper));
+    EXPECT_EQ(lower, upper);
+    EXPECT_FALSE(SoundPlayer::decode("Tick", &lower).isEmpty());
+    EXPECT_FALSE(SoundPlayer::decode("entered", &lower).isEmpty());
+    for (const char* unknown : {"", "wave21", "wave0", "../sounds/WAVE1", ":/sounds/WAVE1.wav", "WAVE1.wav", "entered "})
+        EXPECT_TRUE(SoundPlayer::decode(unknown, &lower).isEmpty()) << unknown;
+}
+
+TEST(SoundPlayer, WithoutAnOutputPlaysNothingQuietly)
+{
+    SoundPlayer player;
+    player.setOutputDevice(QAudioDevice());
+    for (const QString& name : {"entered", "wave6", "tick", "nosuchsound"}) {
+        player.play(name);
+        EXPECT_FALSE(player.isPlaying());
+        EXPECT_EQ(player.currentSound(), "");
+    }
+    player.stop();
+}
