@@ -849,7 +849,7 @@ void Board::keyPressEvent(QKeyEvent* event)
 {
     const QString text = event->text();
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    if (plain && text.size() == 1) {
+    if (hasFocus() && plain && text.size() == 1) {
         const char letter = text.at(0).toLower().toLatin1();
         if (letter >= 'a' && letter <= 'z') {
             image_letter1Click(letter - 'a' + 1);
@@ -863,11 +863,13 @@ bool Board::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (const int tile = tileAt(watched)) {
-        if (type == QEvent::MouseMove)
+        if (type == QEvent::MouseMove) {
             image_letter1MouseMove(tile);
-        else if (type == QEvent::Leave)
+            return true;
+        }
+        if (type == QEvent::Leave)
             FlatPanel1MouseMove();
-        else if (type == QEvent::MouseButtonRelease) {
+        if (type == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && m_tiles[tile]->rect().contains(mouse->position().toPoint()))
                 image_letter1Click(tile);

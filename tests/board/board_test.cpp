@@ -167,6 +167,11 @@ TEST_F(BoardTest, PickingThroughClicksAndKeys)
     EXPECT_FALSE(tile(6)->isHidden());
 
     board.getnextplayer("1+");
+    board.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&board));
+    board.clearFocus();
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, QPoint(150, 200));
+    EXPECT_TRUE(board.hasFocus());
     QTest::keyClick(&board, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&board, Qt::Key_Z);
     EXPECT_EQ(host.sent.last(), proto::msg::selectletter(1, 26));
@@ -180,7 +185,8 @@ TEST_F(BoardTest, TilesLightOnlyDuringTheOwnTurn)
     board.image_letter1MouseMove(3);
     EXPECT_EQ(board.tileState(3), 'n');
     board.getnextplayer("1+");
-    board.image_letter1MouseMove(3);
+    showWindow();
+    QTest::mouseMove(board.windowHandle(), centreOf(tile(3)));
     EXPECT_EQ(board.tileState(3), 'y');
     board.image_letter1MouseMove(4);
     EXPECT_EQ(board.tileState(3), 'n');
