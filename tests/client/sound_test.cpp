@@ -1,6 +1,12 @@
 #include "client/soundplayer.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -68,6 +74,28 @@ Level measure(const QByteArray& pcm)
     return level;
 }
 
+// Writes decoded PCM as a plain WAVE file, so it can be listened to and measured outside the game.
+void renderTo(const QString& folder, const QString& name, const QByteArray& pcm, const QAudioFormat& format)
+{
+    QByteArray header("RIFF----WAVEfmt \x10\0\0\0\1\0", 22);
+    auto append = [&header](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            header.append(char((value >> (8 * i)) & 0xFF));
+    };
+    append(format.channelCount(), 2);
+    append(format.sampleRate(), 4);
+    append(format.sampleRate() * format.bytesPerFrame(), 4);
+    append(format.bytesPerFrame(), 2);
+    append(16, 2);
+    header.append("data");
+    append(pcm.size(), 4);
+    header.replace(4, 4, QByteArray(4, 0));
+    qToLittleEndian<quint32>(quint32(header.size() - 8 + pcm.size()), header.data() + 4);
+    QFile file(folder + "/" + name + ".wav");
+    if (file.open(QIODevice::WriteOnly))
+        file.write(header + pcm);
+}
+
 const QStringList mp3Sounds{"WAVE6", "WAVE15", "WAVE16", "WAVE17", "WAVE20"};
 
 QStringList expectedSounds()
@@ -110,6 +138,8 @@ TEST(SoundResources, EveryBuiltInSoundDecodesToPcmOfItsLength)
         }
         EXPECT_LT(format.durationForBytes(pcm.size()), 5'000'000);
 
+        if (qEnvironmentVariableIsSet("HANGMAN_RENDER_SOUNDS"))
+            renderTo(qEnvironmentVariable("HANGMAN_RENDER_SOUNDS"), name, pcm, format);
         const Level level = measure(pcm);
         EXPECT_GT(level.peak, 0.2) << "too quiet";
         EXPECT_LT(level.peak, 0.99) << "clipped";
@@ -139,4 +169,68 @@ TEST(SoundPlayer, WithoutAnOutputPlaysNothingQuietly)
         EXPECT_EQ(player.currentSound(), "");
     }
     player.stop();
+}
+
+// Runs in a child process whose environment points at a private null sink (see below).
+TEST(SoundPlayerOnNullSink, NewRequestCutsOffTheSoundStillPlaying)
+{
+    if (!qEnvironmentVariableIsSet("HANGMAN_NULL_SINK"))
+        GTEST_SKIP() << "runs only on the private null sink";
+    ASSERT_FALSE(QMediaDevices::defaultAudioOutput().isNull());
+    SoundPlayer player;
+    for (int i = 0; i < 5; ++i)
+        player.play("entered");
+    player.play("wave13");
+    EXPECT_TRUE(player.isPlaying());
+    EXPECT_EQ(player.currentSound(), "WAVE13");
+
+    player.play("Wave6");
+    EXPECT_EQ(player.currentSound(), "WAVE6");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player.isPlaying(); }, 2000));
+    QTest::qWait(300);
+    EXPECT_EQ(player.currentSound(), "WAVE6") << "a longer sound still plays";
+
+    player.play("tick");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.isPlaying(); }, 3000)) << "a finished sound is let go";
+    EXPECT_EQ(player.currentSound(), "");
+
+    player.play("wave21");
+    EXPECT_FALSE(player.isPlaying());
+}
+
+TEST(SoundPlayer, PlaysOnAPrivateNullSink)
+{
+    const QString pulseaudio = QStandardPaths::findExecutable("pulseaudio");
+    if (pulseaudio.isEmpty())
+        GTEST_SKIP() << "pulseaudio is not installed";
+    QTemporaryDir runtime;
+    const QString socket = runtime.filePath("native");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    environment.insert("HOME", runtime.path());
+
+    QProcess server;
+    server.setProcessEnvironment(environment);
+    server.start(pulseaudio, {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                              "-L", "module-null-sink",
+                              "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket});
+    ASSERT_TRUE(server.waitForStarted());
+    const bool listening = QTest::qWaitFor([&] { return QFile::exists(socket); }, 10000);
+
+    QProcess child;
+    environment.insert("PULSE_SERVER", "unix:" + socket);
+    environment.insert("HANGMAN_NULL_SINK", "1");
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    if (listening) {
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=SoundPlayerOnNullSink.*"});
+        child.waitForFinished(60000);
+    }
+    server.kill();
+    server.waitForFinished();
+
+    ASSERT_TRUE(listening) << "the null sink did not come up";
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
