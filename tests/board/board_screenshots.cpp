@@ -48,7 +48,7 @@ TEST(BoardScreenshots, WritesTheMainStates)
     save("board_choose_category");
     board.button_cat0Click(0);
 
-    board.loadword("a stitch in time saves nine and a penny saved+4+");
+    board.loadword("a bird in the hand is worth two in the bush, don't you think so+4+");
     save("board_long_phrase");
 
     board.loadword("**t+3+");
