@@ -1,0 +1,51 @@
+// Complete 200-point solo games per second: the host in seat 1 is set to just
+// watch, so the computer plays both seats; the game timers run on a virtual clock.
+#include "net/gametimer.h"
+#include "net/protocol.h"
+#include "server/gameserver.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+// The host's connection; it only counts what it is sent.
+class CountingPeer : public ServerPeer {
+public:
+    void send(const QByteArray& bytes) override { received += bytes.size(); }
+    void close() override {}
+    qint64 pendingOutput() const override { return 0; }
+    qint64 received = 0;
+};
+
+constexpr int kGames = 5000;
+constexpr long long kStepMs = 600'000;
+
+} // namespace
+
+int main()
+{
+    VirtualClock clock;
+    GameServer server(clock, 1);
+    CountingPeer host;
+    server.accept(&host);
+    server.received(&host, proto::msg::logininfo(1, proto::kVersion, "You"));
+    clock.advance(100);
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
+    for (int game = 0; game < kGames; ++game) {
+        server.received(&host, proto::msg::startgame("You", "200", "30", false, false));
+        server.received(&host, proto::msg::justwatch(1, 1));
+        while (server.gameRunning() || server.queuedMessages() > 0)
+            clock.advance(kStepMs);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpuSeconds = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    std::printf("%d complete 200-point solo games in %.2f s: %.0f games per second\n", kGames, seconds,
+                kGames / seconds);
+    std::printf("processor time %.2f s: %.0f games per processor second\n", cpuSeconds, kGames / cpuSeconds);
+    std::printf("(%.0f bytes sent to the host per game)\n", double(host.received) / kGames);
+    return 0;
+}
