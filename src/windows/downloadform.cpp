@@ -1,6 +1,7 @@
 #include "windows/downloadform.h"
 
 #include "board/art.h"
+#include "board/background.h"
 #include "windows/placement.h"
 
 #include <QCoreApplication>
@@ -37,9 +38,9 @@ const QStringList installerArguments = {"/SP-", "/silent", "/noicons"};
 QFrame* panel()
 {
     auto* frame = new QFrame;
-    frame->setFrameShape(QFrame::StyledPanel);
-    frame->setFrameShadow(QFrame::Raised);
-    frame->setAutoFillBackground(true);
+    frame->setObjectName("panel");
+    frame->setStyleSheet("QFrame#panel { background: rgba(255, 248, 231, 230); border: 1px solid #8a6a3a;"
+                         " border-radius: 6px; }");
     return frame;
 }
 
@@ -67,6 +68,7 @@ Tdownload::Tdownload(QWidget* parent)
     , HttpCli1(new QNetworkAccessManager(this))
 {
     setWindowTitle("Download The Vorlix Lobby");
+    applyGameBackground(this);
     auto* right = new QVBoxLayout;
     right->setSpacing(8);
     right->addWidget(buildSoloPanel());
@@ -76,7 +78,7 @@ Tdownload::Tdownload(QWidget* parent)
     layout->setSpacing(8);
     layout->addWidget(buildLeftPanel(), 1);
     layout->addLayout(right, 1);
-    setFixedSize(600, 360);
+    setFixedSize(660, 330);
     Button1->setDefault(true);
 }
 
@@ -96,11 +98,15 @@ QWidget* Tdownload::buildLeftPanel()
     picture->setPixmap(Art::gameLogo(72));
     picture->setAlignment(Qt::AlignCenter);
     column->addWidget(picture);
-    column->addWidget(wrappedLabel(
-        "Download The Vorlix Lobby Now to play this  and other exciting games online with other players! ",
-        true));
+    auto* invitation = wrappedLabel(
+        "Download The Vorlix Lobby Now to play this  and other exciting games online with other players! ", true);
+    invitation->setFont(QFont("Arial", 10, QFont::Bold));
+    invitation->setAlignment(Qt::AlignCenter);
+    column->addWidget(invitation);
     getbutton = new QPushButton("Download And Install The Vorlix Lobby Now");
     getbutton->setObjectName("getbutton");
+    getbutton->setMinimumHeight(32);
+    getbutton->setFont(QFont("Arial", 9, QFont::Bold));
     connect(getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
     abortbutton = new QPushButton("Stop Download");
     abortbutton->setObjectName("abortbutton");
@@ -135,7 +141,9 @@ QWidget* Tdownload::buildSoloPanel()
         "To proceed to the game without the ability to play against others click the button below."));
     Button1 = new QPushButton("Play Solo Game");
     Button1->setObjectName("Button1");
+    Button1->setMinimumHeight(30);
     connect(Button1, &QPushButton::clicked, this, &Tdownload::Button1Click);
+    column->addStretch();
     column->addWidget(Button1);
     auto* note = wrappedLabel("Note: Even if you are playing offline, you will need to configure your FIREWALL "
                               "to allow the game to access the internet components.");
@@ -150,8 +158,10 @@ QWidget* Tdownload::buildOthersPanel()
     auto* column = new QVBoxLayout(frame);
     column->addWidget(wrappedLabel("If you already have The Vorlix Lobby and you wish to play with others then "
                                    "click the button below to close this game and open The Vorlix Lobby."));
+    column->addStretch();
     Button2 = new QPushButton("Play with Others");
     Button2->setObjectName("Button2");
+    Button2->setMinimumHeight(30);
     connect(Button2, &QPushButton::clicked, this, &Tdownload::Button2Click);
     column->addWidget(Button2);
     return frame;

@@ -117,6 +117,7 @@ QWidget* Thelp::buildPages()
         memo->setObjectName(pageName(topic.tag));
         memo->setReadOnly(true);
         memo->setFont(QFont("Arial", 10));
+        memo->setStyleSheet("QPlainTextEdit { background: #fffbf0; border: 1px solid #8a6a3a; }");
         pages->addWidget(memo);
     }
     column->addWidget(pages, 1);
