@@ -294,7 +294,7 @@ void Board::buildChoosePanel()
         ->setText(QStringLiteral("CHOOSE A CATEGORY"));
     m_choosePanel->setStyleSheet(QStringLiteral(
         "QPushButton { border: 1px solid rgb(73,73,73); background: transparent; }"
-        "QPushButton:hover, QPushButton:focus { background: rgb(204,177,132); }"
+        "QPushButton:hover { background: rgb(204,177,132); }"
         "QPushButton:pressed { background: rgb(224,208,182); }"));
     for (int category = 0; category < kCategories; ++category) {
         auto* button = new QPushButton(m_choosePanel);
@@ -304,6 +304,7 @@ void Board::buildChoosePanel()
         button->setIconSize(QSize(250, 30));
         button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
+        button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QPushButton::clicked, this, [this, category] { button_cat0Click(category); });
         m_categoryButtons[category] = button;
     }
@@ -851,8 +852,10 @@ void Board::keyPressEvent(QKeyEvent* event)
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (hasFocus() && plain && text.size() == 1) {
         const char letter = text.at(0).toLower().toLatin1();
-        if (letter >= 'a' && letter <= 'z') {
-            image_letter1Click(letter - 'a' + 1);
+        const int tile = letter - 'a' + 1;
+        if (isTile(tile)) {
+            if (!m_tiles[tile]->isHidden())
+                image_letter1Click(tile);
             return;
         }
     }

@@ -173,6 +173,7 @@ TEST_F(BoardTest, PickingThroughClicksAndKeys)
     QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, QPoint(150, 200));
     EXPECT_TRUE(board.hasFocus());
     QTest::keyClick(&board, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&board, Qt::Key_E);
     QTest::keyClick(&board, Qt::Key_Z);
     EXPECT_EQ(host.sent.last(), proto::msg::selectletter(1, 26));
     EXPECT_EQ(host.sent.size(), 2);
