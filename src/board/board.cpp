@@ -75,11 +75,11 @@ void setTextColour(QWidget* widget, QColor colour)
     widget->setPalette(palette);
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, QRect place, const QFont& font, QColor colour,
+QLabel* makeLabel(QWidget* parent, const QString& name, QRect place, const QFont& font, QColor colour,
                   Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
 {
     auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
+    label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setGeometry(place);
     label->setFont(font);
@@ -179,23 +179,21 @@ void Board::buildSeats()
     const QFont font = boardFont("Comic Sans MS", 12);
     for (int seat = 1; seat <= kSeats; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
-        QLabel* name = makeLabel(this, "", QRect(place.nameX, place.rowY, 118, 23), font, Qt::black);
-        name->setObjectName(QStringLiteral("label_playername%1").arg(seat));
+        QLabel* name = makeLabel(this, QStringLiteral("label_playername%1").arg(seat),
+                                 QRect(place.nameX, place.rowY, 118, 23), font, Qt::black);
         name->installEventFilter(this);
         m_seats[seat].name = name;
         setCaption(seat, kWaiting);
     }
     for (int seat = 1; seat <= kSeats; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
-        QLabel* score = makeLabel(this, "", QRect(place.scoreX, place.rowY, 10, 23), font, Qt::black);
-        score->setObjectName(QStringLiteral("label_score%1").arg(seat));
-        m_seats[seat].score = score;
+        m_seats[seat].score = makeLabel(this, QStringLiteral("label_score%1").arg(seat),
+                                        QRect(place.scoreX, place.rowY, 10, 23), font, Qt::black);
     }
     for (int seat = 1; seat <= kSeats; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
-        QLabel* bonus = makeLabel(this, "", QRect(place.bonusX, place.rowY, 10, 23), font, Qt::black);
-        bonus->setObjectName(QStringLiteral("label_bonus%1").arg(seat));
-        m_seats[seat].bonus = bonus;
+        m_seats[seat].bonus = makeLabel(this, QStringLiteral("label_bonus%1").arg(seat),
+                                        QRect(place.bonusX, place.rowY, 10, 23), font, Qt::black);
     }
     m_turnPointer = makePicture(this, QStringLiteral("image_Turn"), QRect(266, 49, 32, 27), Art::turnPointer());
 }
