@@ -220,7 +220,7 @@ void Board::buildWordArea()
                                          QRect(place.eyesX, place.eyesY, 21, 11), scaled);
         m_seats[seat].eyes->hide();
     }
-    m_tag = makePicture(this, QStringLiteral("label_tag"), QRect(216, 146, 250, 30), Art::categoryBanner(0));
+    m_tag = makePicture(this, QStringLiteral("label_tag"), QRect(216, 146, 250, 30), QPixmap());
     m_thePlayers = makePicture(this, QStringLiteral("image_theplayers"), QRect(360, 14, 207, 31),
                                Art::thePlayersHeading());
 }
