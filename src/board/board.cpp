@@ -492,7 +492,6 @@ void Board::winner(const QByteArray& args)
     m_host.addSystemLine(text);
     m_winnerPanel->show();
     m_winnerPanel->raise();
-    m_choosePanel->raise();
     if (m_host.isHost())
         m_start->show();
     if (seated)
