@@ -24,16 +24,20 @@ bool canWriteIn(const QString& folder)
 
 } // namespace
 
-QString dataFolder()
+QString chooseDataFolder(const QString& programFolder)
 {
-    if (!overrideFolder().isEmpty())
-        return overrideFolder();
-    const QString programFolder = QCoreApplication::applicationDirPath();
     if (canWriteIn(programFolder))
         return programFolder;
     const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(userFolder);
     return userFolder;
+}
+
+QString dataFolder()
+{
+    if (!overrideFolder().isEmpty())
+        return overrideFolder();
+    return chooseDataFolder(QCoreApplication::applicationDirPath());
 }
 
 void setDataFolderForTesting(const QString& path)

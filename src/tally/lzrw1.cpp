@@ -658,6 +658,8 @@ TCompressMode Tlzrw1::advise(QIODevice& in, qint64 size)
 qint64 Tlzrw1::compressStream(QIODevice& in, qint64 size, QIODevice& out, TCompressMode mode,
                               const QString& inName, const QString& outName)
 {
+    if (size > std::numeric_limits<qint32>::max())
+        throw ELzrw1Exception(QStringLiteral("Lzrw1 compression : Failed to obtain the size of : ") + inName);
     if (mode == TCompressMode::Auto)
         mode = advise(in, size);
     QByteArray header(8, '\0');

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 QByteArray randomBytes(int size, quint32 seed)
@@ -149,19 +151,31 @@ TEST(Lzrw1, DamagedContainersAreRejected)
     const QByteArray header = good.left(8);
     QByteArray tooLong = header + bytes({ 0x02, 0x80 }) + QByteArray(32770, 'a');
     EXPECT_FALSE(errorOf(coder, tooLong).isEmpty());
-    // A copy from offset 2 with only one byte decoded so far.
-    EXPECT_FALSE(errorOf(coder, header + bytes({ 6, 0, 0x40, 0x40, 0x00, 'a', 0x00, 0x20 })).isEmpty());
-    // Nine runs of 4111 bytes decode past 32768.
+    // Blocks that must be refused by the block decoder itself.
+    std::vector<std::uint8_t> out(Lzrw1kh::pieceSize);
+    auto decodes = [&out](const QByteArray& block) {
+        return Lzrw1kh::decompressBlock(reinterpret_cast<const std::uint8_t*>(block.constData()), int(block.size()),
+                                        out.data());
+    };
+    EXPECT_EQ(decodes(bytes({ 0x40, 0x40, 0x00, 'a', 0x00, 0x10 })), 4);
+    EXPECT_EQ(decodes(bytes({ 0x40, 0x40, 0x00, 'a', 0x00, 0x20 })), -1) << "copy from before the block";
     QByteArray runs = bytes({ 0x40, 0xFF, 0x80 });
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 8; ++i)
         runs += bytes({ 0, 0x0F, 0xFF, 'r' });
-    QByteArray overflow = header;
-    overflow += char(runs.size());
-    overflow += char(0);
-    overflow += runs;
-    EXPECT_FALSE(errorOf(coder, overflow).isEmpty());
-    // A run item cut short at the end of its block.
-    EXPECT_FALSE(errorOf(coder, header + bytes({ 5, 0, 0x40, 0x80, 0x00, 0x00, 0x01 })).isEmpty());
+    EXPECT_EQ(decodes(runs), -1) << "eight runs of 4111 bytes";
+    EXPECT_EQ(decodes(runs.left(runs.size() - 4)), 7 * 4111);
+    EXPECT_EQ(decodes(bytes({ 0x40, 0x80, 0x00, 0x00, 0x01 })), -1) << "run item cut short";
+    EXPECT_EQ(decodes(bytes({ 0x40, 0x80, 0x00, 0x05 })), -1) << "copy item cut short";
+    QByteArray literals = bytes({ 0x40, 0x00, 0x00 }) + QByteArray(16, 'l') + bytes({ 0x00 });
+    EXPECT_EQ(decodes(literals), -1) << "half a control word";
+    QByteArray tooMany = bytes({ 0x40, 0xFE, 0x00 });
+    for (int i = 0; i < 7; ++i)
+        tooMany += bytes({ 0, 0x0F, 0xFF, 'r' });
+    tooMany += QByteArray(9, 'l');
+    for (int group = 0; group < 249; ++group)
+        tooMany += bytes({ 0, 0 }) + QByteArray(group < 248 ? 16 : 15, 'l');
+    EXPECT_EQ(decodes(tooMany.left(tooMany.size() - 1)), 32768);
+    EXPECT_EQ(decodes(tooMany), -1) << "literals past 32768";
 
     const QByteArray lzh = coder.compress(textLike(5000, 7), TCompressMode::Good);
     EXPECT_EQ(errorOf(coder, lzh.left(lzh.size() / 2)),

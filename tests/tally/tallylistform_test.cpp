@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -244,6 +245,9 @@ TEST(TallyText, DumpLayoutAndDamagedTexts)
 TEST(DataFolder, ProgramFolderWhenWritableAndOverride)
 {
     EXPECT_EQ(dataFolder(), QCoreApplication::applicationDirPath());
+    const QString fallback = chooseDataFolder("/nonexistent/program/folder");
+    EXPECT_NE(fallback, "/nonexistent/program/folder");
+    EXPECT_TRUE(QFileInfo(fallback).isDir());
     setDataFolderForTesting("/somewhere/else");
     EXPECT_EQ(Ttallylist::defaultTallyPath(), "/somewhere/else/hangmantally.tld");
     setDataFolderForTesting({});
