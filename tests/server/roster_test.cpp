@@ -216,6 +216,19 @@ TEST(Roster, MessagesAreBoundToTheirConnection)
     h.send(ann, msg::logininfo(2, kVersion, "Renamed")); // a second login is ignored
     EXPECT_EQ(h.server.slot(2).name, "Ann");
 
+    // Nobody chooses or picks for another seat.
+    h.startgame(host, "50", "30", false, true);
+    const int chooser = h.server.currentSeat();
+    FakePeer& other = chooser == 1 ? ann : host;
+    h.send(other, msg::choosecat(chooser, 2));
+    EXPECT_EQ(h.server.state(), EngineState::AwaitingCategory);
+    h.send(chooser == 1 ? host : ann, msg::choosecat(chooser, 2));
+    const int guesser = h.server.currentSeat();
+    h.send(guesser == 1 ? ann : host, msg::selectletter(guesser, 1));
+    EXPECT_FALSE(h.server.letterUsed(1));
+    h.send(guesser == 1 ? host : ann, msg::selectletter(guesser, 1));
+    EXPECT_TRUE(h.server.letterUsed(1));
+
     // A message still queued when its connection closes is dropped, even if a
     // newcomer already holds the slot.
     h.server.received(&ann, "CMD_chat+2+late|clRed" + T);
