@@ -40,18 +40,6 @@ int decompressBlock(const std::uint8_t* in, int length, std::uint8_t* out);
 
 } // namespace Lzrw1kh
 
-namespace Lzhuf {
-
-// Codes the whole input as one LZHUF bit stream (no header).
-QByteArray encode(const QByteArray& input);
-
-// Decodes an LZHUF bit stream until `size` bytes are produced or the stream runs
-// out; the result is shorter than `size` when the stream ended early. Never reads
-// past the end of `coded`, whatever it holds.
-QByteArray decode(const QByteArray& coded, qint64 size);
-
-} // namespace Lzhuf
-
 class Tlzrw1 {
 public:
     Tlzrw1();

@@ -15,6 +15,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 
 const QColor textColour(73, 73, 73);
@@ -72,7 +74,7 @@ const char* tallyStyleSheet = R"(
 } // namespace
 
 Ttallylist::Ttallylist(const QString& tallyPath, QWidget* parent)
-    : QWidget(parent)
+    : QWidget(parent, Qt::Window)
     , path(tallyPath)
 {
     buildWindow();
@@ -307,9 +309,11 @@ qint64 Ttallylist::addit(int column, int row)
 {
     const QString text = stringgrid_scores.cell(column, row);
     bool ok = false;
-    const qint64 value = text.toLongLong(&ok) + 1;
+    qint64 value = text.toLongLong(&ok);
     if (!ok)
         throw ETallyError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    if (value < std::numeric_limits<qint64>::max())
+        ++value;
     stringgrid_scores.setCell(column, row, QString::number(value));
     return value;
 }
