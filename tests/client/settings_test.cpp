@@ -26,122 +26,13 @@ protected:
     HangmanSettings readSection(const QByteArray& section)
     {
         setFile("[hangman]\n" + section);
-        IniFile ini(path());
-        return readHangmanSettings(ini);
+        return readHangmanSettings(IniFile(path()));
     }
 
     QTemporaryDir dir;
 };
 
-} // namespace
-
-TEST_F(SettingsFile, EmptyFileGivesTheDefaults)
-{
-    setFile("");
-    IniFile ini(path());
-    const HangmanSettings values = readHangmanSettings(ini);
-    EXPECT_TRUE(path().endsWith("/vorlixlobby.ini"));
-    EXPECT_EQ(values.textSize, 8);
-    EXPECT_EQ(values.left, 3);
-    EXPECT_EQ(values.top, 3);
-    EXPECT_EQ(values.width, 712);
-    EXPECT_EQ(values.height, 524);
-    EXPECT_EQ(values.textColor, 0u);
-    EXPECT_EQ(values.playToScore, 100);
-    EXPECT_EQ(values.timePerTurn, 20);
-    EXPECT_EQ(values.chooseCategory, false);
-    EXPECT_EQ(values.botSpeed, 1500);
-    for (const QString& phrase : values.phrases)
-        EXPECT_TRUE(phrase.isEmpty());
-    EXPECT_TRUE(values.playSounds);
-    EXPECT_EQ(values.turnSound, 0);
-    EXPECT_TRUE(values.chatterSounds);
-    EXPECT_EQ(fileContents(), QByteArray()) << "reading never writes";
-}
-
-TEST_F(SettingsFile, ValuesFollowTheKeysRules)
-{
-    HangmanSettings values = readSection("Textsize=11\nBotspeed=1500\nPlaysounds=False\nTextcolor=clRed\n"
-                                         "Turnsound=1\nChatterSounds=false\nChoosecat=1\nPhrase3=Hi there\n");
-    EXPECT_EQ(values.textSize, 11);
-    EXPECT_EQ(values.botSpeed, 1500);
-    EXPECT_TRUE(values.playSounds);
-    EXPECT_EQ(values.textColor, 0x0000FFu);
-    EXPECT_EQ(values.turnSound, 1);
-    EXPECT_FALSE(values.chatterSounds);
-    EXPECT_EQ(values.chooseCategory, true);
-    EXPECT_EQ(values.phrases[2], "Hi there");
-
-    values = readSection("Botspeed=x\nPlaysounds=false\nTurnsound=true\nTextcolor=nocolour\nPlaytoscore=300\n");
-    EXPECT_EQ(values.botSpeed, 1500);
-    EXPECT_FALSE(values.playSounds);
-    EXPECT_EQ(values.turnSound, 0);
-    EXPECT_EQ(values.textColor, 0u);
-    EXPECT_EQ(values.playToScore, 300);
-
-    EXPECT_EQ(readSection("Botspeed=2000\n").botSpeed, 2000);
-    EXPECT_EQ(readSection("Botspeed=1000\n").botSpeed, 1000);
-    EXPECT_EQ(readSection("Textcolor=$00123456\n").textColor, 0x123456u);
-}
-
-TEST_F(SettingsFile, UnusableValuesLeaveControlsOrGiveDefaults)
-{
-    const HangmanSettings values = readSection("Textsize=big\nTop=\nLeft=-20\nWidth=wide\nHeight=600\n"
-                                               "Playtoscore=\nTimeperturn=abc\nChoosecat=yes\n");
-    EXPECT_EQ(values.textSize, 8);
-    EXPECT_EQ(values.top, 3);
-    EXPECT_EQ(values.left, -20);
-    EXPECT_EQ(values.width, 712);
-    EXPECT_EQ(values.height, 600);
-    EXPECT_FALSE(values.playToScore.has_value());
-    EXPECT_FALSE(values.timePerTurn.has_value());
-    EXPECT_FALSE(values.chooseCategory.has_value());
-
-    EXPECT_EQ(readSection("Textsize=0\n").textSize, 8);
-    EXPECT_EQ(readSection("Textsize=100000\n").textSize, 8);
-}
-
-TEST_F(SettingsFile, WritesTheWholeSectionInOrderBesideOtherSections)
-{
-    setFile("[Lobby]\r\nServer = lobby \r\n\r\n[hangman]\r\nPhrase1=Hello all\r\nTop=9\r\n\r\n[Other]\r\nTop=1\r\n");
-    HangmanSettings values;
-    values.textSize = 12;
-    values.top = 40;
-    values.left = 50;
-    values.width = 800;
-    values.height = 600;
-    values.textColor = 0x123456;
-    values.playToScore = 250;
-    values.timePerTurn = std::nullopt;
-    values.chooseCategory = true;
-    values.botSpeed = 2000;
-    values.playSounds = false;
-    values.turnSound = 1;
-    values.chatterSounds = false;
-    IniFile ini(path());
-    writeHangmanSettings(ini, values);
-
-    EXPECT_EQ(fileContents(),
-              QByteArray("[Lobby]\r\nServer = lobby \r\n\r\n[hangman]\r\nPhrase1=Hello all\r\nTop=40\r\n"
-                         "Textsize=12\r\nLeft=50\r\nWidth=800\r\nHeight=600\r\nTextcolor=$00123456\r\n"
-                         "Playtoscore=250\r\nTimeperturn=20\r\nChoosecat=1\r\nBotspeed=2000\r\n"
-                         "Playsounds=false\r\nTurnsound=1\r\nChatterSounds=false\r\n\r\n[Other]\r\nTop=1\r\n"));
-
-    const HangmanSettings back = readHangmanSettings(ini);
-    EXPECT_EQ(back.textColor, 0x123456u);
-    EXPECT_EQ(back.phrases[0], "Hello all");
-    EXPECT_EQ(back.botSpeed, 2000);
-    EXPECT_FALSE(back.playSounds);
-
-    std::array<QString, 9> phrases;
-    phrases[8] = "Good Game!";
-    writeHangmanPhrases(ini, phrases);
-    EXPECT_EQ(readHangmanSettings(ini).phrases[8], "Good Game!");
-    EXPECT_EQ(readHangmanSettings(ini).phrases[0], "");
-}
-
-namespace {
-
+// Records the keys written and fails on one of them.
 class FailingIniFile : public IniFile {
 public:
     FailingIniFile(const QString& path, QString failingKey)
@@ -166,6 +57,83 @@ const QStringList writeOrder{"Textsize", "Top", "Left", "Width", "Height", "Text
                              "Timeperturn", "Choosecat", "Botspeed", "Playsounds", "Turnsound", "ChatterSounds"};
 
 } // namespace
+
+TEST_F(SettingsFile, EmptyFileGivesTheDefaults)
+{
+    setFile("");
+    const HangmanSettings values = readHangmanSettings(IniFile(path()));
+    EXPECT_TRUE(path().endsWith("/vorlixlobby.ini"));
+    EXPECT_EQ(values.textSize, 8);
+    EXPECT_EQ(QList<int>({values.left, values.top, values.width, values.height}), QList<int>({3, 3, 712, 524}));
+    EXPECT_EQ(values.textColor, 0u);
+    EXPECT_EQ(values.playToScore, 100);
+    EXPECT_EQ(values.timePerTurn, 20);
+    EXPECT_EQ(values.chooseCategory, false);
+    EXPECT_EQ(values.botSpeed, 1500);
+    EXPECT_EQ(values.phrases, (std::array<QString, 9>{}));
+    EXPECT_TRUE(values.playSounds);
+    EXPECT_EQ(values.turnSound, 0);
+    EXPECT_TRUE(values.chatterSounds);
+    EXPECT_EQ(fileContents(), QByteArray()) << "reading never writes";
+}
+
+TEST_F(SettingsFile, ValuesFollowTheKeysRules)
+{
+    HangmanSettings values = readSection("Textsize=11\nBotspeed=1500\nPlaysounds=False\nTextcolor=clRed\n"
+                                         "Turnsound=1\nChatterSounds=false\nChoosecat=1\nPhrase3=Hi there\n");
+    EXPECT_EQ(values.textSize, 11);
+    EXPECT_EQ(values.botSpeed, 1500);
+    EXPECT_TRUE(values.playSounds);
+    EXPECT_EQ(values.textColor, 0x0000FFu);
+    EXPECT_EQ(values.turnSound, 1);
+    EXPECT_FALSE(values.chatterSounds);
+    EXPECT_EQ(values.chooseCategory, true);
+    EXPECT_EQ(values.phrases[2], "Hi there");
+
+    values = readSection("Botspeed=x\nPlaysounds=false\nTurnsound=true\nTextcolor=nocolour\nTextsize=big\nTop=\n"
+                         "Left=-20\nWidth=wide\nPlaytoscore=\nTimeperturn=abc\nChoosecat=yes\n");
+    EXPECT_EQ(values.botSpeed, 1500);
+    EXPECT_FALSE(values.playSounds);
+    EXPECT_EQ(values.turnSound, 0);
+    EXPECT_EQ(values.textColor, 0u);
+    EXPECT_EQ(values.textSize, 8);
+    EXPECT_EQ(QList<int>({values.left, values.top, values.width}), QList<int>({-20, 3, 712}));
+    EXPECT_FALSE(values.playToScore.has_value()) << "leaves the control as it was";
+    EXPECT_FALSE(values.timePerTurn.has_value());
+    EXPECT_FALSE(values.chooseCategory.has_value());
+
+    EXPECT_EQ(readSection("Botspeed=2000\n").botSpeed, 2000);
+    EXPECT_EQ(readSection("Botspeed=1000\n").botSpeed, 1000);
+    EXPECT_EQ(readSection("Textsize=100000\n").textSize, 8);
+}
+
+TEST_F(SettingsFile, WritesTheWholeSectionInOrderBesideOtherSections)
+{
+    setFile("[Lobby]\r\nServer = lobby \r\n\r\n[hangman]\r\nPhrase1=Hello all\r\nTop=9\r\n\r\n[Other]\r\nTop=1\r\n");
+    HangmanSettings values;
+    values.textSize = 12;
+    values.top = 40;
+    values.textColor = 0x123456;
+    values.timePerTurn = std::nullopt;
+    values.chooseCategory = true;
+    values.botSpeed = 2000;
+    values.playSounds = false;
+    values.turnSound = 1;
+    IniFile ini(path());
+    writeHangmanSettings(ini, values);
+
+    EXPECT_EQ(fileContents(),
+              QByteArray("[Lobby]\r\nServer = lobby \r\n\r\n[hangman]\r\nPhrase1=Hello all\r\nTop=40\r\n"
+                         "Textsize=12\r\nLeft=3\r\nWidth=712\r\nHeight=524\r\nTextcolor=$00123456\r\n"
+                         "Playtoscore=100\r\nTimeperturn=20\r\nChoosecat=1\r\nBotspeed=2000\r\n"
+                         "Playsounds=false\r\nTurnsound=1\r\nChatterSounds=true\r\n\r\n[Other]\r\nTop=1\r\n"));
+    EXPECT_EQ(readHangmanSettings(ini).textColor, 0x123456u);
+
+    std::array<QString, 9> phrases;
+    phrases[8] = "Good Game!";
+    writeHangmanPhrases(ini, phrases);
+    EXPECT_EQ(readHangmanSettings(ini).phrases, phrases);
+}
 
 TEST_F(SettingsFile, OnlyTheTextColourFailureIsPassedOver)
 {
