@@ -29,6 +29,7 @@ public:
     quint16 port() const;
     // The game server's logic (bot speed hook, state for the host's client).
     GameServer& server() { return *m_server; }
+    const GameServer& server() const { return *m_server; }
 
 private:
     class SockPeer;
