@@ -124,14 +124,18 @@ TEST_F(TallyWindow, FollowingAndDeletingKeepRowsAligned)
     EXPECT_EQ(tallied->count(), 3);
     EXPECT_EQ(tallied->item(1)->checkState(), Qt::Checked);
 
+    window.loadchecklist({ "B" });
+    window.addgame("B", false);
     answer = true;
-    untick(window, 2);
-    EXPECT_EQ(window.table().rowCount(), 3);
-    EXPECT_EQ(row(window, 2)[0], "B");
     untick(window, 0);
+    ASSERT_EQ(tallied->count(), 2);
+    EXPECT_EQ(row(window, 1), QStringList({ "B", "1", "1", "0", "0", "1", "1", "0", "0" }));
+    EXPECT_EQ(row(window, 2)[0], "C");
+    untick(window, 1);
     ASSERT_EQ(tallied->count(), 1);
     EXPECT_EQ(tallied->item(0)->text(), "B");
-    EXPECT_EQ(row(window, 1)[0], "B");
+    EXPECT_EQ(window.table().rowCount(), 2);
+    EXPECT_EQ(row(window, 1), QStringList({ "B", "1", "1", "0", "0", "1", "1", "0", "0" }));
 
     window.moverow(0);
     window.moverow(7);
