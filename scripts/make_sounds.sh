@@ -10,7 +10,7 @@ trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$OUT"
 RATE=22050
 RANDOM=7772 # the same "random" claps on every run
-export SOX_OPTS="-V2" # warnings and errors only
+export SOX_OPTS="-R -V2" # the same noise and dither on every run; warnings and errors only
 
 # note FILE SECONDS WAVEFORM SEMITONES... : one tone or chord (semitones from A 440), mixed to mono
 note() {
@@ -97,13 +97,17 @@ finish PUZZLECOMPLETE "$WORK/complete.wav" -3 lowpass 2500 reverb 25
 sox -n -r $RATE -c 1 "$WORK/bonk.wav" synth 0.28 sine 190-70 fade l 0.002 0 0.26
 finish NOTINWORD "$WORK/bonk.wav" -3 lowpass 800
 
-note "$WORK/l1.wav" 0.38 sawtooth -7
-note "$WORK/l2.wav" 0.38 sawtooth -8
-note "$WORK/l3.wav" 0.38 sawtooth -9
-note "$WORK/l4.wav" 1.1 sawtooth -10
-sox "$WORK/l4.wav" "$WORK/l4w.wav" tremolo 5 40
+# lose: a sad trombone, "wah wah wah waaah", each note held and the last one sagging and wobbling
+trombone() {
+    sox -n -r $RATE -c 1 "$1" synth "$2" sawtooth "$3" fade q 0.04 0 0.12
+}
+trombone "$WORK/l1.wav" 0.4 293.7
+trombone "$WORK/l2.wav" 0.4 277.2
+trombone "$WORK/l3.wav" 0.4 261.6
+trombone "$WORK/l4.wav" 1.2 246.9-233.1
+sox "$WORK/l4.wav" "$WORK/l4w.wav" tremolo 5 35 fade q 0 0 0.5
 sox "$WORK/l1.wav" "$WORK/l2.wav" "$WORK/l3.wav" "$WORK/l4w.wav" "$WORK/lose.wav"
-finish LOSE "$WORK/lose.wav" -4 lowpass 900 reverb 20
+finish LOSE "$WORK/lose.wav" -8 lowpass 900 reverb 20
 
 note "$WORK/g1.wav" 0.12 sawtooth -2
 note "$WORK/g2.wav" 0.45 sawtooth 3
@@ -127,7 +131,7 @@ for i in 1 2 3; do
 done
 silence "$WORK/cgap.wav" 0.12
 sox "$WORK/c1.wav" "$WORK/cgap.wav" "$WORK/c2.wav" "$WORK/cgap.wav" "$WORK/c3.wav" "$WORK/cough.wav" bandpass 700 1.2
-finish WAVE2 "$WORK/cough.wav" -4
+finish WAVE2 "$WORK/cough.wav" -8
 
 speak "$WORK/hello.wav" en-us+f3 150 60 "Hello!"
 finish WAVE3 "$WORK/hello.wav" -3
@@ -196,7 +200,7 @@ finish_mp3 WAVE15 "$WORK/ooh.wav" -4 reverb 30
 sox -n -r $RATE -c 1 "$WORK/lips.wav" synth 1.3 sawtooth 95-75 tremolo 27 90 overdrive 12 vol 0.5
 sox -n -r $RATE -c 1 "$WORK/spit.wav" synth 1.3 pinknoise tremolo 27 100 vol 0.3
 sox -m "$WORK/lips.wav" "$WORK/spit.wav" "$WORK/razz.wav" lowpass 1400 fade h 0.05 0 0.2
-finish_mp3 WAVE16 "$WORK/razz.wav" -4
+finish_mp3 WAVE16 "$WORK/razz.wav" -7
 
 speak "$WORK/y1.wav" en-us+m3 120 60 "Yaaay!"
 speak "$WORK/y2.wav" en-us+f3 130 80 "Woo hoo!"
