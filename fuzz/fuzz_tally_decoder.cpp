@@ -1,10 +1,12 @@
-// Feeds arbitrary bytes to the tally file reader: the container decoder, the raw
-// LZRW1-KH block decoder and the text dump reader.
+// Feeds arbitrary bytes to the tally file reader (the container decoder, the raw
+// LZRW1-KH block decoder and the text dump reader) and checks that both codings
+// give small inputs back unchanged.
 
 #include "tally/lzrw1.h"
 #include "tally/tallytable.h"
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <vector>
 
@@ -25,6 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<std::uint8_t> block(data, data + size);
         std::vector<std::uint8_t> piece(Lzrw1kh::pieceSize);
         Lzrw1kh::decompressBlock(block.data(), int(size), piece.data());
+    }
+    if (size <= 4096) {
+        for (TCompressMode mode : { TCompressMode::Fast, TCompressMode::Good })
+            if (coder.decompress(coder.compress(input, mode)) != input)
+                std::abort();
     }
     return 0;
 }
