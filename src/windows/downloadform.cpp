@@ -2,9 +2,9 @@
 
 #include "board/art.h"
 #include "board/background.h"
+#include "tally/datafolder.h"
 #include "windows/placement.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -60,7 +60,6 @@ Tdownload::Tdownload(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , downloadUrl_(QString(HANGMAN_LOBBY_INSTALLER_URL))
     , launcherPath_(HANGMAN_LOBBY_LAUNCHER)
-    , dataFolder_(QCoreApplication::applicationDirPath())
     , startProcess_([](const QString& program, const QStringList& arguments) {
         return QProcess::startDetached(program, arguments);
     })
@@ -182,9 +181,14 @@ void Tdownload::setDataFolder(const QString& folder)
     dataFolder_ = folder;
 }
 
+QString Tdownload::installerFolder() const
+{
+    return dataFolder_.isEmpty() ? dataFolder() : dataFolder_;
+}
+
 QString Tdownload::installerPath() const
 {
-    return QDir(dataFolder_).filePath(downloadUrl_.fileName());
+    return QDir(installerFolder()).filePath(downloadUrl_.fileName());
 }
 
 void Tdownload::setExitGame(std::function<void()> exitGame)
@@ -224,7 +228,7 @@ void Tdownload::getbuttonClick()
         return;
     setOutcome(downloadRunning);
     infolabel2->setText(downloadUrl_.fileName());
-    QDir().mkpath(dataFolder_);
+    QDir().mkpath(installerFolder());
     installerFile_ = std::make_unique<QSaveFile>(installerPath());
     if (downloadUrl_.fileName().isEmpty() || !installerFile_->open(QIODevice::WriteOnly)) {
         showMessage_("Cannot create file \"" + installerPath() + "\". " + installerFile_->errorString());

@@ -30,7 +30,7 @@ public:
     // The installed launcher that "Play with Others" starts.
     void setLauncherPath(const QString& path);
     QString launcherPath() const { return launcherPath_; }
-    // The folder the installer is downloaded into.
+    // The folder the installer is downloaded into; the game's data folder unless set.
     void setDataFolder(const QString& folder);
     // Where a completed download is kept: the data folder + the file name of the address.
     QString installerPath() const;
@@ -61,6 +61,7 @@ private:
     void HttpCli1DocBegin();
     void HttpCli1DocData();
     void HttpCli1Finished();
+    QString installerFolder() const;
     void runInstaller();
     void setOutcome(int tag);
     int outcome() const;

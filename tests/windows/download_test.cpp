@@ -198,3 +198,19 @@ TEST_F(DownloadWindow, PlayWithOthersOpensAnInstalledLauncherOrExplains)
     EXPECT_TRUE(started[0].arguments.isEmpty());
     EXPECT_EQ(exits, 1);
 }
+
+TEST_F(DownloadWindow, InstallerThatCannotBeCreatedStopsBeforeAnythingIsSent)
+{
+    QFile blocker(QDir(folder.path()).filePath("not-a-folder"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    window.setDataFolder(QDir(folder.path()).filePath("not-a-folder/inner"));
+    button("getbutton")->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith("Cannot create file"));
+    EXPECT_FALSE(window.isDownloading());
+    EXPECT_TRUE(button("getbutton")->isEnabled());
+    QTest::qWait(50);
+    EXPECT_TRUE(http.request.isEmpty());
+    EXPECT_TRUE(started.isEmpty());
+}
