@@ -192,17 +192,17 @@ silence "$WORK/hgap.wav" 0.1
 sox "$WORK/honk1.wav" "$WORK/hgap.wav" "$WORK/honk1.wav" "$WORK/honk.wav" overdrive 8 lowpass 2500
 finish WAVE14 "$WORK/honk.wav" -4
 
-speak "$WORK/ooh1.wav" en-us+m3 60 40 "Oooooh"
-speak "$WORK/ooh2.wav" en-us+f2 60 70 "Oooooh"
+speak "$WORK/ooh1.wav" en-us+m3 45 40 "Ooh"
+speak "$WORK/ooh2.wav" en-us+f2 45 70 "Ooh"
 sox -m "$WORK/ooh1.wav" "$WORK/ooh2.wav" "$WORK/ooh.wav"
-finish_mp3 WAVE15 "$WORK/ooh.wav" -4 reverb 30
+finish_mp3 WAVE15 "$WORK/ooh.wav" -4 tempo -s 0.55 reverb 30
 
 sox -n -r $RATE -c 1 "$WORK/lips.wav" synth 1.3 sawtooth 95-75 tremolo 27 90 overdrive 12 vol 0.5
 sox -n -r $RATE -c 1 "$WORK/spit.wav" synth 1.3 pinknoise tremolo 27 100 vol 0.3
 sox -m "$WORK/lips.wav" "$WORK/spit.wav" "$WORK/razz.wav" lowpass 1400 fade h 0.05 0 0.2
 finish_mp3 WAVE16 "$WORK/razz.wav" -7
 
-speak "$WORK/y1.wav" en-us+m3 120 60 "Yaaay!"
+speak "$WORK/y1.wav" en-us+m3 120 60 "Yay!"
 speak "$WORK/y2.wav" en-us+f3 130 80 "Woo hoo!"
 speak "$WORK/y3.wav" en-us+m5 110 45 "Hooray!"
 sox "$WORK/applause.wav" "$WORK/quietclaps.wav" vol 0.4
@@ -214,7 +214,7 @@ finish WAVE18 "$WORK/woman.wav" -3
 speak "$WORK/man.wav" en-us+m3 170 25 "ho ho ho, ha ha haa"
 finish WAVE19 "$WORK/man.wav" -3
 
-speak "$WORK/cry.wav" en-us+f5 90 90 "waaah, waah, waaaaah"
+speak "$WORK/cry.wav" en-us+f5 90 90 "Waah, waah, waaaah"
 finish_mp3 WAVE20 "$WORK/cry.wav" -4 tremolo 6 30
 
 ls -l "$OUT"
