@@ -1,0 +1,104 @@
+// A whole solo game, started from the start button and played through the
+// board's letter keys against the computer, in virtual time over loopback.
+#include "board/board.h"
+#include "client/chatform.h"
+#include "server/serverform.h"
+#include "tally/tallylistform.h"
+#include "windows/gamestartform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool pump(VirtualClock& clock, const std::function<bool()>& done, int realLimitMs = 20000)
+{
+    QElapsedTimer real;
+    real.start();
+    while (!done()) {
+        if (real.elapsed() > realLimitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        clock.advance(20);
+    }
+    return true;
+}
+
+WordListSet smallLists()
+{
+    WordListSet lists;
+    for (WordList& list : lists)
+        list = {"baker's dozen", "computer", "trick or treat", "Angel Hair Pasta", "let it snow"};
+    return lists;
+}
+
+} // namespace
+
+TEST(SoloGame, PlaysToTheEndThroughTheBoard)
+{
+    VirtualClock clock;
+    QTemporaryDir folder;
+    TServer server(clock, 11, WordLists(smallLists()));
+    Tgamestart gamestart;
+    Ttallylist tally(folder.path() + "/hangmantally.tld");
+    Tchat chat(clock);
+    chat.setArguments({});
+    chat.setGamePort(0);
+    chat.setSettingsPath(folder.path() + "/vorlixlobby.ini");
+    QStringList lines;
+    QObject::connect(&chat, &Tchat::chatLineAdded, [&](int, const QString& text) { lines << text; });
+    Tchat::Windows windows;
+    windows.server = &server;
+    windows.gamestart = &gamestart;
+    windows.tally = &tally;
+    chat.setWindows(windows);
+    chat.show();
+    ASSERT_TRUE(pump(clock, [&] { return lines.contains("You are Connected."); }));
+    EXPECT_EQ(lines.first(), "Loading Solo Game..Please wait.");
+    EXPECT_EQ(chat.board()->seatCaption(1), "You");
+
+    // The start button opens the game start window; its start picture sends the game.
+    auto* start = chat.board()->findChild<QWidget*>("button_start");
+    ASSERT_TRUE(start && start->isVisible());
+    QTest::mouseClick(start, Qt::LeftButton);
+    ASSERT_TRUE(gamestart.isVisible());
+    gamestart.setPlayTo(50);
+    gamestart.findChild<QPushButton*>("button_start")->click();
+    ASSERT_TRUE(pump(clock, [&] { return lines.contains("You has started a game."); }));
+    EXPECT_EQ(chat.board()->seatCaption(2), "Klot");
+
+    // Pick letters by key whenever it is our turn, most common letters first.
+    const QString order = "etaoinsrhldcumfpgwybvkxjqz";
+    Board* board = chat.board();
+    QApplication::setActiveWindow(&chat);
+    board->setFocus();
+    ASSERT_TRUE(board->hasFocus());
+    int picks = 0;
+    const bool over = pump(clock, [&] {
+        if (lines.contains("You have Won the Game!") || lines.contains("Klot has Won the Game!"))
+            return true;
+        if (board->turnSeat() == chat.ownSlot()) {
+            for (QChar letter : order) {
+                const int tile = letter.unicode() - 'a' + 1;
+                if (board->tileState(tile) != 'u') {
+                    QTest::keyClick(board, letter.toLatin1());
+                    ++picks;
+                    break;
+                }
+            }
+        }
+        return false;
+    }, 60000);
+    ASSERT_TRUE(over) << "picks: " << picks;
+    EXPECT_GT(picks, 5);
+    // Only seat 1 can win a solo game: the computer's empty seat never wins.
+    EXPECT_TRUE(lines.contains("You have Won the Game!"));
+    EXPECT_EQ(board->findChild<QLabel*>("label_status")->text(), "Game Over!");
+    EXPECT_EQ(tally.findChild<QLabel*>("mylabel_1")->text(), "1");
+    EXPECT_EQ(tally.findChild<QLabel*>("mylabel_2")->text(), "1");
+}
