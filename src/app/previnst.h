@@ -47,8 +47,9 @@ private:
     QLocalServer m_server;
 };
 
-// The copy-wide check at start-up: true when another copy runs (after asking
-// it to come forward); otherwise this copy keeps the lock until it ends.
+// The copy-wide check at start-up, made once the application object exists and
+// before any window: true when another copy runs (after asking it to come
+// forward); otherwise this copy keeps the lock until the application object ends.
 bool PREVINST(const QString& name);
 // The lock PREVINST took for this first copy, or nullptr.
 SingleInstance* previousInstanceLock();
