@@ -57,7 +57,6 @@ void TerminationWatcher::handleSignalByte()
 HangmanApplication::HangmanApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Hangman");
-    setApplicationDisplayName("Hangman");
 }
 
 HangmanApplication::~HangmanApplication() = default;

@@ -2,8 +2,6 @@
 // order (the main window first, the server seventh), then the event loop. The
 // windows are destroyed in reverse order, so the tally is saved while the main
 // window still exists.
-#include <QWidget>
-
 #include "app/application.h"
 #include "app/infooptions.h"
 #include "app/previnst.h"
