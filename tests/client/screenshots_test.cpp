@@ -1,0 +1,41 @@
+// Writes pictures of the main window with a chat and of the spy list to the
+// folder named by HANGMAN_SCREENSHOTS, for looking at by eye; skipped otherwise.
+#include "board/board.h"
+#include "client/chatform.h"
+#include "windows/spylistform.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+TEST(ClientScreenshots, MainWindowWithChatAndSpyList)
+{
+    const QString folder = qEnvironmentVariable("HANGMAN_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
+    QDir().mkpath(folder);
+    VirtualClock clock;
+    Tchat chat(clock);
+    Tspylist spylist;
+    Tchat::Windows windows;
+    windows.spylist = &spylist;
+    chat.setWindows(windows);
+    chat.board()->seatTaken(1, "Ann");
+    chat.board()->seatTaken(2, "Bob");
+    chat.board()->startthegame("Ann+200+20+f+");
+    chat.board()->loadword("b***r'* ***e*+0+");
+    chat.board()->getnextplayer("2+");
+    chat.addSystemLine("You are Connected.");
+    chat.addSystemLine("Bob is Connected.");
+    chat.addlinetochat("1+Ann chats: hello Bob :)#10 ready for a game?", Qt::darkGreen);
+    chat.addlinetochat("2+Bob chats: sure! rules at www.example.org", QColor(128, 0, 128));
+    chat.addlinetochat("2+Bob says: Good Game Everyone!", QColor(128, 0, 128));
+    chat.addSystemLine("Ann has started a game.");
+    chat.resize(712, 524);
+    chat.show();
+    EXPECT_TRUE(chat.grab().save(folder + "/main_window_chat.png"));
+
+    spylist.addSpy(7, "Carol");
+    spylist.addSpy(8, "Eve");
+    spylist.show();
+    EXPECT_TRUE(spylist.grab().save(folder + "/spy_list.png"));
+}
