@@ -100,7 +100,7 @@ public:
     bool sock11Opened() const { return m_sock11Opened; }
     int linkCounter() const { return m_linkCounter; }
     int queuedMessages() const { return int(m_receivedlist.size()); }
-    QColor ownTextColour() const { return m_ownColour; }
+    QColor ownTextColour() const;
     int botSpeed() const { return m_botSpeed; }
     bool playSoundsChecked() const;
     bool chatterSoundsChecked() const;
@@ -172,7 +172,7 @@ private:
     void chooseBotSpeed(int milliseconds);
     void setTurnSound(int tag);
     void setTurnSoundCheck(int tag);
-    void setOwnColour(const QColor& colour);
+    void setOwnColour(quint32 bgr);
     QString settingsPath() const;
     QRect bounds() const;
     void setBounds(const QRect& bounds);
@@ -197,7 +197,7 @@ private:
     bool m_shownOnce = false;
     bool m_settingsRead = false;
     QColor m_statusColour = QColor(0, 0, 255);
-    QColor m_ownColour = Qt::black;
+    quint32 m_ownColour = 0; // 0x00BBGGRR, or a system colour
     int m_turnSound = 0;
     int m_botSpeed = 1500;
     int m_textSize = 8;

@@ -268,7 +268,7 @@ void Tchat::addlinetochat(const QString& text, const QColor& colour)
 
 QByteArray Tchat::ownColourText() const
 {
-    return proto::toWire(ColorText::toText(ColorText::fromQColor(m_ownColour)));
+    return proto::toWire(ColorText::toText(m_ownColour));
 }
 
 void Tchat::sendit()

@@ -40,7 +40,7 @@ void Tchat::loadinifile()
     setTextSize(settings.textSize);
     setBounds(QRect(settings.left, settings.top, settings.width, settings.height));
     m_loadedBounds = bounds();
-    setOwnColour(ColorText::toQColor(settings.textColor));
+    setOwnColour(settings.textColor);
     if (m_windows.gamestart) {
         if (settings.playToScore)
             m_windows.gamestart->setPlayTo(*settings.playToScore);
@@ -69,7 +69,7 @@ void Tchat::saveinifile()
     settings.left = current.left();
     settings.width = current.width();
     settings.height = current.height();
-    settings.textColor = ColorText::fromQColor(m_ownColour);
+    settings.textColor = m_ownColour;
     if (m_windows.gamestart) {
         settings.playToScore = m_windows.gamestart->playTo();
         settings.timePerTurn = m_windows.gamestart->timeLimit();
@@ -165,19 +165,26 @@ void Tchat::setTurnSound(int tag)
     saveSettingsReportingErrors();
 }
 
-void Tchat::setOwnColour(const QColor& colour)
+void Tchat::setOwnColour(quint32 bgr)
 {
-    m_ownColour = colour;
+    // Kept as the colour value itself, so a system colour stays a system colour.
+    m_ownColour = bgr;
+    const QColor colour = ColorText::toQColor(bgr);
     QPalette palette = m_mychat->palette();
     palette.setColor(QPalette::Text, colour);
     m_mychat->setPalette(palette);
 }
 
+QColor Tchat::ownTextColour() const
+{
+    return ColorText::toQColor(m_ownColour);
+}
+
 void Tchat::TextColor1Click()
 {
-    const QColor chosen = QColorDialog::getColor(m_ownColour, this, "Text Color");
+    const QColor chosen = QColorDialog::getColor(ownTextColour(), this, "Text Color");
     if (!chosen.isValid())
         return;
-    setOwnColour(chosen);
+    setOwnColour(ColorText::fromQColor(chosen));
     saveSettingsReportingErrors();
 }

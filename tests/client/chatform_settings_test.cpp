@@ -82,7 +82,7 @@ TEST_F(WindowSettings, NothingIsWrittenBeforeTheSettingsWereRead)
 TEST_F(WindowSettings, ReadOnArrivalAndWrittenWhenMovedAndClosed)
 {
     writeFile("; the lobby's\r\n[lobby]\r\nname=Ann\r\n[hangman]\r\nTextsize=12\r\nBotspeed=1000\r\n"
-              "Playtoscore=260\r\nPlaysounds=false\r\nTurnsound=1\r\nPhrase3=Ouch!\r\n");
+              "Playtoscore=260\r\nTextcolor=clwindowtext\r\nPlaysounds=false\r\nTurnsound=1\r\nPhrase3=Ouch!\r\n");
     logIn();
     EXPECT_EQ(chat.mainchat()->textSize(), 12);
     EXPECT_TRUE(chat.action("N12")->isChecked());
@@ -106,7 +106,7 @@ TEST_F(WindowSettings, ReadOnArrivalAndWrittenWhenMovedAndClosed)
     chat.close();
     const QByteArray after = file();
     EXPECT_TRUE(after.startsWith("; the lobby's\r\n[lobby]\r\nname=Ann\r\n[hangman]\r\n"));
-    for (const char* line : {"Top=50", "Left=40", "Width=712", "Textcolor=clBlack", "Timeperturn=20", "Choosecat=0",
+    for (const char* line : {"Top=50", "Left=40", "Width=712", "Textcolor=clWindowText", "Timeperturn=20", "Choosecat=0",
                              "Botspeed=1000", "Playsounds=false", "Turnsound=1", "ChatterSounds=true"})
         EXPECT_TRUE(after.contains(line)) << line;
     EXPECT_TRUE(boxes.isEmpty());
