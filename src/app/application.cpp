@@ -103,8 +103,8 @@ void HangmanApplication::watchTerminationSignals()
 
 void HangmanApplication::closeMainWindow()
 {
+    // Closing saves what the window keeps; quitting then also ends any modal box's loop.
     if (m_mainWindow)
         m_mainWindow->close();
-    else
-        quit();
+    quit();
 }

@@ -51,6 +51,7 @@ int main(int argc, char** argv)
     if (instance.previousInstanceRunning())
         return 0;
     substituteFonts();
+    QGuiApplication::setDesktopFileName("example.vorlix.hangman");
 
     RunningMarker running;
     auto chat = std::make_unique<Tchat>();

@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QShowEvent>
+#include <QTimer>
 
 using proto::FieldReader;
 
@@ -163,7 +164,8 @@ void Tchat::showEvent(QShowEvent* event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    processparams();
+    // Once the window has been painted, so a start-up error box never hides an empty window.
+    QTimer::singleShot(0, this, &Tchat::processparams);
 }
 
 void Tchat::processparams()
@@ -237,7 +239,12 @@ void Tchat::sockInfo(const QString& text, bool isError)
 
 void Tchat::sockRead()
 {
-    const QList<QByteArray> messages = m_cutter.feed(m_sock->receive());
+    receiveBytes(m_sock->receive());
+}
+
+void Tchat::receiveBytes(const QByteArray& bytes)
+{
+    const QList<QByteArray> messages = m_cutter.feed(bytes);
     m_receivedlist.append(messages);
     if (m_cutter.overflowed() || m_receivedlist.size() > kMaxQueuedMessages) {
         m_receivedlist.clear();

@@ -29,6 +29,7 @@ protected:
         windows.gamestart = &gamestart;
         chat.setWindows(windows);
         chat.show();
+        QCoreApplication::processEvents(); // the window starts connecting once it is shown
         ASSERT_TRUE(listener.waitForNewConnection(5000));
         peer = listener.nextPendingConnection();
     }

@@ -147,6 +147,7 @@ protected:
         client = std::make_unique<Client>(clock, folder.path(), QStringList{"Bob", "127.0.0.1", "false"});
         client->chat.setGamePort(listener.serverPort());
         client->chat.show();
+        QCoreApplication::processEvents(); // the window starts connecting once it is shown
         ASSERT_TRUE(listener.waitForNewConnection(5000));
         peer = listener.nextPendingConnection();
     }
@@ -257,7 +258,7 @@ TEST(ClientStartUp, RefusedConnectionSaysSoAndOnlyTwoArgumentsWait)
 
     Client waiting(clock, folder.path(), {"Bob", "127.0.0.1"});
     waiting.chat.show();
-    EXPECT_TRUE(waiting.lines.has("Loading Multi-player Game.. Please Wait."));
+    EXPECT_TRUE(pump(clock, [&] { return waiting.lines.has("Loading Multi-player Game.. Please Wait."); }));
     EXPECT_FALSE(waiting.chat.sock11Opened());
     EXPECT_FALSE(waiting.chat.isHost());
 }
