@@ -114,6 +114,19 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     EXPECT_EQ(joiner.chat.board()->seatCaption(1), "Ann");
     EXPECT_EQ(host.chat.board()->seatCaption(2), "Bob");
 
+    // The seat pop-up: the host may act on any seat but remove nobody from a free one; a joiner on none.
+    const auto popupEntries = [](Client& client, int seat) {
+        emit client.chat.board()->seatContextMenuRequested(seat, QPoint(10, 10));
+        QStringList enabled;
+        for (const char* name : {"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"})
+            if (client.chat.action(name)->isEnabled())
+                enabled << name;
+        return enabled;
+    };
+    EXPECT_EQ(popupEntries(host, 2), (QStringList{"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"}));
+    EXPECT_EQ(popupEntries(host, 3), (QStringList{"SettoJustWatch1", "UnsetJustWatch1"}));
+    EXPECT_EQ(popupEntries(joiner, 1), QStringList{});
+
     host.chat.mychat()->setText("hello <b>Bob</b> | see www.example.org");
     host.chat.sendit();
     const QString relayed = "Ann chats: hello <b>Bob</b> | see www.example.org";
