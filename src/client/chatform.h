@@ -103,6 +103,9 @@ public:
     QColor ownTextColour() const;
     int botSpeed() const { return m_botSpeed; }
     bool playSoundsChecked() const;
+    // Handles the bytes as if they had just arrived on the game connection (the
+    // fuzzer feeds server messages this way); the queue is dispatched by the clock.
+    void receiveForTesting(const QByteArray& bytes) { receiveBytes(bytes); }
     bool chatterSoundsChecked() const;
     QStringList soundsRequested; // every game sound asked for, played or not
 
@@ -127,6 +130,7 @@ private:
     // Connection and dispatch
     void sockInfo(const QString& text, bool isError);
     void sockRead();
+    void receiveBytes(const QByteArray& bytes);
     void Timer1Timer();
     void processsocktimer();
     void sendloginfo(const QByteArray& args);
