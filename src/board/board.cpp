@@ -884,6 +884,8 @@ bool Board::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (watched == m_start) {
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+            return false;
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
             m_start->setPixmap(Art::startGameButton(true));
