@@ -164,7 +164,16 @@ QByteArray IniFile::readContents(bool* ok) const
         *ok = false;
         return {};
     }
-    const QByteArray data = file.read(maxFileSize + 1);
+    // Read piece by piece: asking for the largest size at once allocates a
+    // megabyte on every call, and every key read opens the file anew.
+    QByteArray data;
+    char piece[4096];
+    while (data.size() <= maxFileSize) {
+        const qint64 count = file.read(piece, qint64(sizeof piece));
+        if (count <= 0)
+            break;
+        data.append(piece, qsizetype(count));
+    }
     *ok = data.size() <= maxFileSize && file.error() == QFileDevice::NoError;
     return *ok ? data : QByteArray();
 }
