@@ -1,0 +1,104 @@
+// Feeds arbitrary bytes to the main window as if the game server had sent them:
+// the bytes are cut into the received queue in pieces of 256, and virtual time
+// dispatches the queue one message per tick through the window's handlers and
+// the board's, then lets the board's turn clock and animation run on.
+//
+// The window has every side window, as in the program, but no connection: what
+// it sends fails with the socket's "not connected" exception, which the fuzzer
+// catches per timer tick just as the application reports it per event.
+
+#include "board/board.h"
+#include "client/chatform.h"
+#include "server/serverform.h"
+#include "tally/tallylistform.h"
+#include "windows/aboutform.h"
+#include "windows/downloadform.h"
+#include "windows/gamestartform.h"
+#include "windows/helpform.h"
+#include "windows/phrasesform.h"
+#include "windows/spylistform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+
+namespace {
+
+constexpr int kPiece = 256;
+
+// The application lives until the process ends and is never destroyed: taking it
+// down after main() returns would free Qt's font caches out of order.
+QApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "fuzz_client";
+    static char* argv[] = {name, nullptr};
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+const QTemporaryDir& folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// Advances the clock by one step, carrying on past an exception as the
+// application's event guard does.
+void tick(VirtualClock& clock, long long ms)
+{
+    try {
+        clock.advance(ms);
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    application();
+    const QString tallyPath = folder().path() + "/hangmantally.tld";
+    const QString settingsPath = folder().path() + "/vorlixlobby.ini";
+    QFile::remove(tallyPath);
+    QFile::remove(settingsPath);
+
+    VirtualClock clock;
+    auto chat = std::make_unique<Tchat>(clock);
+    chat->setArguments({"Fuzz", "127.0.0.1", "false"});
+    chat->setSettingsPath(settingsPath);
+    chat->messageBox = [](const QString&) {};
+    chat->openLink = [](const QString&) {};
+    {
+        auto tally = std::make_unique<Ttallylist>(tallyPath, chat.get());
+        auto about = std::make_unique<Tabout>(chat.get());
+        auto gamestart = std::make_unique<Tgamestart>(chat.get());
+        auto help = std::make_unique<Thelp>(chat.get(), about.get());
+        auto phrases = std::make_unique<Tphrases>(chat.get());
+        auto server = std::make_unique<TServer>();
+        auto spylist = std::make_unique<Tspylist>(chat.get());
+        auto download = std::make_unique<Tdownload>(chat.get());
+        chat->setWindows({tally.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
+                          spylist.get(), download.get()});
+
+        const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+        for (qsizetype at = 0; at < input.size(); at += kPiece) {
+            chat->receiveForTesting(input.mid(at, kPiece));
+            for (int step = 0; step < 4 * kPiece && chat->queuedMessages() > 0; ++step)
+                tick(clock, 1);
+            tick(clock, 20);
+        }
+        for (int step = 0; step < 40; ++step)
+            tick(clock, 100);
+        chat->setWindows({});
+    }
+    chat.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return 0;
+}
