@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing on a Debian 12 machine, builds the game into build/,
 # then either starts a solo game ("run") or runs every test ("test").
+# "sanitize" builds everything into build-asan/ with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs every test there; any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,8 +43,14 @@ case "${1:-}" in
     export QT_QPA_PLATFORM=offscreen
     ctest --test-dir build --output-on-failure -j2
     ;;
+  sanitize)
+    install_missing
+    cmake --preset sanitize >/dev/null
+    cmake --build --preset sanitize -j"$(nproc)"
+    ctest --preset sanitize -j2
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|sanitize" >&2
     exit 2
     ;;
 esac
