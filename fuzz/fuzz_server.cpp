@@ -11,11 +11,12 @@
 //   3 p v n .. client p logs in with its slot (v odd: a wrong version) and an n-byte name
 //   4 p f      client p starts a game; f picks play-to, turn time, team and choose
 //   5 p s l    client p picks letter l (1..26 when l < 26*9, else out of range); s odd: another sender
-//   6 p k a b  client p sends choosecat/justwatch/chat/action/kickhim/botspeed/playasound (k) with a, b
+//   6 p k a b  client p sends choosecat/justwatch/chat/action/kickhim/botspeed/playasound or a
+//              chat near the longest message a connection may send (k) with a, b
 //   7 t        virtual time moves on by t*t*10 ms
 //   8 p        client p stops reading (or reads again)
-// Every message the server sends must be a whole protocol message, and once every
-// client is gone no slot may remain connected.
+// Every message the server sends must be a whole protocol message no longer than a
+// client accepts, and once every client is gone no slot may remain connected.
 //
 // With HANGMAN_FUZZ_RECORD=<file> set, the bytes the first client receives are
 // written to the file (used to make the client fuzzer's seeds from real games).
@@ -35,6 +36,9 @@
 namespace {
 
 constexpr int kMaxPeers = 16;
+// The longest message a client takes from the server: a chat relay carries a
+// name and a text, each from a message of at most kMaxPendingBytes.
+constexpr int kLongestServerMessage = 2 * proto::kMaxPendingBytes + 1024;
 
 class Script {
 public:
@@ -77,6 +81,8 @@ public:
         for (const QByteArray& message : m_cutter.feed(bytes))
             if (!message.startsWith("CMD_") || !message.contains('+'))
                 fail("malformed message from the server", message);
+            else if (message.size() > kLongestServerMessage)
+                fail("message longer than a client takes", message.left(40));
     }
     void close() override
     {
@@ -189,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 6: {
             Peer* peer = peerAt(script.byte());
-            const int kind = script.byte() % 7;
+            const int kind = script.byte() % 8;
             const int a = script.byte();
             const int b = script.byte();
             if (!peer)
@@ -203,7 +209,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 3: message = proto::msg::action(sender, "waves " + number(b), "|255|"); break;
             case 4: message = proto::msg::kickhim(sender, b % 11); break;
             case 5: message = proto::msg::botspeed(sender, b * 100); break;
-            default: message = proto::msg::playasound(sender, b % 25); break;
+            case 6: message = proto::msg::playasound(sender, b % 25); break;
+            default: message = proto::msg::chat(sender, QByteArray(proto::kMaxPendingBytes - 1024 + b * 8, 'x'), "|0|"); break;
             }
             deliver(peer, message);
             break;

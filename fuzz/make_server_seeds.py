@@ -88,6 +88,8 @@ def seeds():
     for letter in ORDER[:10]:
         s += pick(0, letter) + other(0, 2, 0, 1) + wait(2)
     yield "client_stops_reading", s
+    s = connect() + connect() + login(0, b"Host") + login(1, b"Anna") + other(1, 7, 0, 200) + wait(2)
+    yield "chat_near_the_longest_message", s + other(0, 2, 0, 1) + wait(1)
 
 
 def main():
