@@ -210,7 +210,7 @@ private:
     std::unique_ptr<TSock> m_sock;
     std::unique_ptr<TSock> m_sock11;
     bool m_sock11Opened = false;
-    proto::MessageCutter m_cutter{proto::kMaxPendingBytes};
+    proto::MessageCutter m_cutter{proto::kMaxServerMessageBytes};
     QList<QByteArray> m_receivedlist;
     GameTimer m_timer1;
     GameTimer m_phraseCooldown;

@@ -78,8 +78,15 @@ QList<QByteArray> MessageCutter::feed(const QByteArray& bytes)
         return messages;
     m_buffer.append(bytes);
     qsizetype start = 0;
-    for (qsizetype end; (end = m_buffer.indexOf(kTerminator, start)) >= 0; start = end + 1)
+    for (qsizetype end; (end = m_buffer.indexOf(kTerminator, start)) >= 0; start = end + 1) {
+        // A long message is refused even when it arrives whole in one read.
+        if (end - start > m_maxPending) {
+            m_overflowed = true;
+            m_buffer.clear();
+            return messages;
+        }
         messages.append(m_buffer.mid(start, end - start));
+    }
     m_buffer.remove(0, start);
     if (m_buffer.size() > m_maxPending) {
         m_overflowed = true;

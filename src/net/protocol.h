@@ -37,9 +37,14 @@ constexpr int kMaxSlots = 9;
 inline constexpr char kVersion[] = "1.0.6";
 
 // Network input bounds: a connection that exceeds them is closed.
-constexpr int kMaxPendingBytes = 64 * 1024;  // receive buffer without a terminator
+constexpr int kMaxPendingBytes = 64 * 1024;  // one message, or the bytes still waiting for its terminator
 constexpr int kMaxQueuedMessages = 256;      // messages of one connection waiting in the queue
 constexpr qint64 kMaxOutgoingBytes = 1024 * 1024;
+// The longest message a server sends is a chat or action relay: the sender's
+// name and text, each taken from a message of at most kMaxPendingBytes. A client
+// accepts messages this long, so nobody can make the server send what the
+// clients, the host's own among them, would refuse.
+constexpr int kMaxServerMessageBytes = 2 * kMaxPendingBytes + 1024;
 
 // Text <-> wire bytes. Text travels as Latin-1; characters outside it and the
 // terminator byte itself become "?".
@@ -80,7 +85,8 @@ public:
     explicit MessageCutter(int maxPending = kMaxPendingBytes) : m_maxPending(maxPending) {}
     // Appends the bytes and returns every message they complete (empty ones included).
     QList<QByteArray> feed(const QByteArray& bytes);
-    // True once the bytes waiting for a terminator have exceeded the bound.
+    // True once a message, or the bytes waiting for a terminator, exceeded the
+    // bound; no more messages come out after that.
     bool overflowed() const { return m_overflowed; }
     int pendingBytes() const { return int(m_buffer.size()); }
 

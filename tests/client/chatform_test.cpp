@@ -246,6 +246,36 @@ TEST_F(FakeServer, ChatColoursLinksAndPhraseCooldown)
     }));
 }
 
+TEST_F(FakeServer, TheLongestRelayedChatLineKeepsTheConnection)
+{
+    // A player with a very long name sends the longest chat line the server
+    // takes; its relay is longer than any message a client may send, and it
+    // arrives in pieces. The client must show it, not hang up (for the host's
+    // own client, hanging up would end the whole game).
+    Client& c = *client;
+    say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You are Connected."); }));
+    const QByteArray name(proto::kMaxPendingBytes - 40, 'n');
+    const QByteArray text(proto::kMaxPendingBytes - 40, 't');
+    const QByteArray relay = proto::msg::chatRelay("4", name, text + "|clBlack");
+    const qsizetype half = relay.size() / 2 + proto::kMaxPendingBytes / 2;
+    peer->write(relay.left(half));
+    peer->flush();
+    ASSERT_TRUE(pump(clock, [&] {
+        QCoreApplication::processEvents();
+        return peer->bytesToWrite() == 0;
+    }));
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        clock.advance(10);
+    }
+    peer->write(relay.mid(half));
+    peer->flush();
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has(QString::fromLatin1(name + " chats: " + text)); }));
+    EXPECT_TRUE(c.chat.isVisible());
+    EXPECT_EQ(peer->state(), QAbstractSocket::ConnectedState);
+}
+
 TEST_F(FakeServer, GameIsFullClosesTheWindow)
 {
     say("CMD_full+#");

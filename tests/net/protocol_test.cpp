@@ -43,6 +43,32 @@ TEST(Protocol, CutterClosesTheDoorOnEndlessLines)
     EXPECT_TRUE(cutter.feed(wire("CMD_full+#")).isEmpty());
 }
 
+TEST(Protocol, CutterRefusesALongMessageThatArrivesWhole)
+{
+    MessageCutter cutter(16);
+    const QList<QByteArray> first = cutter.feed(wire("short#") + QByteArray(17, 'x') + wire("#later#"));
+    EXPECT_EQ(first, QList<QByteArray>{"short"});
+    EXPECT_TRUE(cutter.overflowed());
+    EXPECT_TRUE(cutter.feed(wire("CMD_full+#")).isEmpty());
+
+    MessageCutter exact(16);
+    EXPECT_EQ(exact.feed(QByteArray(16, 'y') + wire("#")), QList<QByteArray>{QByteArray(16, 'y')});
+    EXPECT_FALSE(exact.overflowed());
+}
+
+TEST(Protocol, ClientsAcceptTheLongestRelayAServerCanBuild)
+{
+    // The longest name and the longest chat text the server takes, relayed.
+    const QByteArray name(kMaxPendingBytes - 40, 'n');
+    const QByteArray text(kMaxPendingBytes - 20, 't');
+    const QByteArray relay = msg::chatRelay("2", name, text + "|clBlack");
+    ASSERT_GT(relay.size(), kMaxPendingBytes);
+    MessageCutter client(kMaxServerMessageBytes);
+    EXPECT_TRUE(client.feed(relay.left(relay.size() - 1)).isEmpty());
+    EXPECT_FALSE(client.overflowed());
+    EXPECT_EQ(client.feed(relay.right(1)).size(), 1);
+}
+
 TEST(Protocol, FieldsAreCutFromTheFrontAndTheRestKeepsPlus)
 {
     const auto named = splitName("CMD_newplayerinfo+4+Ann+Bob");
