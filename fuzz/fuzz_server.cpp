@@ -36,9 +36,6 @@
 namespace {
 
 constexpr int kMaxPeers = 16;
-// The longest message a client takes from the server: a chat relay carries a
-// name and a text, each from a message of at most kMaxPendingBytes.
-constexpr int kLongestServerMessage = 2 * proto::kMaxPendingBytes + 1024;
 
 class Script {
 public:
@@ -81,7 +78,7 @@ public:
         for (const QByteArray& message : m_cutter.feed(bytes))
             if (!message.startsWith("CMD_") || !message.contains('+'))
                 fail("malformed message from the server", message);
-            else if (message.size() > kLongestServerMessage)
+            else if (message.size() > proto::kMaxServerMessageBytes)
                 fail("message longer than a client takes", message.left(40));
     }
     void close() override
