@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""Latency of a letter pick on loopback, through a real hosting copy.
+
+Starts `hangman Host 127.0.0.1 true` on a private Xvfb display, connects raw
+protocol clients that take seats 2 to 6, starts a game from the host's window
+(only the host may) and sets the host to "Just Watch". Whenever one of the raw
+seats has the turn it picks an unused letter and measures the time from sending
+"CMD_selectletter" to receiving its "CMD_foundletter" or "CMD_addman". The
+server dispatches one message per 10 ms tick, which sets the floor.
+
+    python3 bench/bench_pick_latency.py build-perf/hangman [--seconds 60]
+"""
+
+import argparse
+import os
+import random
+import selectors
+import socket
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import realprocess  # noqa: E402
+
+TERM = b"\xff"
+
+
+class Seat:
+    def __init__(self, sel):
+        self.sock = socket.create_connection(("127.0.0.1", realprocess.PORT), timeout=5)
+        self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        self.sock.setblocking(False)
+        sel.register(self.sock, selectors.EVENT_READ, self)
+        self.buf = b""
+        self.slot = 0
+        self.sent_at = None
+        self.pick_at = None
+        self.used = set()
+
+    def send(self, data):
+        self.sock.sendall(data)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("binary")
+    parser.add_argument("--seconds", type=float, default=60)
+    parser.add_argument("--seats", type=int, default=5)
+    args = parser.parse_args()
+    realprocess.isolate()
+    print("machine:", realprocess.machine())
+    display = realprocess.Display()
+    if not display.start():
+        print("SKIP: Xvfb or openbox missing")
+        return 77
+    rng = random.Random(1)
+    program = realprocess.Program(os.path.abspath(args.binary), ["Host", "127.0.0.1", "true"],
+                                  settings="[hangman]\nPlaytoscore=500\nTimeperturn=60\n",
+                                  platform="xcb", display=display.name)
+    program.start()
+    sel = selectors.DefaultSelector()
+    samples = []
+    state = {"started": False, "watching": False}
+    try:
+        if not program.wait_listening():
+            print("the host never listened")
+            return 1
+        window = ""
+        deadline = time.monotonic() + 20
+        while not window and time.monotonic() < deadline:
+            window = display.xdotool("search", "--onlyvisible", "--name", "^HangMan$").split("\n")[0]
+            time.sleep(0.2)
+        seats = [Seat(sel) for _ in range(args.seats)]
+
+        def handle(seat, message):
+            name, _, rest = message.partition(b"+")
+            fields = rest.split(b"+")
+            if name == b"CMD_sendlogininfo":
+                seat.slot = int(rest)
+                seat.send(b"CMD_logininfo+%d+1.0.6+Bench%d" % (seat.slot, seat.slot) + TERM + TERM)
+            elif name == b"CMD_startgame":
+                state["started"] = True
+            elif name == b"CMD_justwatching" and fields[0] == b"1":
+                state["watching"] = fields[1] == b"1"
+            elif name == b"CMD_loadword":
+                seat.used = set()
+            elif name == b"CMD_nextplayer" and int(fields[0]) == seat.slot:
+                seat.pick_at = time.monotonic() + rng.uniform(0, 0.02)
+            elif name in (b"CMD_foundletter", b"CMD_addman"):
+                who, letter = int(fields[0]), int(fields[1])
+                seat.used.add(letter)
+                if who == seat.slot and seat.sent_at is not None:
+                    samples.append(time.monotonic() - seat.sent_at)
+                    seat.sent_at = None
+                    complete = name == b"CMD_foundletter" and b"*" not in fields[10]
+                    if name == b"CMD_foundletter" and not complete:
+                        seat.pick_at = time.monotonic() + rng.uniform(0, 0.02)
+
+        def pump(seconds):
+            end = time.monotonic() + seconds
+            while time.monotonic() < end:
+                for key, _ in sel.select(0.002):
+                    seat = key.data
+                    data = seat.sock.recv(65536)
+                    if not data:
+                        raise RuntimeError("the host closed a seat")
+                    seat.buf += data
+                    *messages, seat.buf = seat.buf.split(TERM)
+                    for message in messages:
+                        handle(seat, message)
+                now = time.monotonic()
+                for seat in seats:
+                    if seat.pick_at is not None and now >= seat.pick_at:
+                        seat.pick_at = None
+                        unused = [n for n in range(1, 27) if n not in seat.used]
+                        if unused:
+                            seat.sent_at = time.monotonic()
+                            seat.send(b"CMD_selectletter+%d+%d+" % (seat.slot, rng.choice(unused)) + TERM)
+
+        pump(1)
+        print("seats", sorted(seat.slot for seat in seats))
+        for _ in range(3):
+            display.xdotool("mousemove", "--window", window, "281", "53", "click", "1")
+            pump(1.5)
+            dialog = display.xdotool("search", "--onlyvisible", "--name", "Game Start$").split("\n")[0]
+            if dialog:
+                display.xdotool("windowactivate", "--sync", dialog, timeout=5)
+                display.xdotool("key", "--window", dialog, "Return")
+            pump(2)
+            if state["started"]:
+                break
+        if not state["started"]:
+            print("could not start a game")
+            return 1
+        for _ in range(3):
+            display.xdotool("windowactivate", "--sync", window, timeout=5)
+            display.xdotool("mousemove", "--window", window, "72", "9", "click", "1")
+            time.sleep(0.5)
+            display.xdotool("key", "Up")
+            display.xdotool("key", "Return")
+            pump(2)
+            if state["watching"]:
+                break
+        samples.clear()
+        pump(args.seconds)
+    finally:
+        program.stop()
+        display.stop()
+    if len(samples) < 20:
+        print("too few picks measured: %d" % len(samples))
+        return 1
+    ordered = sorted(samples)
+    p99 = ordered[min(len(ordered) - 1, int(round(0.99 * (len(ordered) - 1))))]
+    print("letter pick -> CMD_foundletter/CMD_addman on loopback: %d picks, median %.1f ms, "
+          "99th percentile %.1f ms, fastest %.1f ms, slowest %.1f ms"
+          % (len(samples), statistics.median(samples) * 1000, p99 * 1000, ordered[0] * 1000, ordered[-1] * 1000))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
