@@ -7,16 +7,8 @@
 // it sends fails with the socket's "not connected" exception, which the fuzzer
 // catches per timer tick just as the application reports it per event.
 
+#include "app/gamewindows.h"
 #include "board/board.h"
-#include "client/chatform.h"
-#include "server/serverform.h"
-#include "tally/tallylistform.h"
-#include "windows/aboutform.h"
-#include "windows/downloadform.h"
-#include "windows/gamestartform.h"
-#include "windows/helpform.h"
-#include "windows/phrasesform.h"
-#include "windows/spylistform.h"
 
 #include <QApplication>
 #include <QFile>
@@ -70,23 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QFile::remove(settingsPath);
 
     VirtualClock clock;
-    auto chat = std::make_unique<Tchat>(clock);
-    chat->setArguments({"Fuzz", "127.0.0.1", "false"});
-    chat->setSettingsPath(settingsPath);
-    chat->messageBox = [](const QString&) {};
-    chat->openLink = [](const QString&) {};
     {
-        auto tally = std::make_unique<Ttallylist>(tallyPath, chat.get());
-        auto about = std::make_unique<Tabout>(chat.get());
-        auto gamestart = std::make_unique<Tgamestart>(chat.get());
-        auto help = std::make_unique<Thelp>(chat.get(), about.get());
-        auto phrases = std::make_unique<Tphrases>(chat.get());
-        auto server = std::make_unique<TServer>();
-        auto spylist = std::make_unique<Tspylist>(chat.get());
-        auto download = std::make_unique<Tdownload>(chat.get());
-        chat->setWindows({tally.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
-                          spylist.get(), download.get()});
-
+        GameWindows windows(clock, tallyPath);
+        Tchat* chat = windows.chat.get();
+        chat->setArguments({"Fuzz", "127.0.0.1", "false"});
+        chat->setSettingsPath(settingsPath);
+        chat->messageBox = [](const QString&) {};
+        chat->openLink = [](const QString&) {};
         const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
         for (qsizetype at = 0; at < input.size(); at += kPiece) {
             chat->receiveForTesting(input.mid(at, kPiece));
@@ -96,9 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         for (int step = 0; step < 40; ++step)
             tick(clock, 100);
-        chat->setWindows({});
     }
-    chat.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }
