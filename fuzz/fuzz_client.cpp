@@ -9,6 +9,7 @@
 
 #include "app/gamewindows.h"
 #include "board/board.h"
+#include "../tests/support/mainwindowaccess.h"
 
 #include <QApplication>
 #include <QFile>
@@ -64,14 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VirtualClock clock;
     {
         GameWindows windows(clock, tallyPath);
-        Tchat* chat = windows.chat.get();
+        MainWindow* chat = windows.chat.get();
         chat->setArguments({"Fuzz", "127.0.0.1", "false"});
         chat->setSettingsPath(settingsPath);
         chat->messageBox = [](const QString&) {};
         chat->openLink = [](const QString&) {};
         const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
         for (qsizetype at = 0; at < input.size(); at += kPiece) {
-            chat->receiveForTesting(input.mid(at, kPiece));
+            MainWindowTestAccess::receive(*chat, input.mid(at, kPiece));
             for (int step = 0; step < 4 * kPiece && chat->queuedMessages() > 0; ++step)
                 tick(clock, 1);
             tick(clock, 20);

@@ -12,3 +12,10 @@ void applyGameBackground(QWidget* window)
     window->setPalette(palette);
     window->setAutoFillBackground(true);
 }
+
+void setTextColour(QWidget* widget, QColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
