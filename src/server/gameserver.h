@@ -8,11 +8,11 @@
 // team game) and players who "just watch" are played by the computer player.
 //
 // Flow of a message: received() cuts the bytes into messages, each remembered
-// with the connection and slot it came from, into the received queue; socktimer
+// with the connection and slot it came from, into the received queue; the dispatch timer
 // takes one message per 10 ms tick and calls the handler named by it, which
 // first checks that the sender may send it. The engine runs inside those
-// handlers and the timers timer1 (pauses), turntimer (turn clock) and
-// computertimer (computer player).
+// handlers and the timers m_pauseTimer (pauses), m_turnTimer (turn clock) and
+// m_computerTimer (computer player).
 //
 // Network input and output are bounded: a connection that floods, never reads,
 // or does not log in within 30 seconds is closed and cleaned up like any other.

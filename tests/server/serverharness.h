@@ -100,7 +100,7 @@ public:
         send(peer, proto::msg::loginInfo(peer.slot, version, name));
         return peer;
     }
-    // Hands the bytes to the server and lets socktimer dispatch everything queued.
+    // Hands the bytes to the server and lets the dispatch timer dispatch everything queued.
     void send(FakePeer& peer, const QByteArray& bytes)
     {
         server.received(&peer, bytes);
