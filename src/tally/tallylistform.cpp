@@ -107,7 +107,7 @@ void Ttallylist::reportError(const QString& message)
     if (errorHook())
         errorHook()(message);
     else
-        QMessageBox::critical(nullptr, QStringLiteral("HangMan"), message);
+        QMessageBox::critical(nullptr, QStringLiteral("Hangman"), message);
 }
 
 bool Ttallylist::confirm(const QString& question)
@@ -260,8 +260,13 @@ void Ttallylist::loadFile()
         stringgrid_scores = TallyTable();
         const QString badCopy = path + QStringLiteral(".bad");
         QFile::remove(badCopy);
-        QFile::copy(path, badCopy);
-        reportError(QString::fromStdString(error.what()));
+        QString message = QString::fromStdString(error.what());
+        if (!QFile::copy(path, badCopy)) {
+            m_savingBlocked = true;
+            message += QStringLiteral("\n\nThe tally could not be copied to %1, so it will not be saved in this game.")
+                           .arg(badCopy);
+        }
+        reportError(message);
     }
 }
 
@@ -378,6 +383,8 @@ void Ttallylist::moverow(int row)
 
 bool Ttallylist::save()
 {
+    if (m_savingBlocked)
+        return false;
     try {
         writeTallyFile(path, stringgrid_scores);
         return true;

@@ -24,7 +24,8 @@ public:
     using ConfirmHook = std::function<bool(const QString& question)>;
 
     // Loads the tally from `tallyPath`; a damaged file is reported through the
-    // error hook, kept as tallyPath + ".bad", and the tally starts empty.
+    // error hook, kept as tallyPath + ".bad", and the tally starts empty. When
+    // that copy cannot be made, this run never writes the tally file.
     explicit Ttallylist(const QString& tallyPath = defaultTallyPath(), QWidget* parent = nullptr);
     // Saves the tally; errors are swallowed.
     ~Ttallylist() override;
@@ -50,7 +51,7 @@ public:
     qint64 addit(int column, int row);
     // Deletes a followed player's row (1 onwards), moving later rows up.
     void moverow(int row);
-    // Writes the tally file now (atomically); false when it failed.
+    // Writes the tally file now (atomically); false when it failed or saving is blocked.
     bool save();
 
     // The tally table, for reading.
@@ -83,6 +84,7 @@ private:
 
     QString path;
     TallyTable stringgrid_scores;
+    bool m_savingBlocked = false; // the only copy of an unreadable tally must not be overwritten
 
     QLabel* mylabel[5] {};
     QLabel* label[9] {};
