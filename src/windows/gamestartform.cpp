@@ -3,6 +3,7 @@
 #include "board/art.h"
 #include "board/background.h"
 #include "windows/placement.h"
+#include "windows/singlestepspinbox.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -75,7 +76,7 @@ void Tgamestart::addCaption(const char* text, int y)
 QSpinBox* Tgamestart::makeUpDown(const char* name, const char* editName, int y, int minimum, int maximum, int step,
                                  int value)
 {
-    auto* upDown = new QSpinBox(this);
+    auto* upDown = new SingleStepSpinBox(this);
     upDown->setObjectName(QString::fromLatin1(name));
     auto* edit = upDown->findChild<QLineEdit*>();
     edit->setObjectName(QString::fromLatin1(editName));
