@@ -98,7 +98,7 @@ void Tchat::setWindows(const Windows& windows)
         connect(m_windows.spylist, &Tspylist::kickRequested, this, [this](int slot) { kicking(slot); });
     if (m_windows.phrases)
         connect(m_windows.phrases, &Tphrases::phrasesAccepted, this, [this](const QStringList& phrases) {
-            setPhrases(phrases);
+            replacePhrases(phrases);
             savePhrases();
         });
     if (m_windows.gamestart)

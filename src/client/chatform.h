@@ -90,6 +90,8 @@ public:
     void sendit();
     QStringList phrases() const;
     void setPhrases(const QStringList& phrases);
+    // Gives every phrase button the text of the same number, an empty one too (the editor's "Done").
+    void replacePhrases(const QStringList& phrases);
 
     // Test access
     Board* board() const { return m_board; }

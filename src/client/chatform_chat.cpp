@@ -349,6 +349,12 @@ void Tchat::setPhrases(const QStringList& phrases)
             m_phraseButtons[i]->setToolTip(phrases[i]);
 }
 
+void Tchat::replacePhrases(const QStringList& phrases)
+{
+    for (int i = 0; i < 9; ++i)
+        m_phraseButtons[i]->setToolTip(phrases.value(i));
+}
+
 void Tchat::b_phrase1Click(int button)
 {
     if (!m_phraseReady)

@@ -38,6 +38,7 @@ void Tchat::loadinifile()
     IniFile file(settingsPath());
     const HangmanSettings settings = readHangmanSettings(file);
     setTextSize(settings.textSize);
+    m_mainchat->applyTextSizeNow();
     setBounds(QRect(settings.left, settings.top, settings.width, settings.height));
     m_loadedBounds = bounds();
     setOwnColour(settings.textColor);
