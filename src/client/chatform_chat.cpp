@@ -28,6 +28,10 @@
 namespace {
 
 constexpr char kEnterChatHere[] = "<Enter Chat Here>";
+// The longest line that can be typed: it still fits the one message the server takes,
+// with room for "CMD_action+", the slot, the colour text and the terminator.
+constexpr int kChatEnvelopeBytes = 128;
+constexpr int kMaxChatInput = proto::kMaxPendingBytes - kChatEnvelopeBytes;
 
 const QStringList kDefaultPhrases = {"Way To Go!", "Good One!",  "Nice Try!",         "Excellent!",         "Brilliant!",
                                      "Wow, WTG!",  "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!"};
@@ -37,21 +41,28 @@ const QStringList kChatterSounds = {"<Cancel>", "Doh", "Cough", "Hello", "Thank 
                                     "Applause", "Honk", "Oooh", "Razzberry", "Cheer", "Woman Laughing",
                                     "Man Laughing", "Crying"};
 
-// Clears the "<Enter Chat Here>" hint on the first key and sends on Enter.
+// Clears the "<Enter Chat Here>" hint on the first key; the paste keys run the pop-up's "Paste".
 class ChatInputFilter : public QObject {
 public:
-    explicit ChatInputFilter(QLineEdit* input) : QObject(input), m_input(input) {}
+    ChatInputFilter(QLineEdit* input, std::function<void()> paste) : QObject(input), m_input(input), m_paste(std::move(paste)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress && m_input->text() == kEnterChatHere)
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        if (m_input->text() == kEnterChatHere)
             m_input->clear();
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            m_paste();
+            return true;
+        }
         return false;
     }
 
 private:
     QLineEdit* m_input;
+    std::function<void()> m_paste;
 };
 
 } // namespace
@@ -160,12 +171,18 @@ void Tchat::buildChat(QWidget* area)
     connect(m_mainchat, &ChatView::linkClicked, this, &Tchat::mainchatJump);
 
     m_popupMainchat = new QMenu(this);
+    m_popupMainchat->setObjectName("popup_mainchat");
     m_popupMainchat->addAction("Select All", m_mainchat, &ChatView::selectAllText);
-    m_popupMainchat->addAction("Copy", m_mainchat, &ChatView::copySelection);
+    QAction* copy = m_popupMainchat->addAction("Copy", m_mainchat, &ChatView::copySelection);
+    copy->setShortcut(QKeySequence("Ctrl+C"));
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    m_mainchat->addAction(copy);
     m_popupMainchat->addAction("Clear Main Chat", this, &Tchat::ClearMainChat1Click);
     m_popupMainchat->addSeparator();
     QAction* scrollOff = addNamedAction(m_popupMainchat, "ScrollChatOff1", "Scroll Chat Off");
     scrollOff->setCheckable(true);
+    scrollOff->setShortcut(QKeySequence("Ctrl+S"));
+    scrollOff->setShortcutContext(Qt::WidgetShortcut); // its twin under Options answers the keys
     connect(scrollOff, &QAction::triggered, this, &Tchat::ScrollChatOff1Click);
     m_mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mainchat, &QWidget::customContextMenuRequested, this,
@@ -175,17 +192,19 @@ void Tchat::buildChat(QWidget* area)
     m_mychat = new QLineEdit(kEnterChatHere, area);
     m_mychat->setObjectName("mychat");
     m_mychat->setGeometry(0, row, area->width() - 28, 21);
-    m_mychat->setMaxLength(400);
-    m_mychat->installEventFilter(new ChatInputFilter(m_mychat));
+    m_mychat->setMaxLength(kMaxChatInput);
+    const auto paste = [this] {
+        const QString text = QApplication::clipboard()->text();
+        if (!text.isEmpty())
+            m_mychat->setText(text);
+    };
+    m_mychat->installEventFilter(new ChatInputFilter(m_mychat, paste));
     connect(m_mychat, &QLineEdit::returnPressed, this, &Tchat::sendit);
     m_mychat->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_mychat, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    connect(m_mychat, &QWidget::customContextMenuRequested, this, [this, paste](const QPoint& pos) {
         QMenu menu;
-        menu.addAction("Paste", [this] {
-            const QString text = QApplication::clipboard()->text();
-            if (!text.isEmpty())
-                m_mychat->setText(text);
-        });
+        menu.setObjectName("popup_mychat");
+        menu.addAction("Paste", paste)->setShortcut(QKeySequence("Ctrl+V"));
         menu.exec(m_mychat->mapToGlobal(pos));
     });
 

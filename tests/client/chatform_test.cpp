@@ -151,13 +151,38 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     EXPECT_TRUE(pump(clock, [&] { return !joiner.chat.isVisible(); }));
 }
 
+TEST_F(RealServer, TheLongestLineTheInputTakesIsRelayedWhole)
+{
+    Client host(clock, folder.path(), {"Ann", "127.0.0.1", "true"}, server.get());
+    host.chat.setGamePort(0);
+    host.chat.show();
+    ASSERT_TRUE(pump(clock, [&] { return host.lines.has("You are Connected."); }));
+    Client joiner(clock, folder.path(), {"Bob", "127.0.0.1", "false"});
+    joiner.chat.setGamePort(server->port());
+    joiner.chat.show();
+    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
+
+    const int longest = host.chat.mychat()->maxLength();
+    EXPECT_GT(longest, 60000);
+    host.chat.mychat()->setText(QString(longest + 10, 'w'));
+    ASSERT_EQ(host.chat.mychat()->text().size(), longest);
+    host.chat.mychat()->setText("/me " + QString(longest - 4, 'v'));
+    host.chat.sendit();
+    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann " + QString(longest - 4, 'v')); }));
+    host.chat.mychat()->setText(QString(longest, 'w'));
+    host.chat.sendit();
+    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann chats: " + QString(longest, 'w')); }));
+    EXPECT_EQ(server->server().slotsInUse(), 2);
+    host.chat.close();
+}
+
 // A fake game server that speaks a script and records what the client sends.
 class FakeServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
-        client = std::make_unique<Client>(clock, folder.path(), QStringList{"Bob", "127.0.0.1", "false"});
+        client = std::make_unique<Client>(clock, folder.path(), arguments);
         client->chat.setGamePort(listener.serverPort());
         client->chat.show();
         QCoreApplication::processEvents(); // the window starts connecting once it is shown
