@@ -110,6 +110,7 @@ public:
     void receiveForTesting(const QByteArray& bytes) { receiveBytes(bytes); }
     bool chatterSoundsChecked() const;
     QStringList soundsRequested; // every game sound asked for, played or not
+    QStringList soundsPlayed; // every sound handed to the sound player, game and chatter sounds
 
 signals:
     // A line reached the chat (style, text without the style number).
@@ -164,6 +165,7 @@ private:
 
     // Sound
     void playasound(const QByteArray& args);
+    void playNow(const QString& name);
     void wave20Click(int tag);
 
     // Settings

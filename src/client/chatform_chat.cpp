@@ -401,7 +401,13 @@ void Tchat::playSound(const QString& name)
 {
     soundsRequested << name;
     if (playSoundsChecked())
-        m_sound->play(name);
+        playNow(name);
+}
+
+void Tchat::playNow(const QString& name)
+{
+    soundsPlayed << name;
+    m_sound->play(name);
 }
 
 void Tchat::wave20Click(int tag)
@@ -421,7 +427,7 @@ void Tchat::playasound(const QByteArray& args)
     if (!sender || !chatterName.match(name).hasMatch())
         return;
     if (chatterSoundsChecked()) {
-        m_sound->play(name);
+        playNow(name);
         return;
     }
     if (*sender < 1 || *sender > proto::kSeatCount)

@@ -5,12 +5,16 @@
 #include "client/chatview.h"
 #include "net/tsock.h"
 #include "server/serverform.h"
+#include "tally/tallylistform.h"
 #include "windows/spylistform.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -201,12 +205,21 @@ protected:
             return received.contains(expected);
         });
     }
+    // Everything the client sent from the first occurrence of start on.
+    QByteArray sentFrom(const QByteArray& start) const { return received.mid(received.indexOf(start)); }
+    QStringList arguments{"Bob", "127.0.0.1", "false"};
     VirtualClock clock;
     QTemporaryDir folder;
     QTcpServer listener;
     QTcpSocket* peer = nullptr;
     std::unique_ptr<Client> client;
     QByteArray received;
+};
+
+// The same fake server, reached by a client that hosts (the game port points at the fake).
+class FakeServerForHost : public FakeServer {
+protected:
+    FakeServerForHost() { arguments = {"Ann", "127.0.0.2", "true"}; }
 };
 
 TEST_F(FakeServer, LoginRosterAndNotices)
@@ -329,6 +342,139 @@ TEST(ClientStartUp, RefusedConnectionSaysSoAndOnlyTwoArgumentsWait)
     EXPECT_TRUE(pump(clock, [&] { return waiting.lines.has("Loading Multi-player Game.. Please Wait."); }));
     EXPECT_FALSE(waiting.chat.sock11Opened());
     EXPECT_FALSE(waiting.chat.isHost());
+}
+
+TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
+{
+    Client& c = *client;
+    say("CMD_sendlogininfo+2#CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann is Connected."); }));
+    ASSERT_TRUE(c.chat.playSoundsChecked());
+    ASSERT_TRUE(c.chat.chatterSoundsChecked());
+    EXPECT_EQ(c.chat.soundsPlayed, (QStringList{"entered", "entered"}));
+
+    // "Play Sounds" off silences game sounds only.
+    c.chat.soundsPlayed.clear();
+    c.chat.action("PlaySounds1")->setChecked(false);
+    say("CMD_error+2+1+#CMD_playasound+1+wave7+#");
+    ASSERT_TRUE(pump(clock, [&] { return c.chat.queuedMessages() == 0 && c.chat.soundsPlayed.contains("wave7"); }));
+    EXPECT_TRUE(c.chat.soundsRequested.contains("invalid"));
+    EXPECT_EQ(c.chat.soundsPlayed, QStringList{"wave7"});
+
+    // "Play Chatter Sounds" off: the sender seat's caption and the entry's caption, nothing played.
+    c.chat.action("PlaySounds1")->setChecked(true);
+    c.chat.action("PlayChatterSounds1")->setChecked(false);
+    say("CMD_playasound+2+wave7+#CMD_playasound+1+wave13+#CMD_playasound+8+wave1+#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann: <Chatter Sound> Applause"); }));
+    EXPECT_TRUE(c.lines.has("Bob: <Chatter Sound> Sneezing"));
+    EXPECT_EQ(c.lines.styleOf("Bob: <Chatter Sound> Sneezing"), 0);
+    EXPECT_EQ(c.chat.soundsPlayed, QStringList{"wave7"});
+
+    // Sending: "<Cancel>" sends nothing; the sender does not play his own sound at once.
+    c.chat.findChild<QAction*>("Cancel1")->trigger();
+    c.chat.findChild<QAction*>("wave7")->trigger();
+    c.chat.findChild<QAction*>("wave20")->trigger();
+    ASSERT_TRUE(hear("CMD_playasound+2+wave20+"));
+    EXPECT_EQ(sentFrom("CMD_playasound"), wire("CMD_playasound+2+wave7+#CMD_playasound+2+wave20+#"));
+    EXPECT_EQ(c.chat.soundsPlayed, QStringList{"wave7"});
+}
+
+TEST_F(FakeServer, ASpySendsNeitherChatterSoundsNorJustWatch)
+{
+    Client& c = *client;
+    say("CMD_sendlogininfo+8#CMD_newplayerinfo+8+Bob#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You are spying."); }));
+    c.chat.findChild<QAction*>("wave3")->trigger();
+    c.chat.action("JustWatch1")->trigger();
+    EXPECT_FALSE(c.chat.action("JustWatch1")->isChecked());
+    c.chat.mychat()->setText("still here");
+    c.chat.sendit();
+    ASSERT_TRUE(hear("still here"));
+    EXPECT_EQ(sentFrom("CMD_logininfo"), wire("CMD_logininfo+8+1.0.6+Bob##CMD_chat+8+still here|clBlack#"));
+}
+
+TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
+{
+    Client& c = *client;
+    // The host connects its own client to 127.0.0.1 whatever address it was given.
+    EXPECT_EQ(peer->peerAddress(), QHostAddress(QHostAddress::LocalHost));
+    say("CMD_sendlogininfo+1#CMD_newplayerinfo+1+Ann#CMD_existingplayers+3+Cat#CMD_existingplayers+8+Eve#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Eve is spying."); }));
+    ASSERT_TRUE(c.chat.isHost());
+
+    // Just Watch asks by the check mark; only the server's answer moves the mark.
+    QAction* justWatch = c.chat.action("JustWatch1");
+    justWatch->trigger();
+    ASSERT_TRUE(hear("CMD_justwatch+1+1"));
+    EXPECT_FALSE(justWatch->isChecked());
+    say("CMD_justwatching+1+1#");
+    ASSERT_TRUE(pump(clock, [&] { return justWatch->isChecked(); }));
+    justWatch->trigger();
+    EXPECT_TRUE(justWatch->isChecked());
+
+    // The seat pop-up acts on the seat last right-clicked.
+    emit c.chat.board()->seatContextMenuRequested(3, QPoint(10, 10));
+    c.chat.findChild<QMenu*>("popup_kick")->close();
+    c.chat.action("SettoJustWatch1")->trigger();
+    c.chat.action("UnsetJustWatch1")->trigger();
+    c.chat.action("RemoveFromGame1")->trigger();
+
+    // The spy list's kick takes the slot of the entry under the mouse.
+    QListWidget* spies = c.spylist.findChild<QListWidget*>("listbox_spys");
+    c.spylist.show();
+    const QPoint onEve = spies->visualItemRect(spies->item(0)).center();
+    QMouseEvent move(QEvent::MouseMove, onEve, spies->viewport()->mapToGlobal(onEve), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(spies->viewport(), &move);
+    c.spylist.popup_kickhim()->trigger();
+    ASSERT_TRUE(hear("CMD_kickhim+1+8+"));
+    EXPECT_EQ(sentFrom("CMD_justwatch"), wire("CMD_justwatch+1+1#CMD_justwatch+1+2#CMD_justwatch+3+1#"
+                                              "CMD_justwatch+3+2#CMD_kickhim+1+3+#CMD_kickhim+1+8+#"));
+}
+
+TEST_F(FakeServer, DeparturesFallBackToTheComputerWhereItPlays)
+{
+    Client& c = *client;
+    say("CMD_sendlogininfo+4#CMD_newplayerinfo+4+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+2+Cat#"
+        "CMD_existingplayers+3+Dan#CMD_existingplayers+5+Fay#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Fay is Connected."); }));
+
+    say("CMD_playerdisconnected+2+Cat#CMD_playerdisconnected+3+Dan#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Dan disconnected."); }));
+    EXPECT_TRUE(c.lines.has("Cat disconnected."));
+    EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
+    EXPECT_EQ(c.chat.board()->seatCaption(3), "<Waiting>");
+
+    // A team game: a free seat goes to its computer player; the computer leaving says nothing.
+    say("CMD_startgame+Ann+200+20+t+#CMD_playerdisconnected+5+Fay#CMD_playerdisconnected+2+Klot#"
+        "CMD_playerdisconnected+3+Klick#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Fay disconnected.") && c.chat.queuedMessages() == 0; }));
+    EXPECT_EQ(c.chat.board()->seatCaption(5), "Klick");
+    EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
+    EXPECT_EQ(c.chat.board()->seatCaption(3), "Klick");
+    EXPECT_FALSE(c.lines.has("Klot disconnected."));
+    EXPECT_FALSE(c.lines.has("Klick disconnected."));
+}
+
+TEST_F(FakeServer, TheTallysOpponentsSkipTheOwnSeatAndFreeSeatsButKeepComputerNames)
+{
+    Client& c = *client;
+    QTemporaryDir tallyFolder;
+    Ttallylist tally(tallyFolder.filePath("hangmantally.tld"));
+    Tchat::Windows windows;
+    windows.spylist = &c.spylist;
+    windows.tally = &tally;
+    c.chat.setWindows(windows);
+    say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+5+Eve#"
+        "CMD_startgame+Ann+200+20+f+#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann has started a game."); }));
+    c.chat.action("ViewTally1")->trigger();
+    QListWidget* players = tally.findChild<QListWidget*>("checklist");
+    QStringList names;
+    for (int i = 0; i < players->count(); ++i)
+        names << players->item(i)->text();
+    EXPECT_EQ(names, (QStringList{"Ann", "Klot", "Eve"}));
+    tally.hide();
 }
 
 } // namespace

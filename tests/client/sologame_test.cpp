@@ -4,6 +4,7 @@
 #include "client/chatform.h"
 #include "server/serverform.h"
 #include "tally/tallylistform.h"
+#include "windows/downloadform.h"
 #include "windows/gamestartform.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     TServer server(clock, 11, WordLists(smallLists()));
     Tgamestart gamestart;
     Ttallylist tally(folder.path() + "/hangmantally.tld");
+    Tdownload download;
     Tchat chat(clock);
     chat.setArguments({});
     chat.setGamePort(0);
@@ -56,10 +58,14 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     windows.server = &server;
     windows.gamestart = &gamestart;
     windows.tally = &tally;
+    windows.download = &download;
     chat.setWindows(windows);
     chat.show();
     ASSERT_TRUE(pump(clock, [&] { return lines.contains("You are Connected."); }));
     EXPECT_EQ(lines.first(), "Loading Solo Game..Please wait.");
+    EXPECT_TRUE(download.isVisible());
+    EXPECT_FALSE(chat.sock11Opened()); // a solo game never opens the launcher connection
+    download.hide();
     EXPECT_EQ(chat.board()->seatCaption(1), "You");
 
     // The start button opens the game start window; its start picture sends the game.
