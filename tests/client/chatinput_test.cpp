@@ -1,6 +1,6 @@
 // The chat's keyboard: the paste keys replace the whole input as the pop-up's
 // "Paste" does, and the pop-up entries carry their shortcuts.
-#include "client/chatform.h"
+#include "client/mainwindow.h"
 #include "client/chatview.h"
 
 #include <QAction>
@@ -24,11 +24,11 @@ QAction* entry(QMenu* menu, const QString& text)
 TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
 {
     VirtualClock clock;
-    Tchat chat(clock);
+    MainWindow chat(clock);
     chat.setArguments({"Ann"}); // shows the loading line, connects nowhere
     chat.show();
     QApplication::setActiveWindow(&chat); // window shortcuts answer only in the active window
-    QLineEdit* input = chat.mychat();
+    QLineEdit* input = chat.chatInput();
     input->setFocus();
     QApplication::clipboard()->setText("from the clipboard");
 
@@ -51,11 +51,11 @@ TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
     EXPECT_EQ(chat.action("ScrollChatOff1")->shortcut(), QKeySequence("Ctrl+S"));
 
     chat.addSystemLine("A line to copy.");
-    chat.mainchat()->setFocus();
-    chat.mainchat()->selectAllText();
-    QTest::keyClick(chat.mainchat(), Qt::Key_C, Qt::ControlModifier);
+    chat.chatView()->setFocus();
+    chat.chatView()->selectAllText();
+    QTest::keyClick(chat.chatView(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(QApplication::clipboard()->text().contains("A line to copy."));
-    QTest::keyClick(chat.mainchat(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(chat.chatView(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(chat.action("ScrollChatOff1")->isChecked());
     EXPECT_TRUE(chat.action("ScrollChatOff2")->isChecked());
 }

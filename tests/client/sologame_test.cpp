@@ -1,11 +1,11 @@
 // A whole solo game, started from the start button and played through the
 // board's letter keys against the computer, in virtual time over loopback.
 #include "board/board.h"
-#include "client/chatform.h"
-#include "server/serverform.h"
-#include "tally/tallylistform.h"
-#include "windows/downloadform.h"
-#include "windows/gamestartform.h"
+#include "client/mainwindow.h"
+#include "server/hostedserver.h"
+#include "tally/tallywindow.h"
+#include "windows/lobbydownloadwindow.h"
+#include "windows/gameoptionsdialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,17 +44,17 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
 {
     VirtualClock clock;
     QTemporaryDir folder;
-    TServer server(clock, 11, WordLists(smallLists()));
-    Tgamestart gamestart;
-    Ttallylist tally(folder.path() + "/hangmantally.tld");
-    Tdownload download;
-    Tchat chat(clock);
+    HostedServer server(clock, 11, WordLists(smallLists()));
+    GameOptionsDialog gamestart;
+    TallyWindow tally(folder.path() + "/hangmantally.tld");
+    LobbyDownloadWindow download;
+    MainWindow chat(clock);
     chat.setArguments({});
     chat.setGamePort(0);
     chat.setSettingsPath(folder.path() + "/vorlixlobby.ini");
     QStringList lines;
-    QObject::connect(&chat, &Tchat::chatLineAdded, [&](int, const QString& text) { lines << text; });
-    Tchat::Windows windows;
+    QObject::connect(&chat, &MainWindow::chatLineAdded, [&](int, const QString& text) { lines << text; });
+    MainWindow::Windows windows;
     windows.server = &server;
     windows.gamestart = &gamestart;
     windows.tally = &tally;
@@ -64,7 +64,7 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     ASSERT_TRUE(pump(clock, [&] { return lines.contains("You are Connected."); }));
     EXPECT_EQ(lines.first(), "Loading Solo Game..Please wait.");
     EXPECT_TRUE(download.isVisible());
-    EXPECT_FALSE(chat.sock11Opened()); // a solo game never opens the launcher connection
+    EXPECT_FALSE(chat.launcherSocketOpened()); // a solo game never opens the launcher connection
     download.hide();
     EXPECT_EQ(chat.board()->seatCaption(1), "You");
 

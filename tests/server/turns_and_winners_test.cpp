@@ -36,7 +36,7 @@ TEST(TurnsAndWinners, AComputerChooserPicksTheCategoryOneBotSpeedAfterChoosecat)
         ServerHarness h(sameWordEverywhere("abba"), seed);
         h.server.botSpeed = [] { return 1000; };
         FakePeer& host = h.join("You");
-        h.startgame(host, "200", "30", false, true);
+        h.startGame(host, "200", "30", false, true);
         if (h.server.currentSeat() != 2)
             continue;
         EXPECT_EQ(named(host.take(), "CMD_choosecat"), QList<QByteArray>{"CMD_choosecat+2+"});
@@ -61,7 +61,7 @@ TEST(TurnsAndWinners, TurnsSkipEmptySeatsButNotSeatTwo)
     cat.close();
     h.drain();
     ASSERT_EQ(dan.slot, 4);
-    h.startgame(host, "200", "30");
+    h.startGame(host, "200", "30");
     // The people miss with "q"; the computer at seat 2 misses with common letters.
     QList<int> turns;
     for (int step = 0; step < 200 && h.server.misses() < 6; ++step) {
@@ -83,7 +83,7 @@ TEST(TurnsAndWinners, AWrongLetterPickedAgainIsAMissAgain)
     ServerHarness h(sameWordEverywhere("abba"));
     FakePeer& host = h.join("You");
     FakePeer& ann = h.join("Ann");
-    h.startgame(host, "200", "30");
+    h.startGame(host, "200", "30");
     host.take();
     const int first = h.server.currentSeat();
     h.pick(first == 1 ? host : ann, 'z');
@@ -101,7 +101,7 @@ TEST(TurnsAndWinners, ALatecomerDuringAPauseIsToldTheSecondsLeft)
     ServerHarness h(sameWordEverywhere("ab"));
     FakePeer& host = h.join("You");
     FakePeer& ann = h.join("Ann");
-    h.startgame(host, "200", "30");
+    h.startGame(host, "200", "30");
     const int seat = h.server.currentSeat();
     h.pick(seat == 1 ? host : ann, 'a');
     h.pick(seat == 1 ? host : ann, 'b');
@@ -141,7 +141,7 @@ TEST(TurnsAndWinners, AWinnerWithoutANameIsCalledByTheComputersName)
     FakePeer& host = h.join("You");
     FakePeer& nameless = h.join("");
     ASSERT_EQ(nameless.slot, 2);
-    h.startgame(host, "50", "30");
+    h.startGame(host, "50", "30");
     EXPECT_EQ(playUntilWon(h, {{1, &host}, {2, &nameless}}, {2}), QList<QByteArray>{"CMD_winner+Klot+"});
 }
 
@@ -153,7 +153,7 @@ TEST(TurnsAndWinners, TheGrayTeamWinsWhenAnEvenSeatLeads)
         FakePeer& peer = h.join(name);
         people[peer.slot] = &peer;
     }
-    h.startgame(*people[1], "50", "30", true);
+    h.startGame(*people[1], "50", "30", true);
     EXPECT_EQ(playUntilWon(h, people, {2, 4, 6}), QList<QByteArray>{"CMD_winner+The Gray Team+"});
     EXPECT_EQ(h.server.score(1), 0);
     EXPECT_GT(h.server.score(2), 50);
