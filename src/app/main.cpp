@@ -33,11 +33,15 @@ void substituteFonts()
 
 int main(int argc, char** argv)
 {
+    const QStringList arguments = commandLine(argc, argv);
     QTextStream out(stdout);
-    if (handleInfoOptions(commandLine(argc, argv), out))
+    if (handleInfoOptions(arguments, out))
         return 0;
 
-    HangmanApplication app(argc, argv);
+    // Qt sees only the program's name: a player called "-platform" or "-reverse" is the
+    // game's argument, not a Qt option (Qt's settings come from the environment).
+    int qtArgumentCount = 1;
+    HangmanApplication app(qtArgumentCount, argv);
     SingleInstance instance;
     if (instance.previousInstanceRunning())
         return 0;
@@ -47,6 +51,7 @@ int main(int argc, char** argv)
     RunningMarker running;
     GameWindows windows;
     MainWindow* chat = windows.chat.get();
+    chat->setArguments(arguments.mid(1));
     instance.raiseOnRequest(chat);
     app.setMainWindow(chat);
     app.watchTerminationSignals();

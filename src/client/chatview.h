@@ -34,6 +34,8 @@ public:
     // Point size of all styles, applied to the whole view with the next added line or a clear.
     void setTextSize(int points);
     int textSize() const { return m_textSize; }
+    // Lays out every item already shown in the current point size now.
+    void applyTextSizeNow() { applyPendingSize(); }
 
     // Adds a text item that starts a new paragraph.
     void addParagraph(int style, const QString& text);

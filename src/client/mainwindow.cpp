@@ -87,7 +87,7 @@ void MainWindow::setWindows(const Windows& windows)
         connect(m_windows.spylist, &SpyListWindow::kickRequested, this, [this](int slot) { kickPlayer(slot); });
     if (m_windows.phrases)
         connect(m_windows.phrases, &PhraseEditor::phrasesAccepted, this, [this](const QStringList& phrases) {
-            setPhrases(phrases);
+            replacePhrases(phrases);
             savePhrases();
         });
     if (m_windows.gamestart)

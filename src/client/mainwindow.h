@@ -90,6 +90,8 @@ public:
     void sendChatInput();
     QStringList phrases() const;
     void setPhrases(const QStringList& phrases);
+    // Gives every phrase button the text of the same number, an empty one too (the editor's "Done").
+    void replacePhrases(const QStringList& phrases);
 
     // The parts other windows and tests look at.
     Board* board() const { return m_board; }
@@ -158,6 +160,7 @@ private:
     bool playSoundsChecked() const;
     bool chatterSoundsChecked() const;
     void playASound(const QByteArray& args);
+    void playNow(const QString& name);
     void sendChatterSound(int tag);
 
     // Settings
@@ -229,4 +232,5 @@ private:
     std::unique_ptr<SoundPlayer> m_sound;
     int m_linkCounter = -1;
     QStringList m_soundsRequested; // test seam: every game sound asked for, played or not
+    QStringList m_soundsPlayed;    // test seam: every sound handed to the sound player
 };

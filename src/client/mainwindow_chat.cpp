@@ -28,6 +28,10 @@
 namespace {
 
 constexpr char kEnterChatHere[] = "<Enter Chat Here>";
+// The longest line that can be typed: it still fits the one message the server takes,
+// with room for "CMD_action+", the slot, the colour text and the terminator.
+constexpr int kChatEnvelopeBytes = 128;
+constexpr int kMaxChatInput = proto::kMaxPendingBytes - kChatEnvelopeBytes;
 
 const QStringList kDefaultPhrases = {"Way To Go!", "Good One!",  "Nice Try!",         "Excellent!",         "Brilliant!",
                                      "Wow, WTG!",  "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!"};
@@ -37,21 +41,28 @@ const QStringList kChatterSounds = {"<Cancel>", "Doh", "Cough", "Hello", "Thank 
                                     "Applause", "Honk", "Oooh", "Razzberry", "Cheer", "Woman Laughing",
                                     "Man Laughing", "Crying"};
 
-// Clears the "<Enter Chat Here>" hint on the first key and sends on Enter.
+// Clears the "<Enter Chat Here>" hint on the first key; the paste keys run the pop-up's "Paste".
 class ChatInputFilter : public QObject {
 public:
-    explicit ChatInputFilter(QLineEdit* input) : QObject(input), m_input(input) {}
+    ChatInputFilter(QLineEdit* input, std::function<void()> paste) : QObject(input), m_input(input), m_paste(std::move(paste)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::KeyPress && m_input->text() == kEnterChatHere)
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        if (m_input->text() == kEnterChatHere)
             m_input->clear();
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            m_paste();
+            return true;
+        }
         return false;
     }
 
 private:
     QLineEdit* m_input;
+    std::function<void()> m_paste;
 };
 
 } // namespace
@@ -160,12 +171,18 @@ void MainWindow::buildChat(QWidget* area)
     connect(m_chatView, &ChatView::linkClicked, this, &MainWindow::openChatLink);
 
     m_popupMainchat = new QMenu(this);
+    m_popupMainchat->setObjectName("popup_mainchat");
     m_popupMainchat->addAction("Select All", m_chatView, &ChatView::selectAllText);
-    m_popupMainchat->addAction("Copy", m_chatView, &ChatView::copySelection);
+    QAction* copy = m_popupMainchat->addAction("Copy", m_chatView, &ChatView::copySelection);
+    copy->setShortcut(QKeySequence("Ctrl+C"));
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    m_chatView->addAction(copy);
     m_popupMainchat->addAction("Clear Main Chat", this, &MainWindow::clearChat);
     m_popupMainchat->addSeparator();
     QAction* scrollOff = addNamedAction(m_popupMainchat, "ScrollChatOff1", "Scroll Chat Off");
     scrollOff->setCheckable(true);
+    scrollOff->setShortcut(QKeySequence("Ctrl+S"));
+    scrollOff->setShortcutContext(Qt::WidgetShortcut); // its twin under Options answers the keys
     connect(scrollOff, &QAction::triggered, this, &MainWindow::setChatScrollingOff);
     m_chatView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_chatView, &QWidget::customContextMenuRequested, this,
@@ -175,17 +192,19 @@ void MainWindow::buildChat(QWidget* area)
     m_chatInput = new QLineEdit(kEnterChatHere, area);
     m_chatInput->setObjectName("mychat");
     m_chatInput->setGeometry(0, row, area->width() - 28, 21);
-    m_chatInput->setMaxLength(400);
-    m_chatInput->installEventFilter(new ChatInputFilter(m_chatInput));
+    m_chatInput->setMaxLength(kMaxChatInput);
+    const auto paste = [this] {
+        const QString text = QApplication::clipboard()->text();
+        if (!text.isEmpty())
+            m_chatInput->setText(text);
+    };
+    m_chatInput->installEventFilter(new ChatInputFilter(m_chatInput, paste));
     connect(m_chatInput, &QLineEdit::returnPressed, this, &MainWindow::sendChatInput);
     m_chatInput->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_chatInput, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    connect(m_chatInput, &QWidget::customContextMenuRequested, this, [this, paste](const QPoint& pos) {
         QMenu menu;
-        menu.addAction("Paste", [this] {
-            const QString text = QApplication::clipboard()->text();
-            if (!text.isEmpty())
-                m_chatInput->setText(text);
-        });
+        menu.setObjectName("popup_mychat");
+        menu.addAction("Paste", paste)->setShortcut(QKeySequence("Ctrl+V"));
         menu.exec(m_chatInput->mapToGlobal(pos));
     });
 
@@ -348,6 +367,12 @@ void MainWindow::setPhrases(const QStringList& phrases)
             m_phraseButtons[i]->setToolTip(phrases[i]);
 }
 
+void MainWindow::replacePhrases(const QStringList& phrases)
+{
+    for (int i = 0; i < 9; ++i)
+        m_phraseButtons[i]->setToolTip(phrases.value(i));
+}
+
 void MainWindow::sendPhrase(int button)
 {
     if (!m_phraseReady)
@@ -375,7 +400,13 @@ void MainWindow::playSound(const QString& name)
 {
     m_soundsRequested << name;
     if (playSoundsChecked())
-        m_sound->play(name);
+        playNow(name);
+}
+
+void MainWindow::playNow(const QString& name)
+{
+    m_soundsPlayed << name;
+    m_sound->play(name);
 }
 
 void MainWindow::sendChatterSound(int tag)
@@ -395,7 +426,7 @@ void MainWindow::playASound(const QByteArray& args)
     if (!sender || !chatterName.match(name).hasMatch())
         return;
     if (chatterSoundsChecked()) {
-        m_sound->play(name);
+        playNow(name);
         return;
     }
     if (*sender < 1 || *sender > proto::kSeatCount)

@@ -38,6 +38,7 @@ void MainWindow::loadSettings()
     IniFile file(settingsPath());
     const HangmanSettings settings = readHangmanSettings(file);
     setTextSize(settings.textSize);
+    m_chatView->applyTextSizeNow();
     setBounds(QRect(settings.left, settings.top, settings.width, settings.height));
     m_loadedBounds = bounds();
     setOwnColour(settings.textColor);

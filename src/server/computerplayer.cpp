@@ -13,12 +13,6 @@ constexpr std::array<int, kLetterCount> kWeightedRangeEnds = {
     10, 12, 14, 18, 29, 31, 36, 40, 51, 52, 55, 59, 62,
     68, 79, 82, 83, 87, 97, 108, 119, 120, 122, 123, 126, 127};
 
-int weightedletter(int drawn)
-{
-    const auto* end = std::lower_bound(kWeightedRangeEnds.begin(), kWeightedRangeEnds.end(), drawn);
-    return int(end - kWeightedRangeEnds.begin()) + 1;
-}
-
 bool everyletterused(const LettersUsed& used)
 {
     return std::all_of(used.begin() + 1, used.end(), [](bool u) { return u; });
@@ -34,6 +28,12 @@ int letterNumber(char c)
 char letterOf(int letter)
 {
     return (letter >= 1 && letter <= kLetterCount) ? char('a' + letter - 1) : 'a';
+}
+
+int weightedLetter(int drawn)
+{
+    const auto* end = std::lower_bound(kWeightedRangeEnds.begin(), kWeightedRangeEnds.end(), drawn);
+    return int(end - kWeightedRangeEnds.begin()) + 1;
 }
 
 int ComputerPlayer::readingThreshold(int maskLength)
@@ -89,7 +89,7 @@ std::optional<int> ComputerPlayer::guessLetter(const LettersUsed& used)
     if (everyletterused(used))
         return std::nullopt;
     for (;;) {
-        const int letter = weightedletter(draw(0, 127));
+        const int letter = weightedLetter(draw(0, 127));
         if (!used[letter])
             return letter;
     }

@@ -17,6 +17,8 @@ using LettersUsed = std::array<bool, kLetterCount + 1>;
 int letterNumber(char c);
 // Letter "a".."z" of a letter number; any other number gives "a".
 char letterOf(int letter);
+// The letter number of a weighted-alphabet draw from 0 to 127.
+int weightedLetter(int drawn);
 
 class ComputerPlayer {
 public:

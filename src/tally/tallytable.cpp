@@ -115,7 +115,12 @@ TallyTable TallyTable::fromText(const QByteArray& text)
     for (int column = 0; column < columns; ++column) {
         for (int row = 0; row < rowTotal; ++row) {
             QString value = QString::fromLatin1(lines[next++]);
-            const bool counter = column > 0 || row == 0;
+            const bool ownRecord = row == 0;
+            if (ownRecord && (column < firstOwnCounter || column > lastOwnCounter)) {
+                table.rows[row][size_t(column)] = value;
+                continue;
+            }
+            const bool counter = column > 0 || ownRecord;
             if (counter && value.isEmpty())
                 value = QStringLiteral("0");
             bool ok = true;

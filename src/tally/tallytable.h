@@ -21,6 +21,10 @@ class TallyTable {
 public:
     static constexpr int columnCount = 9;
     static constexpr int maxRows = 100000;
+    // The own record's counters the program reads (columns 1 to 4 of row 0); its
+    // other cells are free and may hold any text.
+    static constexpr int firstOwnCounter = 1;
+    static constexpr int lastOwnCounter = 4;
 
     // One row: the own record with "0" in every cell.
     TallyTable();
@@ -40,7 +44,7 @@ public:
     QByteArray toText() const;
     // Reads a text dump. Throws TallyError unless it has 9 columns, 1 to maxRows
     // rows, all its cell lines, and counters that are decimal integers or empty
-    // (empty ones become "0").
+    // (empty ones become "0"); the own record's free cells are kept as they are.
     static TallyTable fromText(const QByteArray& text);
 
     // A name as it may be stored: CR and LF replaced by blanks.

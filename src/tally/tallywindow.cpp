@@ -107,7 +107,7 @@ void TallyWindow::reportError(const QString& message)
     if (errorHook())
         errorHook()(message);
     else
-        QMessageBox::critical(nullptr, QStringLiteral("HangMan"), message);
+        QMessageBox::critical(nullptr, QStringLiteral("Hangman"), message);
 }
 
 bool TallyWindow::confirm(const QString& question)
@@ -260,8 +260,13 @@ void TallyWindow::loadFile()
         m_table = TallyTable();
         const QString badCopy = m_path + QStringLiteral(".bad");
         QFile::remove(badCopy);
-        QFile::copy(m_path, badCopy);
-        reportError(QString::fromStdString(error.what()));
+        QString message = QString::fromStdString(error.what());
+        if (!QFile::copy(m_path, badCopy)) {
+            m_savingBlocked = true;
+            message += QStringLiteral("\n\nThe tally could not be copied to %1, so it will not be saved in this game.")
+                           .arg(badCopy);
+        }
+        reportError(message);
     }
 }
 
@@ -378,6 +383,8 @@ void TallyWindow::removeRow(int row)
 
 bool TallyWindow::save()
 {
+    if (m_savingBlocked)
+        return false;
     try {
         writeTallyFile(m_path, m_table);
         return true;

@@ -24,7 +24,8 @@ public:
     using ConfirmHook = std::function<bool(const QString& question)>;
 
     // Loads the tally from `tallyPath`; a damaged file is reported through the
-    // error hook, kept as tallyPath + ".bad", and the tally starts empty.
+    // error hook, kept as tallyPath + ".bad", and the tally starts empty. When
+    // that copy cannot be made, this run never writes the tally file.
     explicit TallyWindow(const QString& tallyPath = defaultTallyPath(), QWidget* parent = nullptr);
     // Saves the tally; errors are swallowed.
     ~TallyWindow() override;
@@ -50,7 +51,7 @@ public:
     qint64 increaseCounter(int column, int row);
     // Deletes a followed player's row (1 onwards), moving later rows up.
     void removeRow(int row);
-    // Writes the tally file now (atomically); false when it failed.
+    // Writes the tally file now (atomically); false when it failed or saving is blocked.
     bool save();
 
     // The tally table, for reading.
@@ -83,6 +84,7 @@ private:
 
     QString m_path;
     TallyTable m_table;
+    bool m_savingBlocked = false; // the only copy of an unreadable tally must not be overwritten
 
     QLabel* m_ownLabels[5] {};
     QLabel* m_playerLabels[9] {};

@@ -4,6 +4,7 @@
 #include "board/art_draw.h"
 #include "board/background.h"
 #include "windows/placement.h"
+#include "windows/singlestepspinbox.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -70,7 +71,7 @@ void GameOptionsDialog::addCaption(const char* text, int y)
 QSpinBox* GameOptionsDialog::makeSpinBox(const char* name, const char* editName, int y, int minimum, int maximum, int step,
                                  int value)
 {
-    auto* upDown = new QSpinBox(this);
+    auto* upDown = new SingleStepSpinBox(this);
     upDown->setObjectName(QString::fromLatin1(name));
     auto* edit = upDown->findChild<QLineEdit*>();
     edit->setObjectName(QString::fromLatin1(editName));

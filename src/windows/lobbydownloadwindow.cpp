@@ -5,6 +5,7 @@
 #include "tally/datafolder.h"
 #include "windows/placement.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,12 +25,13 @@
 #define HANGMAN_LOBBY_INSTALLER_URL "https://lobby.vorlix.example/lobby/vorlixsetup.exe"
 #endif
 #ifndef HANGMAN_LOBBY_LAUNCHER
-#define HANGMAN_LOBBY_LAUNCHER "/usr/local/bin/vorlix-lobby"
+#define HANGMAN_LOBBY_LAUNCHER ""
 #endif
 
 namespace {
 
 const char* const tagProperty = "Tag";
+const char* const kMessageTitle = "Hangman";
 const int downloadRunning = 1;
 const int downloadStopped = 2;
 
@@ -54,16 +56,23 @@ QLabel* wrappedLabel(const QString& text, bool bold = false)
     return label;
 }
 
+// The launcher chosen at build time, else the one installed next to the game.
+QString defaultLauncherPath()
+{
+    const QString configured = HANGMAN_LOBBY_LAUNCHER;
+    return configured.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath("vorlix-lobby") : configured;
+}
+
 } // namespace
 
 LobbyDownloadWindow::LobbyDownloadWindow(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_downloadUrl(QString(HANGMAN_LOBBY_INSTALLER_URL))
-    , m_launcherPath(HANGMAN_LOBBY_LAUNCHER)
+    , m_launcherPath(defaultLauncherPath())
     , m_startProcess([](const QString& program, const QStringList& arguments) {
         return QProcess::startDetached(program, arguments);
     })
-    , m_showMessage([this](const QString& text) { QMessageBox::information(this, windowTitle(), text); })
+    , m_showMessage([this](const QString& text) { QMessageBox::information(this, kMessageTitle, text); })
     , m_network(new QNetworkAccessManager(this))
 {
     setWindowTitle("Download The Vorlix Lobby");

@@ -149,6 +149,40 @@ TEST_F(BoardTest, CountdownTicksAt20And15ThenEverySecondFrom10)
     EXPECT_EQ(ticks, (QList<int>{20, 15, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
 }
 
+TEST_F(BoardTest, TurnAnnouncementsAndTimeOutsStopTheCountdown)
+{
+    host.slot = 1;
+    host.sound = 1;
+    board.seatTaken(3, "Cleo");
+    startGame(20);
+    board.nextPlayer("1+");
+    EXPECT_EQ(text("label_status"), "Your Turn.");
+    EXPECT_EQ(host.sounds, QStringList{"turnnew"});
+    host.sounds.clear();
+    board.nextPlayer("3+");
+    EXPECT_EQ(text("label_status"), "Cleo's turn.");
+    EXPECT_TRUE(host.sounds.isEmpty());
+
+    clock.advance(2000);
+    board.outOfTime("3+");
+    EXPECT_EQ(text("label_status"), "Out of Time.");
+    clock.advance(5000);
+    EXPECT_EQ(board.secondsLeft(), 18);
+    EXPECT_EQ(text("label_timer"), "Time: 0:18");
+
+    board.nextPlayer("1+");
+    clock.advance(1000);
+    board.outOfTime("1+");
+    EXPECT_EQ(text("label_status"), "You are out of time.");
+    clock.advance(3000);
+    EXPECT_EQ(board.secondsLeft(), 19);
+    EXPECT_FALSE(host.sounds.contains("tick"));
+
+    board.justWatching("3+1");
+    EXPECT_EQ(host.lines.last(), "Cleo is just watching");
+    EXPECT_FALSE(child("image_eyes3")->isHidden());
+}
+
 TEST_F(BoardTest, PickingThroughClicksAndKeys)
 {
     showWindow();

@@ -4,12 +4,17 @@
 #include "client/chatview.h"
 #include "support/mainwindowaccess.h"
 #include "windows/gameoptionsdialog.h"
+#include "windows/phraseeditor.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -28,6 +33,7 @@ protected:
         chat.messageBox = [this](const QString& text) { boxes << text; };
         MainWindow::Windows windows;
         windows.gamestart = &gamestart;
+        windows.phrases = &phraseEditor;
         chat.setWindows(windows);
         chat.show();
         QCoreApplication::processEvents(); // the window starts connecting once it is shown
@@ -68,6 +74,7 @@ protected:
     QTcpServer listener;
     QTcpSocket* peer = nullptr;
     GameOptionsDialog gamestart;
+    PhraseEditor phraseEditor;
     MainWindow chat{clock};
     QStringList boxes;
     QByteArray heard;
@@ -129,6 +136,49 @@ TEST_F(WindowSettings, BotSpeedIsSentWhenLoggedInAndSaved)
     chat.action("Fast1")->trigger();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes.first(), "Unable to write to " + path());
+}
+
+TEST_F(WindowSettings, TheFilesTextSizeReachesTheLinesAlreadyShown)
+{
+    writeFile("[hangman]\r\nTextsize=14\r\n");
+    logIn();
+    ASSERT_EQ(chat.chatView()->textSize(), 14);
+    QStringList seen;
+    for (QTextBlock block = chat.chatView()->document()->firstBlock(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            seen << it.fragment().text();
+            EXPECT_EQ(it.fragment().charFormat().fontPointSize(), 14) << it.fragment().text().toStdString();
+        }
+    EXPECT_TRUE(seen.join("").contains("You are Connected.")) << seen.join('|').toStdString();
+}
+
+TEST_F(WindowSettings, PhraseEditorDoneCopiesEveryBoxAnEmptiedOneTooAndWritesAllNine)
+{
+    logIn();
+    chat.action("PrhaseList1")->trigger();
+    auto* first = phraseEditor.findChild<QLineEdit*>("phrase1");
+    auto* third = phraseEditor.findChild<QLineEdit*>("phrase3");
+    ASSERT_TRUE(first && third);
+    EXPECT_EQ(third->text(), "Nice Try!");
+    first->setText("/me waves");
+    third->clear();
+    phraseEditor.findChild<QPushButton*>("button_done")->click();
+
+    EXPECT_EQ(chat.phrases().value(0), "/me waves");
+    EXPECT_EQ(chat.phrases().value(2), "");
+    EXPECT_EQ(chat.phrases().value(8), "Good Game Everyone!");
+    const QByteArray written = file().replace("\r\n", "\n");
+    for (const char* line : {"Phrase1=/me waves\n", "Phrase2=Good One!\n", "Phrase3=\n", "Phrase4=Excellent!\n",
+                             "Phrase5=Brilliant!\n", "Phrase6=Wow, WTG!\n", "Phrase7=Thanks!\n",
+                             "Phrase8=Way To Go Teamie!\n", "Phrase9=Good Game Everyone!\n"})
+        EXPECT_TRUE(written.contains(line)) << line;
+    EXPECT_FALSE(phraseEditor.isVisible());
+
+    // Closing the editor with its frame's box changes nothing.
+    chat.action("PrhaseList1")->trigger();
+    first->setText("Changed");
+    phraseEditor.close();
+    EXPECT_EQ(chat.phrases().value(0), "/me waves");
 }
 
 } // namespace

@@ -6,12 +6,16 @@
 #include "net/gamesocket.h"
 #include "server/hostedserver.h"
 #include "support/mainwindowaccess.h"
+#include "tally/tallywindow.h"
 #include "windows/spylistwindow.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -152,13 +156,38 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     EXPECT_TRUE(pump(clock, [&] { return !joiner.chat.isVisible(); }));
 }
 
+TEST_F(RealServer, TheLongestLineTheInputTakesIsRelayedWhole)
+{
+    Client host(clock, folder.path(), {"Ann", "127.0.0.1", "true"}, server.get());
+    host.chat.setGamePort(0);
+    host.chat.show();
+    ASSERT_TRUE(pump(clock, [&] { return host.lines.has("You are Connected."); }));
+    Client joiner(clock, folder.path(), {"Bob", "127.0.0.1", "false"});
+    joiner.chat.setGamePort(server->port());
+    joiner.chat.show();
+    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
+
+    const int longest = host.chat.chatInput()->maxLength();
+    EXPECT_GT(longest, 60000);
+    host.chat.chatInput()->setText(QString(longest + 10, 'w'));
+    ASSERT_EQ(host.chat.chatInput()->text().size(), longest);
+    host.chat.chatInput()->setText("/me " + QString(longest - 4, 'v'));
+    host.chat.sendChatInput();
+    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann " + QString(longest - 4, 'v')); }));
+    host.chat.chatInput()->setText(QString(longest, 'w'));
+    host.chat.sendChatInput();
+    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann chats: " + QString(longest, 'w')); }));
+    EXPECT_EQ(server->server().slotsInUse(), 2);
+    host.chat.close();
+}
+
 // A fake game server that speaks a script and records what the client sends.
 class FakeServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
-        client = std::make_unique<Client>(clock, folder.path(), QStringList{"Bob", "127.0.0.1", "false"});
+        client = std::make_unique<Client>(clock, folder.path(), arguments);
         client->chat.setGamePort(listener.serverPort());
         client->chat.show();
         QCoreApplication::processEvents(); // the window starts connecting once it is shown
@@ -177,12 +206,21 @@ protected:
             return received.contains(expected);
         });
     }
+    // Everything the client sent from the first occurrence of start on.
+    QByteArray sentFrom(const QByteArray& start) const { return received.mid(received.indexOf(start)); }
+    QStringList arguments{"Bob", "127.0.0.1", "false"};
     VirtualClock clock;
     QTemporaryDir folder;
     QTcpServer listener;
     QTcpSocket* peer = nullptr;
     std::unique_ptr<Client> client;
     QByteArray received;
+};
+
+// The same fake server, reached by a client that hosts (the game port points at the fake).
+class FakeServerForHost : public FakeServer {
+protected:
+    FakeServerForHost() { arguments = {"Ann", "127.0.0.2", "true"}; }
 };
 
 TEST_F(FakeServer, LoginRosterAndNotices)
@@ -305,6 +343,139 @@ TEST(ClientStartUp, RefusedConnectionSaysSoAndOnlyTwoArgumentsWait)
     EXPECT_TRUE(pump(clock, [&] { return waiting.lines.has("Loading Multi-player Game.. Please Wait."); }));
     EXPECT_FALSE(MainWindowTestAccess::launcherSocketOpened(waiting.chat));
     EXPECT_FALSE(waiting.chat.isHost());
+}
+
+TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
+{
+    Client& c = *client;
+    say("CMD_sendlogininfo+2#CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann is Connected."); }));
+    ASSERT_TRUE(MainWindowTestAccess::playSoundsChecked(c.chat));
+    ASSERT_TRUE(MainWindowTestAccess::chatterSoundsChecked(c.chat));
+    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), (QStringList{"entered", "entered"}));
+
+    // "Play Sounds" off silences game sounds only.
+    MainWindowTestAccess::soundsPlayed(c.chat).clear();
+    c.chat.action("PlaySounds1")->setChecked(false);
+    say("CMD_error+2+1+#CMD_playasound+1+wave7+#");
+    ASSERT_TRUE(pump(clock, [&] { return c.chat.queuedMessages() == 0 && MainWindowTestAccess::soundsPlayed(c.chat).contains("wave7"); }));
+    EXPECT_TRUE(MainWindowTestAccess::soundsRequested(c.chat).contains("invalid"));
+    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+
+    // "Play Chatter Sounds" off: the sender seat's caption and the entry's caption, nothing played.
+    c.chat.action("PlaySounds1")->setChecked(true);
+    c.chat.action("PlayChatterSounds1")->setChecked(false);
+    say("CMD_playasound+2+wave7+#CMD_playasound+1+wave13+#CMD_playasound+8+wave1+#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann: <Chatter Sound> Applause"); }));
+    EXPECT_TRUE(c.lines.has("Bob: <Chatter Sound> Sneezing"));
+    EXPECT_EQ(c.lines.styleOf("Bob: <Chatter Sound> Sneezing"), 0);
+    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+
+    // Sending: "<Cancel>" sends nothing; the sender does not play his own sound at once.
+    c.chat.findChild<QAction*>("Cancel1")->trigger();
+    c.chat.findChild<QAction*>("wave7")->trigger();
+    c.chat.findChild<QAction*>("wave20")->trigger();
+    ASSERT_TRUE(hear("CMD_playasound+2+wave20+"));
+    EXPECT_EQ(sentFrom("CMD_playasound"), wire("CMD_playasound+2+wave7+#CMD_playasound+2+wave20+#"));
+    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+}
+
+TEST_F(FakeServer, ASpySendsNeitherChatterSoundsNorJustWatch)
+{
+    Client& c = *client;
+    say("CMD_sendlogininfo+8#CMD_newplayerinfo+8+Bob#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You are spying."); }));
+    c.chat.findChild<QAction*>("wave3")->trigger();
+    c.chat.action("JustWatch1")->trigger();
+    EXPECT_FALSE(c.chat.action("JustWatch1")->isChecked());
+    c.chat.chatInput()->setText("still here");
+    c.chat.sendChatInput();
+    ASSERT_TRUE(hear("still here"));
+    EXPECT_EQ(sentFrom("CMD_logininfo"), wire("CMD_logininfo+8+1.0.6+Bob##CMD_chat+8+still here|clBlack#"));
+}
+
+TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
+{
+    Client& c = *client;
+    // The host connects its own client to 127.0.0.1 whatever address it was given.
+    EXPECT_EQ(peer->peerAddress(), QHostAddress(QHostAddress::LocalHost));
+    say("CMD_sendlogininfo+1#CMD_newplayerinfo+1+Ann#CMD_existingplayers+3+Cat#CMD_existingplayers+8+Eve#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Eve is spying."); }));
+    ASSERT_TRUE(c.chat.isHost());
+
+    // Just Watch asks by the check mark; only the server's answer moves the mark.
+    QAction* justWatch = c.chat.action("JustWatch1");
+    justWatch->trigger();
+    ASSERT_TRUE(hear("CMD_justwatch+1+1"));
+    EXPECT_FALSE(justWatch->isChecked());
+    say("CMD_justwatching+1+1#");
+    ASSERT_TRUE(pump(clock, [&] { return justWatch->isChecked(); }));
+    justWatch->trigger();
+    EXPECT_TRUE(justWatch->isChecked());
+
+    // The seat pop-up acts on the seat last right-clicked.
+    emit c.chat.board()->seatContextMenuRequested(3, QPoint(10, 10));
+    c.chat.findChild<QMenu*>("popup_kick")->close();
+    c.chat.action("SettoJustWatch1")->trigger();
+    c.chat.action("UnsetJustWatch1")->trigger();
+    c.chat.action("RemoveFromGame1")->trigger();
+
+    // The spy list's kick takes the slot of the entry under the mouse.
+    QListWidget* spies = c.spylist.findChild<QListWidget*>("listbox_spys");
+    c.spylist.show();
+    const QPoint onEve = spies->visualItemRect(spies->item(0)).center();
+    QMouseEvent move(QEvent::MouseMove, onEve, spies->viewport()->mapToGlobal(onEve), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(spies->viewport(), &move);
+    c.spylist.kickAction()->trigger();
+    ASSERT_TRUE(hear("CMD_kickhim+1+8+"));
+    EXPECT_EQ(sentFrom("CMD_justwatch"), wire("CMD_justwatch+1+1#CMD_justwatch+1+2#CMD_justwatch+3+1#"
+                                              "CMD_justwatch+3+2#CMD_kickhim+1+3+#CMD_kickhim+1+8+#"));
+}
+
+TEST_F(FakeServer, DeparturesFallBackToTheComputerWhereItPlays)
+{
+    Client& c = *client;
+    say("CMD_sendlogininfo+4#CMD_newplayerinfo+4+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+2+Cat#"
+        "CMD_existingplayers+3+Dan#CMD_existingplayers+5+Fay#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Fay is Connected."); }));
+
+    say("CMD_playerdisconnected+2+Cat#CMD_playerdisconnected+3+Dan#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Dan disconnected."); }));
+    EXPECT_TRUE(c.lines.has("Cat disconnected."));
+    EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
+    EXPECT_EQ(c.chat.board()->seatCaption(3), "<Waiting>");
+
+    // A team game: a free seat goes to its computer player; the computer leaving says nothing.
+    say("CMD_startgame+Ann+200+20+t+#CMD_playerdisconnected+5+Fay#CMD_playerdisconnected+2+Klot#"
+        "CMD_playerdisconnected+3+Klick#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Fay disconnected.") && c.chat.queuedMessages() == 0; }));
+    EXPECT_EQ(c.chat.board()->seatCaption(5), "Klick");
+    EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
+    EXPECT_EQ(c.chat.board()->seatCaption(3), "Klick");
+    EXPECT_FALSE(c.lines.has("Klot disconnected."));
+    EXPECT_FALSE(c.lines.has("Klick disconnected."));
+}
+
+TEST_F(FakeServer, TheTallysOpponentsSkipTheOwnSeatAndFreeSeatsButKeepComputerNames)
+{
+    Client& c = *client;
+    QTemporaryDir tallyFolder;
+    TallyWindow tally(tallyFolder.filePath("hangmantally.tld"));
+    MainWindow::Windows windows;
+    windows.spylist = &c.spylist;
+    windows.tally = &tally;
+    c.chat.setWindows(windows);
+    say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+5+Eve#"
+        "CMD_startgame+Ann+200+20+f+#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann has started a game."); }));
+    c.chat.action("ViewTally1")->trigger();
+    QListWidget* players = tally.findChild<QListWidget*>("checklist");
+    QStringList names;
+    for (int i = 0; i < players->count(); ++i)
+        names << players->item(i)->text();
+    EXPECT_EQ(names, (QStringList{"Ann", "Klot", "Eve"}));
+    tally.hide();
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "board/board.h"
 #include "client/mainwindow.h"
 #include "server/hostedserver.h"
+#include "support/mainwindowaccess.h"
 #include "tally/tallywindow.h"
+#include "windows/lobbydownloadwindow.h"
 #include "windows/gameoptionsdialog.h"
 
 #include <QApplication>
@@ -46,6 +48,7 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     HostedServer server(clock, 11, WordLists(smallLists()));
     GameOptionsDialog gamestart;
     TallyWindow tally(folder.path() + "/hangmantally.tld");
+    LobbyDownloadWindow download;
     MainWindow chat(clock);
     chat.setArguments({});
     chat.setGamePort(0);
@@ -56,10 +59,14 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     windows.server = &server;
     windows.gamestart = &gamestart;
     windows.tally = &tally;
+    windows.download = &download;
     chat.setWindows(windows);
     chat.show();
     ASSERT_TRUE(pump(clock, [&] { return lines.contains("You are Connected."); }));
     EXPECT_EQ(lines.first(), "Loading Solo Game..Please wait.");
+    EXPECT_TRUE(download.isVisible());
+    EXPECT_FALSE(MainWindowTestAccess::launcherSocketOpened(chat)); // a solo game never opens the launcher connection
+    download.hide();
     EXPECT_EQ(chat.board()->seatCaption(1), "You");
 
     // The start button opens the game start window; its start picture sends the game.

@@ -82,4 +82,15 @@ TEST(ComputerPlayer, GuessesCommonLettersThenTheWeightedAlphabetAndGivesUpWhenAl
     EXPECT_EQ(computer.guessLetter(usedLetters("abcdefghijklmnopqrstuvwxyz")), std::nullopt);
 }
 
+TEST(ComputerPlayer, TheWeightedAlphabetAtEveryDraw)
+{
+    // Draw 0 to 127, letter by letter, as the weighted alphabet's table gives them.
+    const QByteArray expected = QByteArray("aaaaaaaaaaa") + "bb" + "cc" + "dddd" + "eeeeeeeeeee" + "ff" + "ggggg" + "hhhh"
+                                + "iiiiiiiiiii" + "j" + "kkk" + "llll" + "mmm" + "nnnnnn" + "ooooooooooo" + "ppp" + "q"
+                                + "rrrr" + "ssssssssss" + "ttttttttttt" + "uuuuuuuuuuu" + "v" + "ww" + "x" + "yyy" + "z";
+    ASSERT_EQ(expected.size(), 128);
+    for (int drawn = 0; drawn < 128; ++drawn)
+        EXPECT_EQ(letterOf(weightedLetter(drawn)), expected[drawn]) << "draw " << drawn;
+}
+
 } // namespace

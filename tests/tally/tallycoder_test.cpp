@@ -121,6 +121,20 @@ TEST(Lzrw1, RoundTripsAroundPieceBoundaries)
     }
 }
 
+TEST(Lzrw1, RoundTripsAMatchAtTheEdgeOfTheWindow)
+{
+    // "XYZ" again 4095, 4096 and 4097 bytes later: only the first is in reach of a copy.
+    TallyCoder coder;
+    for (int gap : { 4092, 4093, 4094 }) {
+        for (const QByteArray& filler : { QByteArray(gap, '\0'), randomBytes(gap, quint32(gap)) }) {
+            const QByteArray data = "XYZ" + filler + "XYZ";
+            EXPECT_EQ(coder.decompress(coder.compress(data, CompressionMode::Fast)), data) << "gap " << gap;
+            const QByteArray twice = data + data;
+            EXPECT_EQ(coder.decompress(coder.compress(twice, CompressionMode::Fast)), twice) << "gap " << gap;
+        }
+    }
+}
+
 TEST(Lzrw1, LzhufShrinksTextAndAutoChoosesByAdvice)
 {
     TallyCoder coder;

@@ -1,13 +1,16 @@
 #include "windows/lobbydownloadwindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -213,4 +216,24 @@ TEST_F(DownloadWindow, InstallerThatCannotBeCreatedStopsBeforeAnythingIsSent)
     QTest::qWait(50);
     EXPECT_TRUE(http.request.isEmpty());
     EXPECT_TRUE(started.isEmpty());
+}
+
+TEST(DownloadWindowBoxes, AreTitledHangmanAndTheLauncherIsLookedForBesideTheGame)
+{
+    LobbyDownloadWindow window;
+    EXPECT_EQ(window.launcherPath(), QDir(QCoreApplication::applicationDirPath()).filePath("vorlix-lobby"));
+    QTemporaryDir folder;
+    window.setLauncherPath(QDir(folder.path()).filePath("no-launcher-here"));
+    window.show();
+    QStringList titles;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&titles] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            titles << box->windowTitle();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    window.findChild<QPushButton*>("Button2")->click();
+    EXPECT_EQ(titles, QStringList{"Hangman"});
 }

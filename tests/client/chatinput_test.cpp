@@ -1,0 +1,63 @@
+// The chat's keyboard: the paste keys replace the whole input as the pop-up's
+// "Paste" does, and the pop-up entries carry their shortcuts.
+#include "client/mainwindow.h"
+#include "client/chatview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QAction* entry(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
+{
+    VirtualClock clock;
+    MainWindow chat(clock);
+    chat.setArguments({"Ann"}); // shows the loading line, connects nowhere
+    chat.show();
+    QApplication::setActiveWindow(&chat); // window shortcuts answer only in the active window
+    QLineEdit* input = chat.chatInput();
+    input->setFocus();
+    QApplication::clipboard()->setText("from the clipboard");
+
+    input->setText("typed so far");
+    input->setCursorPosition(5);
+    QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(input->text(), "from the clipboard");
+    input->setText("more typing");
+    QTest::keyClick(input, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(input->text(), "from the clipboard");
+    // With an empty clipboard the input stays as it is.
+    QApplication::clipboard()->clear();
+    QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(input->text(), "from the clipboard");
+
+    auto* popup = chat.findChild<QMenu*>("popup_mainchat");
+    ASSERT_TRUE(popup);
+    ASSERT_TRUE(entry(popup, "Copy"));
+    EXPECT_EQ(entry(popup, "Copy")->shortcut(), QKeySequence("Ctrl+C"));
+    EXPECT_EQ(chat.action("ScrollChatOff1")->shortcut(), QKeySequence("Ctrl+S"));
+
+    chat.addSystemLine("A line to copy.");
+    chat.chatView()->setFocus();
+    chat.chatView()->selectAllText();
+    QTest::keyClick(chat.chatView(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("A line to copy."));
+    QTest::keyClick(chat.chatView(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(chat.action("ScrollChatOff1")->isChecked());
+    EXPECT_TRUE(chat.action("ScrollChatOff2")->isChecked());
+}
+
+} // namespace
