@@ -64,7 +64,6 @@ Tdownload::Tdownload(QWidget* parent)
         return QProcess::startDetached(program, arguments);
     })
     , showMessage_([this](const QString& text) { QMessageBox::information(this, windowTitle(), text); })
-    , HttpCli1(new QNetworkAccessManager(this))
 {
     setWindowTitle("Download The Vorlix Lobby");
     applyGameBackground(this);
@@ -246,6 +245,8 @@ void Tdownload::getbuttonClick()
     request.setHeader(QNetworkRequest::UserAgentHeader, "Mozilla/3.0 (compatible)");
     request.setRawHeader("Accept", "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (!HttpCli1)
+        HttpCli1 = new QNetworkAccessManager(this);
     reply_ = HttpCli1->get(request);
     connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
         HttpCli1HeaderData(int(reply_->rawHeaderPairs().size()));

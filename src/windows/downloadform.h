@@ -72,7 +72,7 @@ private:
     std::function<void()> exitGame_;
     ProcessStarter startProcess_;
     MessageShower showMessage_;
-    QNetworkAccessManager* HttpCli1;
+    QNetworkAccessManager* HttpCli1 = nullptr; // made at the first download
     QNetworkReply* reply_ = nullptr;
     std::unique_ptr<QSaveFile> installerFile_;
     qint64 received_ = 0;
