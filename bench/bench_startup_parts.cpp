@@ -10,7 +10,6 @@
 // display for the window figures, with a sound server for the sound figures.
 #include "app/gamewindows.h"
 #include "board/art.h"
-#include "board/board.h"
 #include "client/soundplayer.h"
 #include "server/wordlists.h"
 
@@ -21,7 +20,6 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QMediaDevices>
-#include <QTest>
 #include <QWindow>
 
 #include <cstdio>
@@ -198,10 +196,7 @@ int main(int argc, char** argv)
 
     std::printf("first use:\n");
     Tchat* chat = windows->chat.get();
-    reportFirstWindow("game start window, from its click", windows->gamestart.get(), [&] {
-        QTest::mouseClick(chat->windowHandle(), Qt::LeftButton, {},
-                          chat->board()->findChild<QWidget*>("button_start")->mapTo(chat, QPoint(20, 10)));
-    });
+    reportFirstWindow("game start window, from START GAME", windows->gamestart.get(), [&] { chat->showGameStart(); });
     reportFirstWindow("tally window, from its menu entry", windows->tally.get(),
                       [&] { chat->action("ViewTally1")->trigger(); });
     reportFirstWindow("spy list, from its menu entry", windows->spylist.get(),
