@@ -105,15 +105,15 @@ void reportEachWindow()
     auto make = [&made](const char* what, const std::function<QObject*()>& construct) {
         timed(what, [&] { made.emplace_back(construct()); });
     };
-    make("window 1: main window (board, chat, menus)", [] { return new Tchat; });
-    make("window 2: tally", [] { return new Ttallylist(QDir::temp().filePath("bench-startup.tld")); });
-    make("window 3: about", [] { return new Tabout; });
-    make("window 4: game start", [] { return new Tgamestart; });
-    make("window 5: help", [] { return new Thelp; });
-    make("window 6: phrases", [] { return new Tphrases; });
-    make("window 7: server (with the word lists)", [] { return new TServer; });
-    make("window 8: spy list", [] { return new Tspylist; });
-    make("window 9: download", [] { return new Tdownload; });
+    make("window 1: main window (board, chat, menus)", [] { return new MainWindow; });
+    make("window 2: tally", [] { return new TallyWindow(QDir::temp().filePath("bench-startup.tld")); });
+    make("window 3: about", [] { return new AboutDialog; });
+    make("window 4: game start", [] { return new GameOptionsDialog; });
+    make("window 5: help", [] { return new HelpWindow; });
+    make("window 6: phrases", [] { return new PhraseEditor; });
+    make("window 7: server (with the word lists)", [] { return new HostedServer; });
+    make("window 8: spy list", [] { return new SpyListWindow; });
+    make("window 9: download", [] { return new LobbyDownloadWindow; });
     while (!made.empty())
         made.pop_back();
 }
@@ -195,7 +195,7 @@ int main(int argc, char** argv)
     settle(kSettleMs);
 
     std::printf("first use:\n");
-    Tchat* chat = windows->chat.get();
+    MainWindow* chat = windows->chat.get();
     reportFirstWindow("game start window, from START GAME", windows->gamestart.get(), [&] { chat->showGameStart(); });
     reportFirstWindow("tally window, from its menu entry", windows->tally.get(),
                       [&] { chat->action("ViewTally1")->trigger(); });

@@ -2,7 +2,7 @@
 // category buttons) only when that state first comes on screen.
 #include "board/art.h"
 #include "board/board.h"
-#include "board/tanimated.h"
+#include "board/animatedimage.h"
 #include "fakeboardhost.h"
 #include "net/protocol.h"
 
@@ -36,15 +36,15 @@ protected:
     }
     void startGame(bool team)
     {
-        board.startthegame(argsOf(proto::msg::startgameAnnounce("Anna", 200, 20, team ? "t" : "f")));
-        board.loadword(argsOf(proto::msg::loadword("c*t", 0)));
+        board.startGame(argsOf(proto::msg::startGameAnnounce("Anna", 200, 20, team ? "t" : "f")));
+        board.loadWord(argsOf(proto::msg::loadWord("c*t", 0)));
     }
 };
 
 TEST_F(BoardPictures, HiddenStatesAreDrawnWhenFirstShown)
 {
     EXPECT_TRUE(label("image_team")->pixmap().isNull());
-    EXPECT_TRUE(board.hangedAnimation()->bitMap().isNull());
+    EXPECT_TRUE(board.hangedAnimation()->strip().isNull());
     for (int category = 0; category < Board::kCategories; ++category)
         EXPECT_TRUE(categoryButton(category)->icon().isNull()) << category;
 
@@ -54,11 +54,11 @@ TEST_F(BoardPictures, HiddenStatesAreDrawnWhenFirstShown)
     EXPECT_EQ(imageOf(label("image_team")->pixmap()), imageOf(Art::teamArt()));
 
     for (int misses = 1; misses <= 7; ++misses)
-        board.addman(argsOf(proto::msg::addman(2, misses, char('a' + misses - 1), misses, "*")));
-    EXPECT_EQ(imageOf(board.hangedAnimation()->bitMap()), imageOf(Art::hangedStrip()));
+        board.addMan(argsOf(proto::msg::addMan(2, misses, char('a' + misses - 1), misses, "*")));
+    EXPECT_EQ(imageOf(board.hangedAnimation()->strip()), imageOf(Art::hangedStrip()));
 
     host.slot = 1;
-    board.choosecat("1+");
+    board.chooseCat("1+");
     for (int category = 0; category < Board::kCategories; ++category)
         EXPECT_EQ(imageOf(categoryButton(category)->icon().pixmap(QSize(250, 30))),
                   imageOf(Art::categoryGlyph(category)))
