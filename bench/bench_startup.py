@@ -1,13 +1,21 @@
 #!/usr/bin/env python3
-"""Start-up time of a solo game to its first shown window.
+"""Start-up time and memory of a solo game against a bare Qt window.
 
 On a private Xvfb display with openbox, starts `hangman` with no arguments and
-measures the time from starting the process until its main window is mapped
-and viewable (found by `xdotool search --onlyvisible`, polled every 10 ms), and
-until the game server takes connections. Several runs; prints the median and
-the fastest.
+the bare Qt Widgets program `bench_barewindow` (one empty 712 x 524 main window,
+built from bench/bench_barewindow.cpp) alternately, and measures the time from
+starting the process until its main window is mapped and viewable (found by
+`xdotool search --onlyvisible`, polled every 10 ms); for the game also until its
+server takes connections. Prints both medians and their ratio, and likewise the
+processor time each used until its window showed (all threads, from
+/proc/PID/task/*/schedstat), which a busy machine disturbs less than the time.
 
-    python3 bench/bench_startup.py build-perf/hangman [--runs 7]
+Then runs each of the two alone for a minute (the game first, then the bare
+window) and reads its resident and proportional memory (VmRSS from
+/proc/PID/status, Pss from /proc/PID/smaps_rollup) 5 s and 60 s after start.
+
+    python3 bench/bench_startup.py build-perf/hangman [--bare build-perf/bench/bench_barewindow]
+                                   [--runs 9] [--minute 60]
 """
 
 import argparse
@@ -20,50 +28,155 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import realprocess  # noqa: E402
 
+GAME_TITLE = "^HangMan$"
+BARE_TITLE = "^BareWindow$"
+TIMEOUT_SECONDS = 30
+POLL_SECONDS = 0.01
+SHORT_SECONDS = 5
+
+
+def processor_seconds(pid):
+    """Processor time of all the process's threads so far (from /proc/PID/task/*/schedstat)."""
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as stat:
+                total += int(stat.read().split()[0])
+        except OSError:
+            pass
+    return total / 1e9
+
+
+def time_to_window(binary, title, display, wait_for_server):
+    """Seconds until the window is shown, processor seconds used until then and,
+    if asked, seconds until the server listens."""
+    program = realprocess.Program(binary, platform="xcb", display=display.name)
+    program.start()
+    try:
+        window_at = listen_at = None
+        deadline = time.monotonic() + TIMEOUT_SECONDS
+        while time.monotonic() < deadline and (window_at is None or (wait_for_server and listen_at is None)):
+            if wait_for_server and listen_at is None:
+                try:
+                    socket.create_connection(("127.0.0.1", realprocess.PORT), timeout=0.2).close()
+                    listen_at = time.monotonic()
+                except OSError:
+                    pass
+            if window_at is None and display.xdotool("search", "--onlyvisible", "--name", title):
+                window_at = time.monotonic()
+                processor = processor_seconds(program.proc.pid)
+            time.sleep(POLL_SECONDS)
+        if window_at is None:
+            return None, None, None
+        return window_at - program.started, processor, (listen_at or window_at) - program.started
+    finally:
+        program.stop()
+
+
+def memory_of(program):
+    """(RSS, PSS) in KiB."""
+    pss = 0
+    with open("/proc/%d/smaps_rollup" % program.proc.pid) as rollup:
+        for line in rollup:
+            if line.startswith("Pss:"):
+                pss = int(line.split()[1])
+    return program.rss_kib(), pss
+
+
+def memory_after(binary, display, seconds):
+    """[(seconds, RSS, PSS)] at SHORT_SECONDS and `seconds` after start."""
+    program = realprocess.Program(binary, platform="xcb", display=display.name)
+    program.start()
+    samples = []
+    try:
+        for at in (SHORT_SECONDS, seconds):
+            time.sleep(max(0.0, program.started + at - time.monotonic()))
+            if program.proc.poll() is not None:
+                return None
+            samples.append((at, *memory_of(program)))
+    finally:
+        program.stop()
+    return samples
+
+
+def ms(seconds):
+    return "%.0f ms" % (seconds * 1000)
+
+
+def mib(kib):
+    return "%.1f MiB" % (kib / 1024)
+
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("binary")
-    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--bare", help="the bare window program (default: bench/bench_barewindow beside the game)")
+    parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--minute", type=float, default=60, help="seconds until the second memory reading")
     args = parser.parse_args()
+    game = os.path.abspath(args.binary)
+    bare = os.path.abspath(args.bare or os.path.join(os.path.dirname(game), "bench", "bench_barewindow"))
+    if not os.path.exists(bare):
+        print("bare window program %s missing: cmake --build BUILD --target bench_barewindow" % bare)
+        return 1
     realprocess.isolate()
     print("machine:", realprocess.machine())
     display = realprocess.Display()
     if not display.start():
         print("SKIP: Xvfb or openbox missing")
         return 77
-    shown, listening = [], []
+    shown = {"game": [], "bare": []}
+    processor = {"game": [], "bare": []}
+    listening = []
     try:
         for run in range(args.runs):
-            program = realprocess.Program(os.path.abspath(args.binary), platform="xcb", display=display.name)
-            program.start()
-            try:
-                window_at = listen_at = None
-                deadline = time.monotonic() + 30
-                while time.monotonic() < deadline and (window_at is None or listen_at is None):
-                    if listen_at is None:
-                        try:
-                            socket.create_connection(("127.0.0.1", realprocess.PORT), timeout=0.2).close()
-                            listen_at = time.monotonic()
-                        except OSError:
-                            pass
-                    if window_at is None and display.xdotool("search", "--onlyvisible", "--name", "^HangMan$"):
-                        window_at = time.monotonic()
-                    time.sleep(0.01)
-                if window_at is None:
-                    print("run %d: the window never showed" % (run + 1))
+            # Alternate which one goes first, so neither always meets a warmer cache.
+            order = ("game", "bare") if run % 2 == 0 else ("bare", "game")
+            for which in order:
+                if which == "game":
+                    window, used, listen = time_to_window(game, GAME_TITLE, display, True)
+                else:
+                    window, used, listen = time_to_window(bare, BARE_TITLE, display, False)
+                if window is None:
+                    print("run %d: the %s window never showed" % (run + 1, which))
                     return 1
-                shown.append(window_at - program.started)
-                listening.append((listen_at or window_at) - program.started)
-                print("run %d: window shown after %.0f ms, listening after %.0f ms"
-                      % (run + 1, shown[-1] * 1000, listening[-1] * 1000))
-            finally:
-                program.stop()
+                shown[which].append(window)
+                processor[which].append(used)
+                if which == "game":
+                    listening.append(listen)
+            print("run %d: game shown after %s (%s processor, listening after %s), bare window after %s (%s processor)"
+                  % (run + 1, ms(shown["game"][-1]), ms(processor["game"][-1]), ms(listening[-1]),
+                     ms(shown["bare"][-1]), ms(processor["bare"][-1])))
+        game_median = statistics.median(shown["game"])
+        bare_median = statistics.median(shown["bare"])
+        print("start-up to the first shown window: game median %s (fastest %s), bare window median %s "
+              "(fastest %s), ratio %.2f (%d runs each)"
+              % (ms(game_median), ms(min(shown["game"])), ms(bare_median), ms(min(shown["bare"])),
+                 game_median / bare_median, args.runs))
+        game_processor = statistics.median(processor["game"])
+        bare_processor = statistics.median(processor["bare"])
+        print("processor time until the first shown window: game median %s, bare window median %s, ratio %.2f"
+              % (ms(game_processor), ms(bare_processor), game_processor / bare_processor))
+        print("start-up to the game's server listening: median %s" % ms(statistics.median(listening)))
+        print("machine:", realprocess.machine())
+        if args.minute <= 0:
+            return 0
+        memory = {}
+        for which, binary in (("game", game), ("bare", bare)):
+            memory[which] = memory_after(binary, display, args.minute)
+            if memory[which] is None:
+                print("the %s ended by itself" % which)
+                return 1
+        for index in range(2):
+            at, game_rss, game_pss = memory["game"][index]
+            _, bare_rss, bare_pss = memory["bare"][index]
+            print("memory after %.0f s: game RSS %s PSS %s, bare window RSS %s PSS %s, "
+                  "difference RSS %s PSS %s"
+                  % (at, mib(game_rss), mib(game_pss), mib(bare_rss), mib(bare_pss),
+                     mib(game_rss - bare_rss), mib(game_pss - bare_pss)))
+        print("machine:", realprocess.machine())
     finally:
         display.stop()
-    print("start-up to the first shown window: median %.0f ms, fastest %.0f ms (%d runs)"
-          % (statistics.median(shown) * 1000, min(shown) * 1000, len(shown)))
-    print("start-up to the server listening: median %.0f ms" % (statistics.median(listening) * 1000))
     return 0
 
 

@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libsndfile1-dev liblz4-dev
   fonts-comic-neue fonts-liberation2
-  xvfb xauth xdotool openbox
+  xvfb xauth xdotool openbox pulseaudio
   lintian
 )
 

@@ -550,16 +550,17 @@ QPixmap backgroundTexture()
     static QPixmap texture;
     return kept(texture, [] {
         constexpr int w = 274, h = 234;
-        QImage image(w * kDensity, h * kDensity, QImage::Format_RGB32);
+        const int ratio = density();
+        QImage image(w * ratio, h * ratio, QImage::Format_RGB32);
         paintPaperGrain(image);
-        image.setDevicePixelRatio(kDensity);
+        image.setDevicePixelRatio(ratio);
         {
             QPainter p(&image);
             p.setRenderHint(QPainter::Antialiasing);
             paintFibres(p, QSizeF(w, h));
         }
         QPixmap pixmap = QPixmap::fromImage(image);
-        pixmap.setDevicePixelRatio(kDensity);
+        pixmap.setDevicePixelRatio(ratio);
         return pixmap;
     });
 }

@@ -1,12 +1,15 @@
 #pragma once
 // Every picture of the game, drawn with QPainter when first asked for and kept.
-// Sizes are in logical pixels; each picture is rendered at twice that density so
-// it stays sharp on high-DPI screens (its devicePixelRatio is 2). A number outside
-// a picture's range gives a wholly transparent picture of that size.
+// Sizes are in logical pixels; each picture is rendered at the density of the
+// sharpest screen (its devicePixelRatio), so it is kept no larger than it is drawn
+// and stays sharp on high-DPI screens. A number outside a picture's range gives a
+// wholly transparent picture of that size.
 
 #include <QPixmap>
 
 namespace Art {
+
+int density();                        // device pixels per logical pixel: the screens' highest ratio, at least 1
 
 QPixmap backgroundTexture();          // 274 x 234, tiled behind every window
 QPixmap letterTile(int n);            // 38 x 38: 0 a blank tile, 1..26 the letters A..Z

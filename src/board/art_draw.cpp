@@ -1,16 +1,29 @@
 #include "board/art_draw.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QtMath>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+
+namespace Art {
+
+int density()
+{
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return qMax(1, qCeil(ratio));
+}
+
+} // namespace Art
 
 namespace Art::Draw {
 
 QPixmap picture(int width, int height, const std::function<void(QPainter&)>& draw)
 {
-    QImage image(width * kDensity, height * kDensity, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(kDensity);
+    const int ratio = density();
+    QImage image(width * ratio, height * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
@@ -19,7 +32,7 @@ QPixmap picture(int width, int height, const std::function<void(QPainter&)>& dra
         draw(p);
     }
     QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(kDensity);
+    pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }
 

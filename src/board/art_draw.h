@@ -2,6 +2,8 @@
 // Drawing helpers shared by the game's pictures: a canvas at twice the density,
 // the two faces, centred text outlines, rounded tiles and amber lettering.
 
+#include "board/art.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPainterPath>
@@ -14,15 +16,13 @@ class QPainter;
 
 namespace Art::Draw {
 
-inline constexpr int kDensity = 2; // device pixels per logical pixel
-
 inline const QColor kInk{57, 57, 57};          // lines, letters
 inline const QColor kDarkGrey{73, 73, 73};     // borders
 inline const QColor kAmber{253, 200, 62};      // tiles and lettering
 inline const QColor kTan{190, 155, 99};        // the window colour
 inline const QColor kOutline{60, 42, 20};      // dark edge around amber lettering
 
-// Paints a width x height (logical) picture at twice the density on a transparent
+// Paints a width x height (logical) picture at the pictures' density on a transparent
 // canvas; the painter is antialiased and works in logical pixels.
 QPixmap picture(int width, int height, const std::function<void(QPainter&)>& draw);
 // The picture in slot, made by make() the first time it is asked for.

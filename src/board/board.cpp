@@ -157,7 +157,7 @@ void Board::buildBoard()
 
 void Board::buildHeading()
 {
-    m_team = makePicture(this, QStringLiteral("image_team"), QRect(260, 10, 429, 123), Art::teamArt());
+    m_team = makePicture(this, QStringLiteral("image_team"), QRect(260, 10, 429, 123), QPixmap());
     m_team->hide();
     makePicture(this, QStringLiteral("Image3"), QRect(4, 146, 693, 86), Art::wordBox());
     m_status = makeLabel(this, "label_status", QRect(263, 230, 429, 23), boardFont("Comic Sans MS", 12, true),
@@ -194,18 +194,18 @@ void Board::buildWordArea()
     m_hanged = new AnimatedImage(m_clock, this);
     m_hanged->setObjectName(QStringLiteral("animated_hanged"));
     m_hanged->setGeometry(48, 1, 164, 140);
-    m_hanged->setStrip(Art::hangedStrip());
     m_hanged->setFrameCount(8);
     m_hanged->setInterval(500);
     m_hanged->hide();
     m_word = makeLabel(this, "label_theword", QRect(8, kWordTop, 683, kWordHeight), boardFont("Comic Sans MS", 22, true),
                        kDarkGrey, Qt::AlignCenter);
     m_word->setWordWrap(true);
-    const QPixmap eyes = Art::eyes().scaled(42, 22, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const int density = Art::density();
+    const QPixmap eyes = Art::eyes().scaled(21 * density, 11 * density, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     for (int seat = 1; seat <= kSeats; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
         QPixmap scaled = eyes;
-        scaled.setDevicePixelRatio(2);
+        scaled.setDevicePixelRatio(density);
         m_seats[seat].eyes = makePicture(this, QStringLiteral("image_eyes%1").arg(seat),
                                          QRect(place.eyesX, place.eyesY, 21, 11), scaled);
         m_seats[seat].eyes->hide();
@@ -288,7 +288,6 @@ void Board::buildChoosePanel()
         auto* button = new QPushButton(m_choosePanel);
         button->setObjectName(QStringLiteral("button_cat%1").arg(category));
         button->setGeometry(19, 48 + 40 * category, 270, 33);
-        button->setIcon(QIcon(Art::categoryGlyph(category)));
         button->setIconSize(QSize(250, 30));
         button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
@@ -297,6 +296,13 @@ void Board::buildChoosePanel()
         m_categoryButtons[category] = button;
     }
     m_choosePanel->hide();
+}
+
+void Board::drawCategoryButtons()
+{
+    for (int category = 0; category < kCategories; ++category)
+        if (m_categoryButtons[category]->icon().isNull())
+            m_categoryButtons[category]->setIcon(QIcon(Art::categoryGlyph(category)));
 }
 
 // ---- server messages -------------------------------------------------------
@@ -428,6 +434,7 @@ void Board::chooseCat(const QByteArray& args)
         m_choosePanel->hide();
     } else if (!m_host.isJustWatching()) {
         setStatus(QStringLiteral("Choose a category"));
+        drawCategoryButtons();
         m_choosePanel->show();
         m_choosePanel->raise();
     }
@@ -713,6 +720,8 @@ void Board::showFigure(int misses)
     if (m_figureStage == kHangedMisses) {
         m_hang->clear();
         m_hang->hide();
+        if (m_hanged->strip().isNull())
+            m_hanged->setStrip(Art::hangedStrip());
         m_hanged->show();
         m_hanged->setPlay(true);
         return;
@@ -739,6 +748,8 @@ void Board::applyTeamSetting(bool team)
 {
     m_teamGame = team;
     m_teamLabel->setText(team ? QStringLiteral("Team Game: YES") : QStringLiteral("Team Game: NO"));
+    if (team && m_team->pixmap().isNull())
+        m_team->setPixmap(Art::teamArt());
     m_team->setVisible(team);
     m_thePlayers->setVisible(!team);
     for (int seat = 2; seat <= kSeats; ++seat)

@@ -129,6 +129,7 @@ private:
     void buildWinnerPanel();
     void buildLetterPanel();
     void buildChoosePanel();
+    void drawCategoryButtons();
 
     void endChoosing();
     void setStatus(const QString& text);

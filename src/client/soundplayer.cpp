@@ -129,19 +129,6 @@ QByteArray SoundPlayer::decode(const QString& name, QAudioFormat* format)
     return pcm;
 }
 
-const SoundPlayer::Sound& SoundPlayer::decoded(const QString& name)
-{
-    static const Sound none;
-    const QString key = name.toUpper();
-    if (const auto found = m_cache.constFind(key); found != m_cache.constEnd())
-        return *found;
-    Sound sound;
-    sound.pcm = decode(key, &sound.format);
-    if (sound.pcm.isEmpty())
-        return none;
-    return *m_cache.insert(key, sound);
-}
-
 void SoundPlayer::setOutputDevice(const QAudioDevice& device)
 {
     m_device = device;
@@ -155,13 +142,16 @@ QAudioDevice SoundPlayer::outputDevice() const
 void SoundPlayer::play(const QString& name)
 {
     releaseSink();
-    const Sound& sound = decoded(name);
     const QAudioDevice device = outputDevice();
-    if (sound.pcm.isEmpty() || device.isNull())
+    if (device.isNull())
         return;
-    auto* sink = new QAudioSink(device, sound.format, this);
+    QAudioFormat format;
+    const QByteArray pcm = decode(name, &format);
+    if (pcm.isEmpty())
+        return;
+    auto* sink = new QAudioSink(device, format, this);
     auto* buffer = new QBuffer(sink);
-    buffer->setData(sound.pcm);
+    buffer->setData(pcm);
     buffer->open(QIODevice::ReadOnly);
     m_sink = sink;
     m_current = name.toUpper();

@@ -1,11 +1,12 @@
 #pragma once
 // Plays the game's built-in sounds (resources ":/sounds/NAME.wav", PCM or MPEG
 // Layer-3 inside WAVE) one at a time on the default audio output, without waiting.
+// A sound is decoded when it starts and its samples are freed when it ends; the
+// audio output is looked up at the first sound.
 
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QByteArray>
-#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <optional>
@@ -35,17 +36,10 @@ public:
     static QByteArray decode(const QString& name, QAudioFormat* format);
 
 private:
-    struct Sound {
-        QByteArray pcm;
-        QAudioFormat format;
-    };
-
-    const Sound& decoded(const QString& name);
     QAudioDevice outputDevice() const;
     void releaseSink();
     void onSinkStateChanged();
 
-    QHash<QString, Sound> m_cache;
     QPointer<QAudioSink> m_sink;
     QString m_current;
     std::optional<QAudioDevice> m_device;

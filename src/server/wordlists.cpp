@@ -45,10 +45,29 @@ QString WordLists::caption(int category)
     return QString::fromLatin1(kCaptions[category]);
 }
 
-WordLists::WordLists(WordListSet lists) : m_lists(lists), m_initial(std::move(lists)) {}
+WordLists::WordLists(WordListSet lists)
+    : m_builtInPending(false), m_lists(lists), m_initial(std::move(lists))
+{
+}
+
+void WordLists::readBuiltInOnce() const
+{
+    if (!m_builtInPending)
+        return;
+    m_builtInPending = false;
+    m_lists = builtIn();
+    m_initial = m_lists;
+}
+
+const WordList& WordLists::list(int category) const
+{
+    readBuiltInOnce();
+    return m_lists[category];
+}
 
 WordLists::Drawn WordLists::draw(int category, std::mt19937& rng)
 {
+    readBuiltInOnce();
     Drawn drawn;
     drawn.category = category;
     if (!takeFrom(category, rng, drawn.word)) {

@@ -3,8 +3,8 @@
 // 3 Entertainment, 4 Phrases), and the drawing, cleaning and masking of a word.
 //
 // The lists start from the compiled-in files ":/words/<name>.txt" (one entry per
-// line, LF line ends, entries kept exactly, trailing spaces included) or from
-// lists a test hands in. Every drawn entry is removed, so an entry comes up once
+// line, LF line ends, entries kept exactly, trailing spaces included), read when
+// first needed, or from lists a test hands in. Every drawn entry is removed, so an entry comes up once
 // per run (duplicates apart).
 
 #include <QByteArray>
@@ -28,9 +28,11 @@ public:
     // The caption of a category ("General", "holiday", ...); empty outside 0..4.
     static QString caption(int category);
 
-    explicit WordLists(WordListSet lists = builtIn());
+    // The compiled-in lists, read when a word is first drawn or a list first looked at.
+    WordLists() = default;
+    explicit WordLists(WordListSet lists);
 
-    const WordList& list(int category) const { return m_lists[category]; }
+    const WordList& list(int category) const;
 
     struct Drawn {
         QByteArray word;
@@ -44,9 +46,11 @@ public:
 
 private:
     bool takeFrom(int category, std::mt19937& rng, QByteArray& word);
+    void readBuiltInOnce() const;
 
-    WordListSet m_lists;
-    WordListSet m_initial;
+    mutable bool m_builtInPending = true;
+    mutable WordListSet m_lists;
+    mutable WordListSet m_initial;
 };
 
 // Lower-cases A to Z (nothing else) and trims spaces at both ends; inner spaces stay.

@@ -73,7 +73,6 @@ LobbyDownloadWindow::LobbyDownloadWindow(QWidget* parent)
         return QProcess::startDetached(program, arguments);
     })
     , m_showMessage([this](const QString& text) { QMessageBox::information(this, kMessageTitle, text); })
-    , m_network(new QNetworkAccessManager(this))
 {
     setWindowTitle("Download The Vorlix Lobby");
     applyGameBackground(this);
@@ -255,6 +254,8 @@ void LobbyDownloadWindow::startDownload()
     request.setHeader(QNetworkRequest::UserAgentHeader, "Mozilla/3.0 (compatible)");
     request.setRawHeader("Accept", "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
     m_reply = m_network->get(request);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
         headersReceived(int(m_reply->rawHeaderPairs().size()));

@@ -72,7 +72,7 @@ private:
     std::function<void()> m_exitGame;
     ProcessStarter m_startProcess;
     MessageShower m_showMessage;
-    QNetworkAccessManager* m_network;
+    QNetworkAccessManager* m_network = nullptr; // made at the first download
     QNetworkReply* m_reply = nullptr;
     std::unique_ptr<QSaveFile> m_installerFile;
     qint64 m_received = 0;

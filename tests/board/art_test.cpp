@@ -1,8 +1,10 @@
 #include "board/art.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
@@ -57,10 +59,10 @@ QImage imageOf(const QPixmap& pixmap)
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-// Alpha at a logical point of a picture drawn at density 2.
+// Alpha at a logical point of a picture drawn at the pictures' density.
 int alphaAt(const QImage& image, qreal x, qreal y)
 {
-    return qAlpha(image.pixel(int(x * 2), int(y * 2)));
+    return qAlpha(image.pixel(int(x * Art::density()), int(y * Art::density())));
 }
 
 bool samePixels(const QPixmap& a, const QPixmap& b)
@@ -70,13 +72,15 @@ bool samePixels(const QPixmap& a, const QPixmap& b)
 
 } // namespace
 
-TEST(Art, EveryPictureHasItsLogicalSizeAtDensityTwo)
+TEST(Art, EveryPictureHasItsLogicalSizeAtTheScreensDensity)
 {
+    const int density = Art::density();
+    EXPECT_EQ(density, qMax(1, qCeil(qGuiApp->devicePixelRatio())));
     for (const Picture& picture : everyPicture()) {
         const QPixmap pixmap = picture.make();
         SCOPED_TRACE(picture.name);
-        EXPECT_EQ(pixmap.devicePixelRatio(), 2.0);
-        EXPECT_EQ(pixmap.size(), picture.size * 2);
+        EXPECT_EQ(pixmap.devicePixelRatio(), density);
+        EXPECT_EQ(pixmap.size(), picture.size * density);
         EXPECT_EQ(pixmap.deviceIndependentSize().toSize(), picture.size);
     }
 }
@@ -145,7 +149,7 @@ TEST(Art, HangStagesAreTransparentAroundTheFigureAndAllDiffer)
 TEST(Art, NumbersWithoutArtGiveEmptyPictures)
 {
     const QImage missing = imageOf(Art::hangStage(7));
-    EXPECT_EQ(missing.size(), QSize(328, 280));
+    EXPECT_EQ(missing.size(), QSize(164, 140) * Art::density());
     for (int y = 0; y < missing.height(); y += 7)
         for (int x = 0; x < missing.width(); x += 7)
             ASSERT_EQ(qAlpha(missing.pixel(x, y)), 0);
@@ -154,9 +158,10 @@ TEST(Art, NumbersWithoutArtGiveEmptyPictures)
 TEST(Art, HangedFramesAreEightDifferentPoses)
 {
     const QPixmap strip = Art::hangedStrip();
+    const QSize frame = QSize(164, 140) * Art::density();
     std::vector<QImage> frames;
     for (int f = 0; f < 8; ++f)
-        frames.push_back(imageOf(strip.copy(f * 328, 0, 328, 280)));
+        frames.push_back(imageOf(strip.copy(f * frame.width(), 0, frame.width(), frame.height())));
     for (int f = 0; f < 8; ++f)
         for (int g = 0; g < f; ++g)
             EXPECT_NE(frames[f], frames[g]) << "frames " << g << " and " << f;

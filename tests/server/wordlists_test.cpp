@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 TEST(WordLists, EntriesAreCleanedAndMasked)
@@ -97,6 +99,24 @@ TEST(WordLists, TheCompiledInListsHaveTheirCountsAndMaskCleanly)
                 EXPECT_TRUE(c == '*' || c == ' ' || c == '\'') << entry.constData();
         }
     }
+}
+
+TEST(WordLists, TheDefaultListsAreTheCompiledInOnesReadAtFirstUse)
+{
+    const WordListSet builtIn = WordLists::builtIn();
+    const WordLists looked;
+    for (int category = 0; category < kCategoryCount; ++category)
+        EXPECT_EQ(looked.list(category), builtIn[category]) << category;
+
+    WordLists drawnFrom;
+    const WordLists copyBeforeReading = drawnFrom;
+    std::mt19937 rng(5);
+    const WordLists::Drawn drawn = drawnFrom.draw(2, rng);
+    EXPECT_EQ(drawn.category, 2);
+    EXPECT_EQ(drawnFrom.list(2).size(), builtIn[2].size() - 1);
+    EXPECT_TRUE(std::any_of(builtIn[2].begin(), builtIn[2].end(),
+                            [&](const QByteArray& entry) { return cleanWord(entry) == drawn.word; }));
+    EXPECT_EQ(copyBeforeReading.list(2), builtIn[2]) << "a copy keeps its own lists";
 }
 
 } // namespace
