@@ -3,6 +3,7 @@
 // windows are destroyed in reverse order, so the tally is saved while the main
 // window still exists.
 #include "app/application.h"
+#include "app/commandline.h"
 #include "app/gamewindows.h"
 #include "app/infooptions.h"
 #include "app/previnst.h"
@@ -36,6 +37,11 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     if (handleInfoOptions(commandLine(argc, argv), out))
         return 0;
+    const GameCommandLine parsed = parseGameCommandLine(commandLine(argc, argv).mid(1));
+    if (!parsed.error.isEmpty()) {
+        QTextStream(stderr) << parsed.error << '\n';
+        return kCommandLineErrorStatus;
+    }
 
     HangmanApplication app(argc, argv);
     SingleInstance instance;
@@ -47,6 +53,9 @@ int main(int argc, char** argv)
     RunningMarker running;
     GameWindows windows;
     Tchat* chat = windows.chat.get();
+    chat->setArguments(parsed.gameArguments);
+    if (parsed.wordFolder)
+        chat->setWordFolderOverride(*parsed.wordFolder);
     instance.raiseOnRequest(chat);
     app.setMainWindow(chat);
     app.watchTerminationSignals();

@@ -92,8 +92,14 @@ void Tchat::FormCreate()
 void Tchat::setWindows(const Windows& windows)
 {
     m_windows = windows;
-    if (m_windows.server)
+    if (m_windows.server) {
         m_windows.server->server().botSpeed = [this] { return m_botSpeed; };
+        m_windows.server->server().wordFolderRead = [this](const QStringList& lines) {
+            for (const QString& line : lines)
+                addSystemLine(line);
+        };
+        applyWordFolder();
+    }
     if (m_windows.spylist)
         connect(m_windows.spylist, &Tspylist::kickRequested, this, [this](int slot) { kicking(slot); });
     if (m_windows.phrases)

@@ -119,6 +119,9 @@ void Tchat::buildMenus()
     add(options, "ClearMainChat1", "Clear Main Chat", [this] { ClearMainChat1Click(); });
     add(options, "ResetScreenLocation1", "Reset Screen Location", [this] { ResetScreenLocation1Click(); });
     options->addSeparator();
+    add(options, "WordLists1", "Word Lists…", [this] { WordLists1Click(); });
+    add(options, "BuiltinWords1", "Built-in Words", [this] { BuiltinWords1Click(); });
+    options->addSeparator();
     add(options, "JustWatch1", "Just Watch", [this] { JustWatch1Click(); })->setCheckable(true);
 
     QMenu* view = menuBar()->addMenu("View");

@@ -54,6 +54,8 @@ void Tchat::loadinifile()
     action("PlaySounds1")->setChecked(settings.playSounds);
     setTurnSoundCheck(settings.turnSound);
     action("PlayChatterSounds1")->setChecked(settings.chatterSounds);
+    m_wordFolderSetting = settings.wordFolder;
+    applyWordFolder();
     m_settingsRead = true;
 }
 
