@@ -4,7 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace {
 
@@ -14,35 +15,58 @@ constexpr std::array<const char*, kCategoryCount> kFileNames = {
 constexpr int kReportedSkips = 5;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-QString decodeWordFile(const QByteArray& bytes)
+bool isBlank(char c)
 {
-    QByteArrayView text(bytes);
-    if (text.startsWith(kByteOrderMark))
-        text = text.sliced(3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QString decoded = utf8(text);
-    if (!utf8.hasError())
-        return decoded;
-    return QString::fromLatin1(text);
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool isAsciiLetter(QChar c)
+bool isAsciiLetter(char c)
 {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The line without blanks around it and with every run of blanks inside made one space.
+QByteArray joinBlanks(QByteArrayView line)
+{
+    QByteArray entry(line.size(), Qt::Uninitialized);
+    char* out = entry.data();
+    bool blankBefore = false;
+    for (char c : line) {
+        if (isBlank(c)) {
+            blankBefore = out != entry.data();
+            continue;
+        }
+        if (blankBefore)
+            *out++ = ' ';
+        blankBefore = false;
+        *out++ = c;
+    }
+    entry.truncate(out - entry.data());
+    return entry;
+}
+
+// The character that starts at the byte, as the file's encoding reads it.
+QString characterAt(QByteArrayView entry, qsizetype at, bool utf8)
+{
+    if (!utf8)
+        return QString(QChar(uchar(entry[at])));
+    qsizetype end = at + 1;
+    while (end < entry.size() && (uchar(entry[end]) & 0xC0) == 0x80)
+        ++end;
+    return QString::fromUtf8(entry.sliced(at, end - at));
 }
 
 // Why an entry (already trimmed, blanks joined) cannot be used; empty when it can.
-QString entryProblem(const QString& entry)
+QString entryProblem(QByteArrayView entry, bool utf8)
 {
     int letters = 0;
     for (qsizetype i = 0; i < entry.size(); ++i) {
-        const QChar c = entry[i];
-        if (isAsciiLetter(c)) {
+        const char c = entry[i];
+        if (isAsciiLetter(c))
             ++letters;
-        } else if (c != u' ' && c != u'\'') {
-            const QString sign = entry.mid(i, c.isHighSurrogate() ? 2 : 1);
-            return QStringLiteral("\"%1\" is not allowed (only the letters a to z, blanks and apostrophes)").arg(sign);
-        }
+        else if (c != ' ' && c != '\'')
+            return QStringLiteral("\"%1\" is not allowed (only the letters a to z, blanks and apostrophes)")
+                .arg(characterAt(entry, i, utf8));
     }
     if (letters < kMinEntryLetters)
         return QStringLiteral("fewer than two letters");
@@ -69,31 +93,42 @@ WordFile parseWordFile(const QByteArray& bytes)
 {
     WordFile file;
     file.present = true;
-    const QString text = decodeWordFile(bytes);
-    QHash<QString, int> firstLineOf;
+    QByteArrayView text(bytes);
+    if (text.startsWith(kByteOrderMark))
+        text = text.sliced(3);
+    const bool utf8 = text.isValidUtf8();
+    const qsizetype lineCount = std::min<qsizetype>(text.count('\n') + 1, kMaxWordFileEntries + 1);
+    QHash<QByteArray, int> firstLineOf;
+    firstLineOf.reserve(lineCount);
+    file.entries.reserve(lineCount);
     int lineNumber = 0;
-    for (QStringView line : QStringView(text).split(u'\n')) {
+    for (qsizetype start = 0; start <= text.size();) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QByteArray entry = joinBlanks(text.sliced(start, end - start));
+        start = end + 1;
         ++lineNumber;
-        const QString entry = line.toString().simplified();
-        if (entry.isEmpty() || entry.startsWith(u'#'))
+        if (entry.isEmpty() || entry.startsWith('#'))
             continue;
-        if (QString problem = entryProblem(entry); !problem.isEmpty()) {
+        if (QString problem = entryProblem(entry, utf8); !problem.isEmpty()) {
             file.skipped.append({lineNumber, problem});
             continue;
         }
-        const QString key = entry.toLower();
+        const bool mixedCase = std::any_of(entry.begin(), entry.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+        const QByteArray key = mixedCase ? entry.toLower() : entry;
         if (const auto found = firstLineOf.constFind(key); found != firstLineOf.constEnd()) {
             file.skipped.append({lineNumber, QStringLiteral("repeats line %1").arg(*found)});
             continue;
         }
-        firstLineOf.insert(key, lineNumber);
         if (file.entries.size() == kMaxWordFileEntries) {
             file.entries.clear();
             file.skipped.clear();
             file.refusal = QStringLiteral("more than %1 words").arg(kMaxWordFileEntries);
             return file;
         }
-        file.entries.append(entry.toLatin1());
+        firstLineOf.insert(key, lineNumber);
+        file.entries.append(entry);
     }
     return file;
 }
