@@ -75,6 +75,13 @@ QString entryProblem(QByteArrayView entry, bool utf8)
     return {};
 }
 
+void skip(WordFile& file, int line, const QString& reason)
+{
+    if (file.skipped.size() < kMaxSkippedLinesKept)
+        file.skipped.append({line, reason});
+    ++file.skippedCount;
+}
+
 QString countText(qsizetype count, const char* one, const char* many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
@@ -112,18 +119,19 @@ WordFile parseWordFile(const QByteArray& bytes)
         if (entry.isEmpty() || entry.startsWith('#'))
             continue;
         if (QString problem = entryProblem(entry, utf8); !problem.isEmpty()) {
-            file.skipped.append({lineNumber, problem});
+            skip(file, lineNumber, problem);
             continue;
         }
         const bool mixedCase = std::any_of(entry.begin(), entry.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
         const QByteArray key = mixedCase ? entry.toLower() : entry;
         if (const auto found = firstLineOf.constFind(key); found != firstLineOf.constEnd()) {
-            file.skipped.append({lineNumber, QStringLiteral("repeats line %1").arg(*found)});
+            skip(file, lineNumber, QStringLiteral("repeats line %1").arg(*found));
             continue;
         }
         if (file.entries.size() == kMaxWordFileEntries) {
             file.entries.clear();
             file.skipped.clear();
+            file.skippedCount = 0;
             file.refusal = QStringLiteral("more than %1 words").arg(kMaxWordFileEntries);
             return file;
         }
@@ -195,7 +203,7 @@ QStringList WordFolder::reportLines() const
     for (int category = 0; category < kCategoryCount; ++category) {
         const WordFile& file = files[category];
         const QString caption = WordLists::caption(category);
-        skippedTotal += file.skipped.size();
+        skippedTotal += file.skippedCount;
         if (!file.entries.isEmpty())
             lines << QStringLiteral("%1: %2 from %3").arg(caption, countText(file.entries.size(), "word", "words"),
                                                           file.fileName);

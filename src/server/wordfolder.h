@@ -21,6 +21,7 @@ constexpr qint64 kMaxWordFileBytes = 4 * 1024 * 1024;
 constexpr int kMaxWordFileEntries = 100'000;
 constexpr int kMaxEntryCharacters = 40;
 constexpr int kMinEntryLetters = 2;
+constexpr int kMaxSkippedLinesKept = 100; // the skipped lines after these are only counted
 
 // One line of a word file that was not taken, with the reason in the game's words.
 struct SkippedLine {
@@ -34,7 +35,8 @@ struct WordFile {
     bool present = false;        // the file exists
     QString refusal;             // why the whole file was not used; empty when it was read
     WordList entries;            // the usable entries, in file order
-    QList<SkippedLine> skipped;  // lines not taken, in file order
+    QList<SkippedLine> skipped;  // the first lines not taken, in file order
+    int skippedCount = 0;        // all lines not taken
 };
 
 // What a whole folder gave, one file per category.

@@ -79,7 +79,14 @@ TEST(WordFolder, CommentsBlanksRepeatsAndEveryReasonWithItsLine)
                                  "13: longer than 40 characters",
                                  "15: repeats line 14",
                              }));
+    EXPECT_EQ(file.skippedCount, 7);
     EXPECT_TRUE(file.refusal.isEmpty());
+
+    // A file of nothing but bad lines keeps the first reasons and counts the rest.
+    const WordFile bad = parseWordFile(QByteArray("1\n").repeated(1000));
+    EXPECT_EQ(bad.skipped.size(), kMaxSkippedLinesKept);
+    EXPECT_EQ(bad.skipped.last().line, kMaxSkippedLinesKept);
+    EXPECT_EQ(bad.skippedCount, 1000);
 }
 
 TEST(WordFolder, TheCountBoundRefusesTheWholeFile)
@@ -100,6 +107,7 @@ TEST(WordFolder, TheCountBoundRefusesTheWholeFile)
     const WordFile over = parseWordFile(numbered(kMaxWordFileEntries + 1));
     EXPECT_TRUE(over.entries.isEmpty());
     EXPECT_TRUE(over.skipped.isEmpty());
+    EXPECT_EQ(over.skippedCount, 0);
     EXPECT_EQ(over.refusal, "more than 100000 words");
 }
 
