@@ -6,7 +6,7 @@
 #include "app/commandline.h"
 #include "app/gamewindows.h"
 #include "app/infooptions.h"
-#include "app/previnst.h"
+#include "app/singleinstance.h"
 
 #include <QFont>
 #include <QTextStream>
@@ -52,7 +52,7 @@ int main(int argc, char** argv)
 
     RunningMarker running;
     GameWindows windows;
-    Tchat* chat = windows.chat.get();
+    MainWindow* chat = windows.chat.get();
     chat->setArguments(parsed.gameArguments);
     if (parsed.wordFolder)
         chat->setWordFolderOverride(*parsed.wordFolder);

@@ -2,9 +2,9 @@
 // the command line winning over it, and a solo game drawing from the folder
 // with the word-list lines in the host's chat.
 #include "board/board.h"
-#include "client/chatform.h"
-#include "server/serverform.h"
-#include "windows/gamestartform.h"
+#include "client/mainwindow.h"
+#include "server/hostedserver.h"
+#include "windows/gameoptionsdialog.h"
 
 #include <QAction>
 #include <QDir>
@@ -40,8 +40,8 @@ public:
         chat.setGamePort(0);
         chat.setSettingsPath(settingsPath);
         chat.messageBox = [this](const QString& text) { boxes << text; };
-        QObject::connect(&chat, &Tchat::chatLineAdded, [this](int, const QString& text) { lines << text; });
-        Tchat::Windows windows;
+        QObject::connect(&chat, &MainWindow::chatLineAdded, [this](int, const QString& text) { lines << text; });
+        MainWindow::Windows windows;
         windows.server = &server;
         windows.gamestart = &gamestart;
         chat.setWindows(windows);
@@ -72,9 +72,9 @@ public:
         gamestart.findChild<QPushButton*>("button_start")->click();
     }
 
-    TServer server;
-    Tgamestart gamestart;
-    Tchat chat;
+    HostedServer server;
+    GameOptionsDialog gamestart;
+    MainWindow chat;
     QStringList lines;
     QStringList boxes;
 };

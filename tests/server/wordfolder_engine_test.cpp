@@ -62,8 +62,8 @@ protected:
     QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
     void startWatching()
     {
-        h.startgame(host, "999", "10");
-        h.send(host, proto::msg::justwatch(1, 1));
+        h.startGame(host, "999", "10");
+        h.send(host, proto::msg::justWatch(1, 1));
     }
 
     QTemporaryDir dir;
@@ -86,7 +86,7 @@ TEST_F(WordFolderGame, OnlyTheFoldersWordsAreDrawnWhereItHasUsableOnes)
     QSet<int> categories;
     for (const Round& round : rounds) {
         categories.insert(round.category);
-        EXPECT_EQ(round.mask, maskword(round.word));
+        EXPECT_EQ(round.mask, maskWord(round.word));
         if (round.category == 0) {
             EXPECT_TRUE(folderWords.contains(round.word)) << round.word.constData();
             EXPECT_FALSE(folderDrawn.contains(round.word)) << "drawn twice: " << round.word.constData();
