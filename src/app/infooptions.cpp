@@ -3,12 +3,14 @@
 namespace {
 
 const char* const usage =
-    "Usage: hangman [NAME ADDRESS true|false]\n"
+    "Usage: hangman [--words FOLDER] [NAME ADDRESS true|false]\n"
     "A hangman word game for up to six players and three spies.\n"
     "\n"
     "  hangman                      play a solo game against the computer\n"
     "  hangman NAME ADDRESS true    host a game under the name NAME\n"
     "  hangman NAME ADDRESS false   join the game hosted at ADDRESS as NAME\n"
+    "  hangman --words FOLDER ...   play with the word lists in FOLDER (general.txt,\n"
+    "                               holiday.txt, food.txt, entertainment.txt, phrases.txt)\n"
     "  hangman --help               show this help and exit\n"
     "  hangman --version            show the version and exit\n"
     "\n"

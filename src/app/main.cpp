@@ -3,6 +3,7 @@
 // windows are destroyed in reverse order, so the tally is saved while the main
 // window still exists.
 #include "app/application.h"
+#include "app/commandline.h"
 #include "app/gamewindows.h"
 #include "app/infooptions.h"
 #include "app/singleinstance.h"
@@ -37,6 +38,11 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     if (handleInfoOptions(arguments, out))
         return 0;
+    const GameCommandLine parsed = parseGameCommandLine(arguments.mid(1));
+    if (!parsed.error.isEmpty()) {
+        QTextStream(stderr) << parsed.error << '\n';
+        return kCommandLineErrorStatus;
+    }
 
     // Qt sees only the program's name: a player called "-platform" or "-reverse" is the
     // game's argument, not a Qt option (Qt's settings come from the environment).
@@ -51,7 +57,9 @@ int main(int argc, char** argv)
     RunningMarker running;
     GameWindows windows;
     MainWindow* chat = windows.chat.get();
-    chat->setArguments(arguments.mid(1));
+    chat->setArguments(parsed.gameArguments);
+    if (parsed.wordFolder)
+        chat->setWordFolderOverride(*parsed.wordFolder);
     instance.raiseOnRequest(chat);
     app.setMainWindow(chat);
     app.watchTerminationSignals();

@@ -81,8 +81,14 @@ void MainWindow::setUpWindow()
 void MainWindow::setWindows(const Windows& windows)
 {
     m_windows = windows;
-    if (m_windows.server)
+    if (m_windows.server) {
         m_windows.server->server().botSpeedSource = [this] { return m_botSpeed; };
+        m_windows.server->server().wordFolderRead = [this](const QStringList& lines) {
+            for (const QString& line : lines)
+                addSystemLine(line);
+        };
+        applyWordFolder();
+    }
     if (m_windows.spylist)
         connect(m_windows.spylist, &SpyListWindow::kickRequested, this, [this](int slot) { kickPlayer(slot); });
     if (m_windows.phrases)

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLineEdit;
@@ -58,6 +59,12 @@ public:
     void setArguments(const QStringList& arguments) { m_arguments = arguments; }
     // The game port (7772); tests host on a free port and join it.
     void setGamePort(quint16 port) { m_gamePort = port; }
+    // The word folder given on the command line; it is used instead of the saved one for this run.
+    void setWordFolderOverride(const QString& folder);
+    // The word folder the server reads at each game start; empty for the built-in words.
+    QString wordFolder() const;
+    // Replaces the folder dialog of "Word Lists…" (tests return a path, or an empty one to cancel).
+    std::function<QString(const QString& current)> chooseFolder;
     // Where "vorlixlobby.ini" lives.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
     // Replaces the message box (tests record the text instead of showing a dialog).
@@ -182,6 +189,12 @@ private:
     void setBounds(const QRect& bounds);
     void chooseTextColour();
 
+    // Word lists
+    void applyWordFolder();
+    void chooseWordFolder();
+    void useBuiltInWords();
+    void useWordFolder(const QString& folder);
+
     // Game start
     void startGame(int playTo, int turnTime, bool team, bool choose);
 
@@ -190,6 +203,8 @@ private:
     QStringList m_arguments;
     quint16 m_gamePort = proto::kGamePort;
     QString m_settingsPath;
+    std::optional<QString> m_wordFolderOverride;
+    QString m_wordFolderSetting;
 
     // Client state
     QString m_playerName;

@@ -130,6 +130,9 @@ void MainWindow::buildMenus()
     add(options, "ClearMainChat1", "Clear Main Chat", [this] { clearChat(); });
     add(options, "ResetScreenLocation1", "Reset Screen Location", [this] { resetScreenLocation(); });
     options->addSeparator();
+    add(options, "WordLists1", "Word Lists…", [this] { chooseWordFolder(); });
+    add(options, "BuiltinWords1", "Built-in Words", [this] { useBuiltInWords(); });
+    options->addSeparator();
     add(options, "JustWatch1", "Just Watch", [this] { toggleJustWatch(); })->setCheckable(true);
 
     QMenu* view = menuBar()->addMenu("View");

@@ -55,6 +55,8 @@ void MainWindow::loadSettings()
     action("PlaySounds1")->setChecked(settings.playSounds);
     setTurnSoundCheck(settings.turnSound);
     action("PlayChatterSounds1")->setChecked(settings.chatterSounds);
+    m_wordFolderSetting = settings.wordFolder;
+    applyWordFolder();
     m_settingsRead = true;
 }
 

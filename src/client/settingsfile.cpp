@@ -76,6 +76,7 @@ HangmanSettings readHangmanSettings(const IniFile& file)
     values.playSounds = file.readString(hangmanSection, QStringLiteral("Playsounds"), QString()) != QLatin1String("false");
     values.turnSound = file.readString(hangmanSection, QStringLiteral("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
     values.chatterSounds = file.readString(hangmanSection, QStringLiteral("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
+    values.wordFolder = file.readString(hangmanSection, QStringLiteral("Wordfolder"), QString());
     return values;
 }
 
@@ -101,6 +102,11 @@ void writeHangmanSettings(IniFile& file, const HangmanSettings& values)
     write("Playsounds", switchText(values.playSounds));
     write("Turnsound", values.turnSound == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     write("ChatterSounds", switchText(values.chatterSounds));
+}
+
+void writeHangmanWordFolder(IniFile& file, const QString& folder)
+{
+    file.writeString(hangmanSection, QStringLiteral("Wordfolder"), folder);
 }
 
 void writeHangmanPhrases(IniFile& file, const std::array<QString, 9>& phrases)

@@ -25,6 +25,7 @@ struct HangmanSettings {
     bool playSounds = true;
     int turnSound = 0; // 0 Classic, 1 New
     bool chatterSounds = true;
+    QString wordFolder; // the host's own word lists; empty for the built-in words
 };
 
 // The section name of the game in the settings file.
@@ -38,5 +39,7 @@ HangmanSettings readHangmanSettings(const IniFile& file);
 // any other failure throws IniWriteError and the later keys are not written.
 // An empty optional is written as that key's default.
 void writeHangmanSettings(IniFile& file, const HangmanSettings& values);
+// Writes "Wordfolder" (empty for the built-in words); throws IniWriteError on failure.
+void writeHangmanWordFolder(IniFile& file, const QString& folder);
 // Writes "Phrase1".."Phrase9"; throws IniWriteError on failure.
 void writeHangmanPhrases(IniFile& file, const std::array<QString, 9>& phrases);

@@ -1,5 +1,6 @@
 // The game and turn engine and the computer player's turns, part of GameServer.
 #include "server/gameserver.h"
+#include "server/wordfolder.h"
 
 #include <algorithm>
 
@@ -83,7 +84,20 @@ void GameServer::startGame(int sender, const QByteArray& args)
         m_currentSeat = anySeat(m_rng);
     while (!m_slots[m_currentSeat].player.connected && m_currentSeat != 2);
     m_category = 0;
+    loadWordFolder();
     startRound();
+}
+
+void GameServer::loadWordFolder()
+{
+    if (m_wordFolder.isEmpty()) {
+        m_words.useOwnLists({});
+        return;
+    }
+    const WordFolder folder = readWordFolder(m_wordFolder);
+    m_words.useOwnLists(folder.lists());
+    if (wordFolderRead)
+        wordFolderRead(folder.reportLines());
 }
 
 void GameServer::startRound()

@@ -23,6 +23,7 @@
 #include "server/wordlists.h"
 
 #include <QByteArray>
+#include <QStringList>
 #include <array>
 #include <deque>
 #include <functional>
@@ -97,6 +98,11 @@ public:
     // The host's bot speed in milliseconds, read each time the computer timer is
     // armed; by default the last value from "CMD_botspeed" (1500 at first).
     std::function<int()> botSpeedSource;
+    // The host's word folder, read at every game start; empty for the built-in words only.
+    void setWordFolder(const QString& folder) { m_wordFolder = folder; }
+    const QString& wordFolder() const { return m_wordFolder; }
+    // Told the chat lines about the word folder each time it has been read at a game start.
+    std::function<void(const QStringList&)> wordFolderRead;
 
     // Read-only state.
     const PlayerSlot& slot(int number) const { return m_slots[number].player; }
@@ -185,6 +191,7 @@ private:
     // Game engine.
     void enterBusy();
     void startPause(EngineState state, int seconds);
+    void loadWordFolder();
     void startRound();
     void chooseCategoryAutomatically();
     void beginRound(int category);
@@ -207,6 +214,7 @@ private:
 
     std::mt19937 m_rng;
     WordLists m_words;
+    QString m_wordFolder;
     ComputerPlayer m_computer;
     std::array<Slot, kSlotCount + 1> m_slots;
     int m_slotsInUse = 0;

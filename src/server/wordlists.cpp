@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <utility>
+
 namespace {
 
 constexpr std::array<const char*, kCategoryCount> kFiles = {
@@ -81,6 +83,23 @@ WordLists::Drawn WordLists::draw(int category, std::mt19937& rng)
     }
     drawn.mask = maskWord(drawn.word);
     return drawn;
+}
+
+void WordLists::useOwnLists(const WordListSet& own)
+{
+    readBuiltInOnce();
+    for (int category = 0; category < kCategoryCount; ++category) {
+        if (m_replaced[category]) {
+            m_lists[category] = std::move(m_replacedLists[category]);
+            m_initial[category] = std::move(m_replacedInitial[category]);
+            m_replaced[category] = false;
+        }
+        if (own[category].isEmpty())
+            continue;
+        m_replacedLists[category] = std::exchange(m_lists[category], own[category]);
+        m_replacedInitial[category] = std::exchange(m_initial[category], own[category]);
+        m_replaced[category] = true;
+    }
 }
 
 bool WordLists::takeFrom(int category, std::mt19937& rng, QByteArray& word)

@@ -43,6 +43,10 @@ public:
     // used up; when "holiday" is used up too, all five lists start over from
     // their initial entries.
     Drawn draw(int category, std::mt19937& rng);
+    // Puts each non-empty list of own in place of its category's list, from its first
+    // entry on; a category whose own list is empty gets back the list it had before
+    // any own list replaced it.
+    void useOwnLists(const WordListSet& own);
 
 private:
     bool takeFrom(int category, std::mt19937& rng, QByteArray& word);
@@ -51,6 +55,9 @@ private:
     mutable bool m_builtInPending = true;
     mutable WordListSet m_lists;
     mutable WordListSet m_initial;
+    std::array<bool, kCategoryCount> m_replaced{};
+    WordListSet m_replacedLists;
+    WordListSet m_replacedInitial;
 };
 
 // Lower-cases A to Z (nothing else) and trims spaces at both ends; inner spaces stay.

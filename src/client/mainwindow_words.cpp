@@ -1,0 +1,55 @@
+// The main window's choice of word lists: the folder from the command line or
+// the settings file, handed to the server, which reads it at each game start.
+#include "client/mainwindow.h"
+
+#include "client/settingsfile.h"
+#include "server/hostedserver.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+void MainWindow::setWordFolderOverride(const QString& folder)
+{
+    m_wordFolderOverride = folder;
+    applyWordFolder();
+}
+
+QString MainWindow::wordFolder() const
+{
+    return m_wordFolderOverride.value_or(m_wordFolderSetting);
+}
+
+void MainWindow::applyWordFolder()
+{
+    if (m_windows.server)
+        m_windows.server->server().setWordFolder(wordFolder());
+}
+
+void MainWindow::chooseWordFolder()
+{
+    const QString folder = chooseFolder ? chooseFolder(wordFolder())
+                                        : QFileDialog::getExistingDirectory(this, "Word Lists", wordFolder());
+    if (folder.isEmpty())
+        return;
+    useWordFolder(folder);
+    addSystemLine("Word lists from " + QDir::toNativeSeparators(folder) + " from the next game on.");
+}
+
+void MainWindow::useBuiltInWords()
+{
+    useWordFolder({});
+    addSystemLine("Built-in words from the next game on.");
+}
+
+void MainWindow::useWordFolder(const QString& folder)
+{
+    m_wordFolderOverride.reset();
+    m_wordFolderSetting = folder;
+    applyWordFolder();
+    try {
+        IniFile file(settingsPath());
+        writeHangmanWordFolder(file, folder);
+    } catch (const std::exception& failure) {
+        showMessage(QString::fromUtf8(failure.what()));
+    }
+}
