@@ -1,5 +1,7 @@
 #include "net/tsock.h"
 
+#include "net/socketoptions.h"
+
 #include <QCoreApplication>
 #include <QHash>
 #include <QHostInfo>
@@ -208,6 +210,7 @@ bool TSock::accept(TSock*& newSock)
     sock->onDisconnect = onDisconnect;
     sock->onInfo = onInfo;
     sock->attach(socket);
+    setLiveSocketOptions(socket->socketDescriptor());
     sock->m_connected = true;
     sock->setPortName(m_portName);
     sock->setHostName(dottedAddress(socket->peerAddress()));
@@ -349,6 +352,7 @@ void TSock::handleReadyRead()
 void TSock::handleConnected()
 {
     m_connected = true;
+    setLiveSocketOptions(m_socket->socketDescriptor());
     QPointer<TSock> self(this);
     info(SocketInfo::Connect, "Non-Blocking Socket Connected");
     if (auto handler = onConnect; self && handler)
