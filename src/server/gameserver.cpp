@@ -26,7 +26,8 @@ GameServer::EventScope::~EventScope()
 GameServer::GameServer(Clock& clock, quint32 seed) : GameServer(clock, seed, WordLists()) {}
 
 GameServer::GameServer(Clock& clock, quint32 seed, WordLists lists)
-    : m_rng(seed),
+    : m_clock(clock),
+      m_rng(seed),
       m_words(std::move(lists)),
       m_computer(m_rng),
       m_socktimer(clock, kSocktimerMs),
@@ -89,6 +90,7 @@ int GameServer::accept(ServerPeer* peer)
     s.closeNeeded = false;
     s.queued = 0;
     s.cutter = MessageCutter();
+    s.chatLimiter.reset(m_clock.now());
     s.logintimer->stop();
     s.logintimer->start();
     sendto(number, msg::sendlogininfo(number));
@@ -121,11 +123,20 @@ void GameServer::received(ServerPeer* peer, const QByteArray& bytes)
         return;
     Slot& s = m_slots[number];
     for (QByteArray& text : s.cutter.feed(bytes)) {
+        if (isRelayedMessage(text)) {
+            const ChatLimiter::Verdict verdict = s.chatLimiter.take(m_clock.now());
+            if (verdict == ChatLimiter::Verdict::Close) {
+                markclosing(number, true);
+                return;
+            }
+            if (verdict == ChatLimiter::Verdict::Drop)
+                continue;
+        }
         if (s.queued >= kMaxQueuedMessages) {
             markclosing(number, true);
             return;
         }
-        m_receivedlist.push_back({s.connectionId, number, std::move(text)});
+        m_receivedlist.push(number, s.connectionId, std::move(text));
         ++s.queued;
     }
     if (s.cutter.overflowed()) {
@@ -197,7 +208,7 @@ void GameServer::cleanupslot(int slot)
 
 void GameServer::purgequeue(quint64 connectionId)
 {
-    std::erase_if(m_receivedlist, [connectionId](const Queued& q) { return q.connectionId == connectionId; });
+    m_receivedlist.purge(connectionId);
     if (m_receivedlist.empty())
         m_socktimer.stop();
 }
@@ -234,12 +245,12 @@ void GameServer::broadcast(const QByteArray& bytes)
 
 void GameServer::socktimerTimer()
 {
-    if (m_receivedlist.empty()) {
+    const std::optional<Queued> next = m_receivedlist.takeNext();
+    if (!next) {
         m_socktimer.stop();
         return;
     }
-    const Queued message = std::move(m_receivedlist.front());
-    m_receivedlist.pop_front();
+    const Queued& message = *next;
     if (m_receivedlist.empty())
         m_socktimer.stop();
     Slot& s = m_slots[message.slot];
