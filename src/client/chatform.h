@@ -4,10 +4,12 @@
 // keeps the roster of seats and spies, and holds the board and the chat.
 //
 // Flow: sock's read event cuts the bytes into the received queue; Timer1 takes
-// one message per tick and calls the handler its name selects (board handlers
-// live in Board, roster and chat handlers here).
+// one message per tick (the first at once after a quiet tick) and calls the
+// handler its name selects (board handlers live in Board, roster and chat
+// handlers here).
 
 #include "board/boardhost.h"
+#include "net/dispatchtimer.h"
 #include "net/gametimer.h"
 #include "net/protocol.h"
 
@@ -212,7 +214,7 @@ private:
     bool m_sock11Opened = false;
     proto::MessageCutter m_cutter{proto::kMaxServerMessageBytes};
     QList<QByteArray> m_receivedlist;
-    GameTimer m_timer1;
+    DispatchTimer m_timer1;
     GameTimer m_phraseCooldown;
     bool m_phraseReady = true;
     QHash<QByteArray, Handler> m_clientHandlers;
