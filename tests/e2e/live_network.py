@@ -47,6 +47,8 @@ LOSS_PERCENT = 3
 GAME_LIMIT = 150             # seconds for the whole lossy game
 LETTERS = b"eaiorntslcudpmhgbfywkvxzjq"
 START = time.monotonic()
+LOG_PREFIX = os.path.join(os.environ.get("TMPDIR", "/tmp"), "hangman-live-%d" % os.getpid())
+LOGS = []
 
 
 class Failure(Exception):
@@ -127,13 +129,15 @@ class Link:
 def start_program(link, ns, binary, arguments, settings=None, display=None):
     program = realprocess.Program(binary, arguments, settings=settings,
                                   platform="xcb" if display else "offscreen", display=display)
-    program.log = open(os.path.join(program.folder, "program.log"), "w")
-    program.proc = subprocess.Popen(["ip", "netns", "exec", ns, program.path, *arguments], cwd=program.folder,
-                                    env=program.env, stdout=program.log, stderr=subprocess.STDOUT)
+    log_path = "%s-%s-%s.log" % (LOG_PREFIX, ns, arguments[0])
+    LOGS.append(log_path)
+    with open(log_path, "w") as output:
+        program.proc = subprocess.Popen(["ip", "netns", "exec", ns, program.path, *arguments], cwd=program.folder,
+                                        env=program.env, stdout=output, stderr=subprocess.STDOUT)
     return program
 
 
-def connect(link, ns, address, timeout=20):
+def connect(link, ns, address, timeout=40):
     deadline = time.monotonic() + timeout
     while True:
         with link.enter(ns):
@@ -432,9 +436,14 @@ def main():
         return SKIP
     except Failure as failure:
         log("FAIL", sys.argv[2] + ":", failure)
+        for path in LOGS:
+            with open(path, errors="replace") as output:
+                print("---- output of", path, "(last lines)\n" + "".join(output.readlines()[-30:]))
         return 1
     finally:
         link.close()
+        for path in LOGS:
+            os.remove(path)
 
 
 if __name__ == "__main__":
