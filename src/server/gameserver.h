@@ -11,9 +11,9 @@
 // with the connection and slot it came from, into that connection's lane of the
 // received queue; socktimer takes one message per 10 ms tick, from each lane in
 // turn, and calls the handler named by it, which first checks that the sender
-// may send it. A message arriving after a quiet tick is dispatched at once. The engine runs inside those
-// handlers and the timers timer1 (pauses), turntimer (turn clock) and
-// computertimer (computer player).
+// may send it. A message arriving after a quiet tick is dispatched at once. The
+// engine runs inside those handlers and the timers timer1 (pauses), turntimer
+// (turn clock) and computertimer (computer player).
 //
 // Network input and output are bounded: a connection that floods, never reads,
 // or does not log in within 30 seconds is closed and cleaned up like any other.
@@ -29,7 +29,6 @@
 
 #include <QByteArray>
 #include <array>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <random>
