@@ -73,13 +73,13 @@ TEST(FairDispatch, HonestPicksPassFloodsWithinAFewTicksAndASustainedChatFlooderI
     FakePeer& ann = h.join("Ann");
     FakePeer& flooder = h.join("Flo");
     FakePeer& junk = h.join("Junk");
-    h.startgame(host, "5000", "60");
-    h.send(host, msg::justwatch(flooder.slot, 1)); // the computer plays their seats
-    h.send(host, msg::justwatch(junk.slot, 1));
+    h.startGame(host, "5000", "60");
+    h.send(host, msg::justWatch(flooder.slot, 1)); // the computer plays their seats
+    h.send(host, msg::justWatch(junk.slot, 1));
     ann.take();
 
     // Busy connections at once: the picker, the flooder and the junk sender.
-    constexpr long long kPickBound = 3 * kSocktimerMs;
+    constexpr long long kPickBound = 3 * kDispatchIntervalMs;
     constexpr long long kFloodMs = 15'000;
     const long long start = h.clock.now();
     QByteArray junkBurst;
@@ -111,7 +111,7 @@ TEST(FairDispatch, HonestPicksPassFloodsWithinAFewTicksAndASustainedChatFlooderI
             while (h.server.letterUsed(pickedLetter))
                 ++pickedLetter;
             pickedAt = now;
-            h.server.received(seat == 1 ? &host : &ann, msg::selectletter(seat, pickedLetter));
+            h.server.received(seat == 1 ? &host : &ann, msg::selectLetter(seat, pickedLetter));
         }
         h.clock.advance(1);
         if (pickedLetter != 0 && h.server.letterUsed(pickedLetter)) {
