@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libsndfile1-dev liblz4-dev
   fonts-comic-neue fonts-liberation2
   xvfb xauth xdotool openbox pulseaudio
-  lintian
+  lintian iproute2 nftables
 )
 
 install_missing() {

@@ -4,10 +4,12 @@
 // keeps the roster of seats and spies, and holds the board and the chat.
 //
 // Flow: the game socket's read event cuts the bytes into the received queue; the
-// dispatch timer takes one message per tick and calls the handler that the one
-// table m_handlers (buildDispatchTable) names for it, here or on the board.
+// dispatch timer takes one message per tick (the first at once after a quiet
+// tick) and calls the handler that the one table m_handlers (buildDispatchTable)
+// names for it, here or on the board.
 
 #include "board/boardhost.h"
+#include "net/dispatchtimer.h"
 #include "net/gametimer.h"
 #include "net/protocol.h"
 
@@ -227,7 +229,7 @@ private:
     bool m_launcherSocketOpened = false;
     proto::MessageCutter m_cutter{proto::kMaxServerMessageBytes};
     QList<QByteArray> m_receivedQueue;
-    GameTimer m_dispatchTimer;
+    DispatchTimer m_dispatchTimer;
     GameTimer m_phraseCooldown;
     bool m_phraseReady = true;
     QHash<QByteArray, Handler> m_handlers; // every server message the client understands

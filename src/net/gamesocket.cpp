@@ -1,5 +1,7 @@
 #include "net/gamesocket.h"
 
+#include "net/socketoptions.h"
+
 #include <QCoreApplication>
 #include <QHash>
 #include <QHostInfo>
@@ -208,6 +210,7 @@ bool GameSocket::accept(GameSocket*& newSock)
     sock->onDisconnect = onDisconnect;
     sock->onInfo = onInfo;
     sock->attach(socket);
+    setLiveSocketOptions(socket->socketDescriptor());
     sock->m_connected = true;
     sock->setPortName(m_portName);
     sock->setHostName(dottedAddress(socket->peerAddress()));
@@ -349,6 +352,7 @@ void GameSocket::handleReadyRead()
 void GameSocket::handleConnected()
 {
     m_connected = true;
+    setLiveSocketOptions(m_socket->socketDescriptor());
     QPointer<GameSocket> self(this);
     info(SocketInfo::Connect, "Non-Blocking Socket Connected");
     if (auto handler = onConnect; self && handler)

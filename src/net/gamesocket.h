@@ -3,6 +3,9 @@
 // socket with an incoming and an outgoing byte buffer. It reports every step
 // through onInfo with a short English text and raises its events on the GUI
 // thread. Bytes pass unchanged in both directions (0x00 and 0xFF included).
+// Every connected socket, accepted or opened, runs without Nagle's delay and
+// with short keep-alive timings (net/socketoptions.h), so a vanished peer ends
+// the connection like a close.
 //
 // States: closed (no socket) -> listening (setListen(true))
 //         closed -> connecting (open()) -> connected (peer accepted)

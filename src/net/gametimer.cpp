@@ -1,5 +1,6 @@
 #include "net/gametimer.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 
@@ -25,6 +26,14 @@ public:
     {
         return std::make_unique<QtBackend>(std::move(fire));
     }
+    long long now() const override { return m_elapsed.elapsed(); }
+
+private:
+    QElapsedTimer m_elapsed = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
 };
 
 } // namespace
@@ -82,7 +91,7 @@ public:
     void start(int intervalMs) override
     {
         m_interval = std::max(1, intervalMs);
-        m_due = m_clock->m_now + m_interval;
+        m_due = m_clock->m_now + std::max(0, intervalMs);
         m_order = m_clock->m_sequence++;
         m_running = true;
     }

@@ -23,6 +23,8 @@ public:
     // The clock of the Qt event loop.
     static Clock& system();
     virtual std::unique_ptr<TimerBackend> createBackend(std::function<void()> fire) = 0;
+    // Milliseconds since an arbitrary fixed moment; never goes back.
+    virtual long long now() const = 0;
 };
 
 // A repeating timer with the behaviour of a window timer: it ticks every interval
@@ -61,11 +63,12 @@ public:
     ~VirtualClock() override;
     std::unique_ptr<TimerBackend> createBackend(std::function<void()> fire) override;
 
-    // Moves time forward by ms, firing every timer that falls due on the way.
+    // Moves time forward by ms, firing every timer that falls due on the way. A timer
+    // started with interval 0 falls due at once and then repeats every millisecond.
     void advance(long long ms);
     // Advances tick by tick until the predicate holds or limitMs have passed; returns the predicate.
     bool advanceUntil(const std::function<bool()>& done, long long limitMs, long long stepMs = 1);
-    long long now() const { return m_now; }
+    long long now() const override { return m_now; }
     // The time at which the next enabled timer fires, or -1 when none runs.
     long long nextDue() const;
 

@@ -26,7 +26,8 @@ GameServer::EventScope::~EventScope()
 GameServer::GameServer(Clock& clock, quint32 seed) : GameServer(clock, seed, WordLists()) {}
 
 GameServer::GameServer(Clock& clock, quint32 seed, WordLists lists)
-    : m_rng(seed),
+    : m_clock(clock),
+      m_rng(seed),
       m_words(std::move(lists)),
       m_computer(m_rng),
       m_dispatchTimer(clock, kDispatchIntervalMs),
@@ -89,6 +90,7 @@ int GameServer::accept(ServerPeer* peer)
     s.closeNeeded = false;
     s.queued = 0;
     s.cutter = MessageCutter();
+    s.chatLimiter.reset(m_clock.now());
     s.loginTimer->stop();
     s.loginTimer->start();
     sendTo(number, msg::sendLoginInfo(number));
@@ -121,11 +123,20 @@ void GameServer::received(ServerPeer* peer, const QByteArray& bytes)
         return;
     Slot& s = m_slots[number];
     for (QByteArray& text : s.cutter.feed(bytes)) {
+        if (isRelayedMessage(text)) {
+            const ChatLimiter::Verdict verdict = s.chatLimiter.take(m_clock.now());
+            if (verdict == ChatLimiter::Verdict::Close) {
+                markClosing(number, true);
+                return;
+            }
+            if (verdict == ChatLimiter::Verdict::Drop)
+                continue;
+        }
         if (s.queued >= kMaxQueuedMessages) {
             markClosing(number, true);
             return;
         }
-        m_receivedQueue.push_back({s.connectionId, number, std::move(text)});
+        m_receivedQueue.push(number, s.connectionId, std::move(text));
         ++s.queued;
     }
     if (s.cutter.overflowed()) {
@@ -197,7 +208,7 @@ void GameServer::cleanUpSlot(int slot)
 
 void GameServer::purgeQueue(quint64 connectionId)
 {
-    std::erase_if(m_receivedQueue, [connectionId](const Queued& q) { return q.connectionId == connectionId; });
+    m_receivedQueue.purge(connectionId);
     if (m_receivedQueue.empty())
         m_dispatchTimer.stop();
 }
@@ -234,12 +245,12 @@ void GameServer::broadcast(const QByteArray& bytes)
 
 void GameServer::dispatchNextMessage()
 {
-    if (m_receivedQueue.empty()) {
+    const std::optional<Queued> next = m_receivedQueue.takeNext();
+    if (!next) {
         m_dispatchTimer.stop();
         return;
     }
-    const Queued message = std::move(m_receivedQueue.front());
-    m_receivedQueue.pop_front();
+    const Queued& message = *next;
     if (m_receivedQueue.empty())
         m_dispatchTimer.stop();
     Slot& s = m_slots[message.slot];

@@ -8,24 +8,28 @@
 // team game) and players who "just watch" are played by the computer player.
 //
 // Flow of a message: received() cuts the bytes into messages, each remembered
-// with the connection and slot it came from, into the received queue; the dispatch timer
-// takes one message per 10 ms tick and calls the handler named by it, which
-// first checks that the sender may send it. The engine runs inside those
-// handlers and the timers m_pauseTimer (pauses), m_turnTimer (turn clock) and
-// m_computerTimer (computer player).
+// with the connection and slot it came from, into that connection's lane of the
+// received queue; the dispatch timer takes one message per 10 ms tick, from each lane in
+// turn, and calls the handler named by it, which first checks that the sender
+// may send it. A message arriving after a quiet tick is dispatched at once. The
+// engine runs inside those handlers and the timers m_pauseTimer (pauses), m_turnTimer
+// (turn clock) and m_computerTimer (computer player).
 //
 // Network input and output are bounded: a connection that floods, never reads,
 // or does not log in within 30 seconds is closed and cleaned up like any other.
+// Chat, action and chatter-sound messages pass a per-connection flood control.
 
+#include "net/dispatchtimer.h"
 #include "net/gametimer.h"
 #include "net/protocol.h"
 #include "server/computerplayer.h"
+#include "server/fairqueue.h"
+#include "server/floodcontrol.h"
 #include "server/wordlists.h"
 
 #include <QByteArray>
 #include <QStringList>
 #include <array>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <random>
@@ -142,13 +146,10 @@ private:
         bool closeNeeded = false;  // the server itself must close the connection
         int queued = 0;
         proto::MessageCutter cutter;
+        ChatLimiter chatLimiter;
         std::unique_ptr<GameTimer> loginTimer;
     };
-    struct Queued {
-        quint64 connectionId;
-        int slot;
-        QByteArray text;
-    };
+    using Queued = FairQueue::Entry;
     // Runs the clean-ups that the event asked for once the outermost event ends.
     class EventScope {
     public:
@@ -212,6 +213,7 @@ private:
     void computerPlay(int seat);
     bool computerCheckForWord(int seat);
 
+    Clock& m_clock;
     std::mt19937 m_rng;
     WordLists m_words;
     QString m_wordFolder;
@@ -219,12 +221,12 @@ private:
     std::array<Slot, kSlotCount + 1> m_slots;
     int m_slotsInUse = 0;
     quint64 m_nextConnectionId = 1;
-    std::deque<Queued> m_receivedQueue;
+    FairQueue m_receivedQueue{kSlotCount};
     int m_depth = 0;
     bool m_finishing = false;
     int m_botSpeedSetting = kDefaultBotSpeedMs;
 
-    GameTimer m_dispatchTimer;
+    DispatchTimer m_dispatchTimer;
     GameTimer m_pauseTimer;
     GameTimer m_turnTimer;
     GameTimer m_computerTimer;

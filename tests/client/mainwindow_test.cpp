@@ -254,6 +254,25 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     EXPECT_FALSE(c.lines.has("Z chats: hi"));
 }
 
+TEST_F(FakeServer, AMessageIntoAQuietQueueIsDispatchedAtOnceAndABurstOnePerTick)
+{
+    Client& c = *client;
+    say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#");
+    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You are Connected."); }));
+    clock.advance(100);
+    MainWindowTestAccess::receive(c.chat, wire("CMD_chat+4+Cat chats: one|clRed#"));
+    EXPECT_FALSE(c.lines.has("Cat chats: one")); // never inside the read event
+    clock.advance(0);
+    EXPECT_TRUE(c.lines.has("Cat chats: one"));
+    clock.advance(5);
+    MainWindowTestAccess::receive(c.chat, wire("CMD_chat+4+Cat chats: two|clRed#CMD_chat+4+Cat chats: three|clRed#"));
+    clock.advance(0);
+    EXPECT_TRUE(c.lines.has("Cat chats: two"));
+    EXPECT_FALSE(c.lines.has("Cat chats: three"));
+    clock.advance(1);
+    EXPECT_TRUE(c.lines.has("Cat chats: three"));
+}
+
 TEST_F(FakeServer, ChatColoursLinksAndPhraseCooldown)
 {
     Client& c = *client;

@@ -1,8 +1,16 @@
 #include "net/gamesocket.h"
 
+#include "net/socketoptions.h"
+
 #include <QPointer>
+#include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -278,3 +286,38 @@ TEST_F(GameSocketTest, HandlersMayCloseAndDeleteTheSocket)
 }
 
 } // namespace
+
+namespace {
+
+int tcpOption(qintptr descriptor, int level, int name)
+{
+    int value = -1;
+    socklen_t size = sizeof value;
+    if (getsockopt(int(descriptor), level, name, &value, &size) != 0)
+        return -1;
+    return value;
+}
+
+} // namespace
+
+TEST_F(GameSocketTest, BothEndsRunWithoutNagleAndWithShortKeepAliveTimings)
+{
+    connectClient();
+    for (GameSocket* end : {static_cast<GameSocket*>(&client), server.data()}) {
+        auto* socket = end->findChild<QTcpSocket*>();
+        ASSERT_NE(socket, nullptr);
+        const qintptr fd = socket->socketDescriptor();
+        SCOPED_TRACE(end == &client ? "connecting end" : "accepted end");
+        EXPECT_EQ(tcpOption(fd, IPPROTO_TCP, TCP_NODELAY), 1);
+        EXPECT_EQ(tcpOption(fd, SOL_SOCKET, SO_KEEPALIVE), 1);
+        EXPECT_EQ(tcpOption(fd, IPPROTO_TCP, TCP_KEEPIDLE), kKeepAliveIdleSeconds);
+        EXPECT_EQ(tcpOption(fd, IPPROTO_TCP, TCP_KEEPINTVL), kKeepAliveIntervalSeconds);
+        EXPECT_EQ(tcpOption(fd, IPPROTO_TCP, TCP_KEEPCNT), kKeepAliveProbes);
+        EXPECT_EQ(tcpOption(fd, IPPROTO_TCP, TCP_USER_TIMEOUT), kUnacknowledgedTimeoutMs);
+    }
+    EXPECT_GE(kKeepAliveIdleSeconds + kKeepAliveIntervalSeconds * kKeepAliveProbes, 15);
+    EXPECT_LE(std::max(kKeepAliveIdleSeconds + kKeepAliveIntervalSeconds * kKeepAliveProbes,
+                       kUnacknowledgedTimeoutMs / 1000),
+              45); // a vanished peer is noticed well within a minute
+    EXPECT_FALSE(setLiveSocketOptions(-1));
+}
