@@ -28,6 +28,8 @@ namespace {
 
 constexpr int kMaxQueuedMessages = 4096;
 constexpr char kWaiting[] = "<Waiting>";
+const QList<QHostAddress> kSoloAddresses = {QHostAddress::LocalHost, QHostAddress::LocalHostIPv6};
+const QList<QHostAddress> kHostAddresses = {QHostAddress::Any};
 
 bool isSeat(int slot)
 {
@@ -201,7 +203,7 @@ void Tchat::hostpress()
     const bool solo = m_arguments.isEmpty();
     quint16 port = m_gamePort;
     if (m_windows.server) {
-        m_windows.server->startListening(solo ? QHostAddress::LocalHost : QHostAddress::AnyIPv4, m_gamePort);
+        m_windows.server->startListening(solo ? kSoloAddresses : kHostAddresses, m_gamePort);
         port = m_windows.server->port();
     }
     m_loginText = proto::toWire(m_playerName);

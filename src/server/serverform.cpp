@@ -43,7 +43,12 @@ TServer::~TServer()
 
 void TServer::startListening(const QHostAddress& address, quint16 port)
 {
-    Sock1.setListenAddress(address);
+    startListening(QList<QHostAddress>{address}, port);
+}
+
+void TServer::startListening(const QList<QHostAddress>& addresses, quint16 port)
+{
+    Sock1.setListenAddresses(addresses);
     Sock1.setPortName(QString::number(port));
     Sock1.setListen(true);
 }
