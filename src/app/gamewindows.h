@@ -21,6 +21,7 @@ public:
     explicit GameWindows(Clock& clock = Clock::system(), const QString& tallyPath = Ttallylist::defaultTallyPath());
     ~GameWindows();
 
+    std::unique_ptr<PortMapping> portMapping; // outlives the windows: removes the mapping last
     std::unique_ptr<Tchat> chat;
     std::unique_ptr<Ttallylist> tally;
     std::unique_ptr<Tabout> about;

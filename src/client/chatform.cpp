@@ -107,6 +107,7 @@ void Tchat::setWindows(const Windows& windows)
         connect(m_windows.gamestart, &Tgamestart::startPressed, this, &Tchat::startGame);
     if (m_windows.download)
         m_windows.download->setExitGame([this] { close(); });
+    connectPortMapping();
 }
 
 void Tchat::buildCentre()
@@ -478,6 +479,7 @@ void Tchat::showMessage(const QString& text)
 void Tchat::closeEvent(QCloseEvent* event)
 {
     saveBoundsOnClose();
+    stopPortMappingForExit();
     QMainWindow::closeEvent(event);
     for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tally, m_windows.about, m_windows.gamestart,
                                                           m_windows.help, m_windows.phrases, m_windows.spylist,

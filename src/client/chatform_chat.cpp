@@ -120,6 +120,9 @@ void Tchat::buildMenus()
     add(options, "ResetScreenLocation1", "Reset Screen Location", [this] { ResetScreenLocation1Click(); });
     options->addSeparator();
     add(options, "JustWatch1", "Just Watch", [this] { JustWatch1Click(); })->setCheckable(true);
+    QAction* openPort = add(options, "OpenPortOnRouter1", "Open Port On Router", [this] { OpenPortOnRouter1Click(); });
+    openPort->setCheckable(true);
+    openPort->setChecked(true);
 
     QMenu* view = menuBar()->addMenu("View");
     add(view, "ViewTally1", "View Tally", [this] { ViewTally1Click(); });

@@ -54,7 +54,9 @@ void Tchat::loadinifile()
     action("PlaySounds1")->setChecked(settings.playSounds);
     setTurnSoundCheck(settings.turnSound);
     action("PlayChatterSounds1")->setChecked(settings.chatterSounds);
+    action("OpenPortOnRouter1")->setChecked(settings.openPortOnRouter);
     m_settingsRead = true;
+    updatePortMapping();
 }
 
 void Tchat::saveinifile()
@@ -79,6 +81,7 @@ void Tchat::saveinifile()
     settings.playSounds = playSoundsChecked();
     settings.turnSound = m_turnSound;
     settings.chatterSounds = chatterSoundsChecked();
+    settings.openPortOnRouter = action("OpenPortOnRouter1")->isChecked();
     IniFile file(settingsPath());
     writeHangmanSettings(file, settings);
 }

@@ -76,6 +76,7 @@ HangmanSettings readHangmanSettings(const IniFile& file)
     values.playSounds = file.readString(hangmanSection, QStringLiteral("Playsounds"), QString()) != QLatin1String("false");
     values.turnSound = file.readString(hangmanSection, QStringLiteral("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
     values.chatterSounds = file.readString(hangmanSection, QStringLiteral("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
+    values.openPortOnRouter = file.readString(hangmanSection, QStringLiteral("OpenPortOnRouter"), QStringLiteral("true")) != QLatin1String("false");
     return values;
 }
 
@@ -101,6 +102,7 @@ void writeHangmanSettings(IniFile& file, const HangmanSettings& values)
     write("Playsounds", switchText(values.playSounds));
     write("Turnsound", values.turnSound == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     write("ChatterSounds", switchText(values.chatterSounds));
+    write("OpenPortOnRouter", switchText(values.openPortOnRouter));
 }
 
 void writeHangmanPhrases(IniFile& file, const std::array<QString, 9>& phrases)

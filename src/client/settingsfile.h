@@ -25,6 +25,7 @@ struct HangmanSettings {
     bool playSounds = true;
     int turnSound = 0; // 0 Classic, 1 New
     bool chatterSounds = true;
+    bool openPortOnRouter = true; // ask the router to forward the game port while hosting
 };
 
 // The section name of the game in the settings file.
