@@ -19,6 +19,9 @@ constexpr int kUpnpOnlyPermanentLeases = 725;
 constexpr int kUpnpConflictInMappingEntry = 718;
 constexpr int kAddressTextSize = 64;
 constexpr unsigned char kMulticastTtl = 2;
+// Searched for one after the other, each for at most kDiscoveryWaitMs.
+constexpr const char* kGatewayTypes[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                                          "urn:schemas-upnp-org:device:InternetGatewayDevice:2", nullptr};
 
 QString portText(quint16 port)
 {
@@ -164,8 +167,8 @@ PortMappingWorker::Result PortMappingWorker::openUpnp()
 {
     Result result;
     int error = 0;
-    UPNPDev* devices = upnpDiscover(PortMapping::kDiscoveryWaitMs, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0,
-                                    kMulticastTtl, &error);
+    UPNPDev* devices = upnpDiscoverDevices(kGatewayTypes, PortMapping::kDiscoveryWaitMs, nullptr, nullptr,
+                                           UPNP_LOCAL_PORT_ANY, 0, kMulticastTtl, &error, 0);
     if (!devices)
         return result;
     forgetUpnp();

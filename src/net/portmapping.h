@@ -27,8 +27,8 @@ public:
 
     // Longest wait for a NAT-PMP gateway to answer one request.
     static constexpr int kNatPmpWaitMs = 1500;
-    // Longest wait for UPnP devices to answer the discovery.
-    static constexpr int kDiscoveryWaitMs = 2000;
+    // Longest wait for UPnP gateways of one kind (IGD version 1, then 2) to answer the discovery.
+    static constexpr int kDiscoveryWaitMs = 1000;
     // Lease asked for; renewed at half its life.
     static constexpr int kLeaseSeconds = 3600;
     // Shortest renewal interval, whatever lease a gateway grants.
