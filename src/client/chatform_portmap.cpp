@@ -68,8 +68,9 @@ void Tchat::portOpened(const QString& externalIPv4, const QString& globalIPv6)
     for (const QString& address : {externalIPv4, globalIPv6})
         if (!address.isEmpty())
             addresses << address;
-    QString line = "Port " + QString::number(m_windows.portMapping->port()) + " is open on your router";
-    line += addresses.isEmpty() ? "." : ": friends outside your network join at " + addresses.join(" or ") + ".";
+    QString line = "Port " + QString::number(m_windows.portMapping->port()) + " is open on your router.";
+    if (!addresses.isEmpty())
+        line += " Friends outside your network join at " + addresses.join(" or ") + ".";
     qInfo().noquote() << line;
     addSystemLine(line);
 }

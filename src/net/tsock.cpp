@@ -237,6 +237,11 @@ bool TSock::accept(TSock*& newSock)
     return true;
 }
 
+void TSock::rememberHost(const QString& name, const QList<QHostAddress>& addresses)
+{
+    hostCache().insert(name, addresses.mid(0, kMaxAddressesTried));
+}
+
 QString TSock::errorName(int code)
 {
     static const QHash<int, QString> names = {

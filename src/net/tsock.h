@@ -82,6 +82,9 @@ public:
     // On a listener: accepts one waiting connection as a new TSock owned by this one.
     bool accept(TSock*& newSock);
 
+    // Puts a name's addresses into the host cache, as a lookup does (tests give names addresses this way).
+    static void rememberHost(const QString& name, const QList<QHostAddress>& addresses);
+
     // Winsock name of an error code ("WSAECONNREFUSED" for 10061), "UNKNOWN ERROR" otherwise.
     static QString errorName(int code);
 

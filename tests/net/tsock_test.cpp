@@ -278,3 +278,65 @@ TEST_F(TSockTest, HandlersMayCloseAndDeleteTheSocket)
 }
 
 } // namespace
+
+// A listener on both loopback addresses is one listener: IPv4, IPv6 and bracketed IPv6 clients all reach it.
+TEST_F(TSockTest, ListensOnIPv4AndIPv6LoopbackAsOne)
+{
+    listener.setListenAddresses({QHostAddress::LocalHost, QHostAddress::LocalHostIPv6});
+    QList<TSock*> accepted;
+    listener.onAccept = [&](TSock* sender) {
+        TSock* sock = nullptr;
+        if (sender->accept(sock))
+            accepted << sock;
+    };
+    listener.setListen(true);
+    const QString port = QString::number(listener.localPort());
+    TSock clients[3];
+    const QString hosts[3] = {"127.0.0.1", "::1", "[::1]"};
+    for (int i = 0; i < 3; ++i) {
+        clients[i].setHostName(hosts[i]);
+        clients[i].setPortName(port);
+        clients[i].open();
+    }
+    ASSERT_TRUE(waitFor([&] {
+        return accepted.size() == 3 && clients[0].connected() && clients[1].connected() && clients[2].connected();
+    }));
+    QStringList peers;
+    for (TSock* sock : accepted)
+        peers << sock->hostName();
+    peers.sort();
+    EXPECT_EQ(str(peers), str({"127.0.0.1", "::1", "::1"}));
+}
+
+// A name's addresses are tried in the order given until one accepts; only the last failure is reported.
+TEST_F(TSockTest, ANameTriesItsAddressesInTurn)
+{
+    connectClient();
+    const QString port = QString::number(listener.localPort());
+    TSock::rememberHost("hangman-test-both", {QHostAddress::LocalHostIPv6, QHostAddress::LocalHost});
+    TSock::rememberHost("hangman-test-v6", {QHostAddress::LocalHostIPv6});
+    TSock both;
+    EventLog bothLog;
+    bothLog.watch(both);
+    both.setHostName("hangman-test-both");
+    both.setPortName(port);
+    both.open();
+    ASSERT_TRUE(waitFor([&] { return both.connected(); }));
+    EXPECT_FALSE(bothLog.lines.join(" ").contains("Error")) << str(bothLog.lines);
+
+    TSock nowhere;
+    EventLog nowhereLog;
+    nowhereLog.watch(nowhere);
+    nowhere.setHostName("hangman-test-v6");
+    nowhere.setPortName(port);
+    nowhere.open();
+    ASSERT_TRUE(waitFor([&] { return nowhereLog.has(line(Info::Error, "Error #10061 (WSAECONNREFUSED)")); }));
+    EXPECT_FALSE(nowhere.connected());
+
+    for (const QString& bad : {"[::1", "1.2.3.999", "::g"}) {
+        TSock sock;
+        sock.setHostName(bad);
+        sock.setPortName(port);
+        EXPECT_THROW(sock.open(), ESockException) << bad.toStdString();
+    }
+}
