@@ -56,7 +56,7 @@ def main():
         return 77
     rng = random.Random(1)
     program = realprocess.Program(os.path.abspath(args.binary), ["Host", "127.0.0.1", "true"],
-                                  settings="[hangman]\nPlaytoscore=500\nTimeperturn=60\n",
+                                  settings="[hangman]\nPlaytoscore=500\nTimeperturn=60\nOpenPortOnRouter=false\n",
                                   platform="xcb", display=display.name)
     program.start()
     sel = selectors.DefaultSelector()
