@@ -193,6 +193,7 @@ private:
     void portOpened(const QString& externalIPv4, const QString& globalIPv6);
     void portNotOpened(PortMapping::Failure reason, const QString& detail);
     void connectPortMapping();
+    void showPortMappingLine(const QString& text);
     void stopPortMappingForExit();
 
     Clock& m_clock;

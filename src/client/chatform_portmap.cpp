@@ -68,24 +68,30 @@ void Tchat::portOpened(const QString& externalIPv4, const QString& globalIPv6)
     for (const QString& address : {externalIPv4, globalIPv6})
         if (!address.isEmpty())
             addresses << address;
-    QString line = "Port " + QString::number(m_windows.portMapping->port()) + " is open on your router.";
-    if (!addresses.isEmpty())
-        line += " Friends outside your network join at " + addresses.join(" or ") + ".";
-    qInfo().noquote() << line;
-    addSystemLine(line);
+    const QString port = QString::number(m_windows.portMapping->port());
+    // The chat shows a line's text up to its first colon as a prefix followed by a space,
+    // so a line holding an IPv6 address puts its own colon first, without a space.
+    showPortMappingLine(addresses.isEmpty()
+                            ? "Port " + port + " is open on your router."
+                            : "Port " + port + " is open on your router:friends outside your network join at "
+                                  + addresses.join(" or ") + ".");
 }
 
 void Tchat::portNotOpened(PortMapping::Failure reason, const QString& detail)
 {
     if (!m_portMappingStarted)
         return;
-    QString line = "Friends outside your network cannot join until port "
-        + QString::number(m_windows.portMapping->port()) + " is forwarded to this computer ("
-        + reasonText(reason, detail) + ").";
+    showPortMappingLine("Friends outside your network cannot join until port "
+                        + QString::number(m_windows.portMapping->port()) + " is forwarded to this computer ("
+                        + reasonText(reason, detail) + ").");
     if (const QString ipv6 = PortMapping::globalIPv6Address(); !ipv6.isEmpty())
-        line += " Friends with IPv6 can join at " + ipv6 + ".";
-    qInfo().noquote() << line;
-    addSystemLine(line);
+        showPortMappingLine("Over IPv6:friends can still join at " + ipv6 + ".");
+}
+
+void Tchat::showPortMappingLine(const QString& text)
+{
+    qInfo().noquote() << text;
+    addSystemLine(text);
 }
 
 void Tchat::stopPortMappingForExit()

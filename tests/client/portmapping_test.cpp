@@ -2,6 +2,7 @@
 // and stops asking, the option and its saved value, and the host's chat lines.
 // The port mapping itself is replaced by a recorder: nothing leaves loopback.
 #include "client/chatform.h"
+#include "client/chatview.h"
 #include "net/portmapping.h"
 #include "server/serverform.h"
 
@@ -76,8 +77,12 @@ TEST_F(HostPortMapping, AHostAsksOnceAndIsToldWhereFriendsJoin)
     EXPECT_EQ(lastLine(), "Asking your router to open port 7772 for friends outside your network...");
 
     emit mapping.opened("203.0.113.7", "2001:db8::5");
-    EXPECT_EQ(lastLine(), "Port 7772 is open on your router. Friends outside your network join at 203.0.113.7 "
+    EXPECT_EQ(lastLine(), "Port 7772 is open on your router:friends outside your network join at 203.0.113.7 "
                           "or 2001:db8::5.");
+    // Shown as "Port 7772 is open on your router: friends ...": the address keeps its colons.
+    EXPECT_TRUE(chat.mainchat()->document()->toPlainText().contains(
+        "Port 7772 is open on your router: friends outside your network join at 203.0.113.7 or 2001:db8::5."))
+        << chat.mainchat()->document()->toPlainText().toStdString();
     emit mapping.opened("", "");
     EXPECT_EQ(lastLine(), "Port 7772 is open on your router.");
 

@@ -57,7 +57,7 @@ ANSWER_WITHIN = 10                # seconds for the host's line after start
 FAILURE_WITHIN = 8                # "a few seconds" for the no-gateway line
 EXIT_WITHIN = 15
 WAN_IP = "urn:schemas-upnp-org:service:WANIPConnection:1"
-OPEN_LINE = "is open on your router"
+OPEN_LINE = "is open on your router:"
 FAIL_LINE = "cannot join until port 7772 is forwarded"
 
 
