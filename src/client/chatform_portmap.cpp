@@ -51,12 +51,12 @@ void Tchat::updatePortMapping()
     m_portMappingStarted = wanted;
     const QString port = QString::number(mapping->port());
     if (wanted) {
-        addSystemLine("Asking your router to open port " + port + " for friends outside your network...");
+        showPortMappingLine("Asking your router to open port " + port + " for friends outside your network...");
         mapping->start();
         return;
     }
     if (mapping->isOpen())
-        addSystemLine("Port " + port + " is closed on your router again.");
+        showPortMappingLine("Port " + port + " is closed on your router again.");
     mapping->stop();
 }
 
