@@ -1,9 +1,9 @@
 // One hosted game reached over both IPv6 and IPv4: a host and joiners given
 // "::1", "[::1]" and "127.0.0.1" play a whole game together, in virtual time.
 #include "board/board.h"
-#include "client/chatform.h"
-#include "server/serverform.h"
-#include "windows/gamestartform.h"
+#include "client/mainwindow.h"
+#include "server/hostedserver.h"
+#include "windows/gameoptionsdialog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,7 +15,7 @@ namespace {
 
 struct Player {
     QString name;
-    std::unique_ptr<Tchat> chat;
+    std::unique_ptr<MainWindow> chat;
     QStringList lines;
 };
 
@@ -28,17 +28,17 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
     WordListSet words;
     for (WordList& list : words)
         list = {"computer", "let it snow", "trick or treat"};
-    TServer server(clock, 5, WordLists(words));
-    Tgamestart gamestart;
+    HostedServer server(clock, 5, WordLists(words));
+    GameOptionsDialog gamestart;
     std::vector<Player> players;
     auto join = [&](const QString& name, const QString& address, bool hosting) {
-        Player& player = players.emplace_back(Player{name, std::make_unique<Tchat>(clock), {}});
-        Tchat& chat = *player.chat;
+        Player& player = players.emplace_back(Player{name, std::make_unique<MainWindow>(clock), {}});
+        MainWindow& chat = *player.chat;
         chat.setArguments({name, address, hosting ? "true" : "false"});
         chat.setGamePort(hosting ? 0 : server.port());
         chat.setSettingsPath(folder.path() + "/" + name + ".ini");
-        QObject::connect(&chat, &Tchat::chatLineAdded, [&player](int, const QString& text) { player.lines << text; });
-        Tchat::Windows windows;
+        QObject::connect(&chat, &MainWindow::chatLineAdded, [&player](int, const QString& text) { player.lines << text; });
+        MainWindow::Windows windows;
         if (hosting) {
             windows.server = &server;
             windows.gamestart = &gamestart;
@@ -68,7 +68,7 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
     for (int seat = 1; seat <= 4; ++seat)
         EXPECT_EQ(hostBoard->seatCaption(seat), players[size_t(seat - 1)].name);
 
-    players[0].chat->board()->button_startClick();
+    players[0].chat->board()->onStartClicked();
     gamestart.setPlayTo(30);
     gamestart.findChild<QPushButton*>("button_start")->click();
     ASSERT_TRUE(pump([&] { return players[1].lines.contains("Ann has started a game."); }));
@@ -85,7 +85,7 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
                 continue;
             for (QChar letter : order) {
                 if (board->tileState(letter.unicode() - 'a' + 1) != 'u') {
-                    board->image_letter1Click(letter.unicode() - 'a' + 1);
+                    board->pickLetter(letter.unicode() - 'a' + 1);
                     ++picksBySeat[player.chat->ownSlot()];
                     break;
                 }

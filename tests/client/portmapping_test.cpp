@@ -1,10 +1,10 @@
 // The main window's part in opening the game port on the router: when it asks
 // and stops asking, the option and its saved value, and the host's chat lines.
 // The port mapping itself is replaced by a recorder: nothing leaves loopback.
-#include "client/chatform.h"
+#include "client/mainwindow.h"
 #include "client/chatview.h"
 #include "net/portmapping.h"
-#include "server/serverform.h"
+#include "server/hostedserver.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -34,8 +34,8 @@ protected:
         chat.setArguments(arguments);
         chat.setGamePort(0);
         chat.setSettingsPath(folder.path() + "/vorlixlobby.ini");
-        QObject::connect(&chat, &Tchat::chatLineAdded, [this](int, const QString& text) { lines << text; });
-        Tchat::Windows windows;
+        QObject::connect(&chat, &MainWindow::chatLineAdded, [this](int, const QString& text) { lines << text; });
+        MainWindow::Windows windows;
         windows.server = &server;
         windows.portMapping = &mapping;
         chat.setWindows(windows);
@@ -61,9 +61,9 @@ protected:
 
     VirtualClock clock;
     QTemporaryDir folder;
-    TServer server{clock, 3, WordLists()};
+    HostedServer server{clock, 3, WordLists()};
     RecordingPortMapping mapping;
-    Tchat chat{clock};
+    MainWindow chat{clock};
     QStringList lines;
 };
 
@@ -80,9 +80,9 @@ TEST_F(HostPortMapping, AHostAsksOnceAndIsToldWhereFriendsJoin)
     EXPECT_EQ(lastLine(), "Port 7772 is open on your router:friends outside your network join at 203.0.113.7 "
                           "or 2001:db8::5.");
     // Shown as "Port 7772 is open on your router: friends ...": the address keeps its colons.
-    EXPECT_TRUE(chat.mainchat()->document()->toPlainText().contains(
+    EXPECT_TRUE(chat.chatView()->document()->toPlainText().contains(
         "Port 7772 is open on your router: friends outside your network join at 203.0.113.7 or 2001:db8::5."))
-        << chat.mainchat()->document()->toPlainText().toStdString();
+        << chat.chatView()->document()->toPlainText().toStdString();
     emit mapping.opened("", "");
     EXPECT_EQ(lastLine(), "Port 7772 is open on your router.");
 
