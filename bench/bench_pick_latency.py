@@ -107,7 +107,7 @@ def measure(binary, seconds, seat_count, flooder_count):
         sys.exit(77)
     rng = random.Random(1)
     program = realprocess.Program(binary, ["Host", "127.0.0.1", "true"],
-                                  settings="[hangman]\nPlaytoscore=500\nTimeperturn=60\n",
+                                  settings="[hangman]\nPlaytoscore=500\nTimeperturn=60\nOpenPortOnRouter=false\n",
                                   platform="xcb", display=display.name)
     program.start()
     sel = selectors.DefaultSelector()

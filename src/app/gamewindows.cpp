@@ -1,7 +1,8 @@
 #include "app/gamewindows.h"
 
 GameWindows::GameWindows(Clock& clock, const QString& tallyPath)
-    : chat(std::make_unique<MainWindow>(clock))
+    : portMapping(std::make_unique<PortMapping>())
+    , chat(std::make_unique<MainWindow>(clock))
     , tally(std::make_unique<TallyWindow>(tallyPath, chat.get()))
     , about(std::make_unique<AboutDialog>(chat.get()))
     , gamestart(std::make_unique<GameOptionsDialog>(chat.get()))
@@ -12,7 +13,7 @@ GameWindows::GameWindows(Clock& clock, const QString& tallyPath)
     , download(std::make_unique<LobbyDownloadWindow>(chat.get()))
 {
     chat->setWindows({tally.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
-                      spylist.get(), download.get()});
+                      spylist.get(), download.get(), portMapping.get()});
 }
 
 GameWindows::~GameWindows()

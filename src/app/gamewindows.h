@@ -21,6 +21,7 @@ public:
     explicit GameWindows(Clock& clock = Clock::system(), const QString& tallyPath = TallyWindow::defaultTallyPath());
     ~GameWindows();
 
+    std::unique_ptr<PortMapping> portMapping; // outlives the windows: removes the mapping last
     std::unique_ptr<MainWindow> chat;
     std::unique_ptr<TallyWindow> tally;
     std::unique_ptr<AboutDialog> about;

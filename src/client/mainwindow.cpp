@@ -27,6 +27,8 @@ using proto::FieldReader;
 namespace {
 
 constexpr int kMaxQueuedMessages = 4096;
+const QList<QHostAddress> kSoloAddresses = {QHostAddress::LocalHost, QHostAddress::LocalHostIPv6};
+const QList<QHostAddress> kHostAddresses = {QHostAddress::Any};
 
 // Centres a side window over the main window before it is shown.
 void showCentred(QWidget* window, QWidget* over)
@@ -100,6 +102,7 @@ void MainWindow::setWindows(const Windows& windows)
         connect(m_windows.gamestart, &GameOptionsDialog::startPressed, this, &MainWindow::startGame);
     if (m_windows.download)
         m_windows.download->setExitGame([this] { close(); });
+    connectPortMapping();
 }
 
 void MainWindow::buildCentre()
@@ -200,7 +203,7 @@ void MainWindow::startHosting()
     const bool solo = m_arguments.isEmpty();
     quint16 port = m_gamePort;
     if (m_windows.server) {
-        m_windows.server->startListening(solo ? QHostAddress::LocalHost : QHostAddress::AnyIPv4, m_gamePort);
+        m_windows.server->startListening(solo ? kSoloAddresses : kHostAddresses, m_gamePort);
         port = m_windows.server->port();
     }
     m_loginText = proto::toWire(m_playerName);
@@ -473,6 +476,7 @@ void MainWindow::showMessage(const QString& text)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     saveBoundsOnClose();
+    stopPortMappingForExit();
     QMainWindow::closeEvent(event);
     for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tally, m_windows.about, m_windows.gamestart,
                                                           m_windows.help, m_windows.phrases, m_windows.spylist,

@@ -11,6 +11,7 @@
 #include "board/boardhost.h"
 #include "net/dispatchtimer.h"
 #include "net/gametimer.h"
+#include "net/portmapping.h"
 #include "net/protocol.h"
 
 #include <QHash>
@@ -51,6 +52,7 @@ public:
         HostedServer* server = nullptr;
         SpyListWindow* spylist = nullptr;
         LobbyDownloadWindow* download = nullptr;
+        PortMapping* portMapping = nullptr; // asks the router for the game port while hosting
     };
 
     explicit MainWindow(Clock& clock = Clock::system(), QWidget* parent = nullptr);
@@ -200,6 +202,15 @@ private:
     // Game start
     void startGame(int playTo, int turnTime, bool team, bool choose);
 
+    // Port mapping on the router
+    void setOpenPortOnRouter();
+    void updatePortMapping();
+    void portOpened(const QString& externalIPv4, const QString& globalIPv6);
+    void portNotOpened(PortMapping::Failure reason, const QString& detail);
+    void connectPortMapping();
+    void showPortMappingLine(const QString& text);
+    void stopPortMappingForExit();
+
     Clock& m_clock;
     Windows m_windows;
     QStringList m_arguments;
@@ -216,6 +227,7 @@ private:
     bool m_loggedIn = false;
     bool m_host = false;
     bool m_shownOnce = false;
+    bool m_portMappingStarted = false;
     bool m_settingsRead = false;
     QColor m_statusColour = QColor(0, 0, 255);
     quint32 m_ownColour = 0; // 0x00BBGGRR, or a system colour

@@ -134,6 +134,9 @@ void MainWindow::buildMenus()
     add(options, "BuiltinWords1", "Built-in Words", [this] { useBuiltInWords(); });
     options->addSeparator();
     add(options, "JustWatch1", "Just Watch", [this] { toggleJustWatch(); })->setCheckable(true);
+    QAction* openPort = add(options, "OpenPortOnRouter1", "Open Port On Router", [this] { setOpenPortOnRouter(); });
+    openPort->setCheckable(true);
+    openPort->setChecked(true);
 
     QMenu* view = menuBar()->addMenu("View");
     add(view, "ViewTally1", "View Tally", [this] { showTally(); });

@@ -57,7 +57,9 @@ void MainWindow::loadSettings()
     action("PlayChatterSounds1")->setChecked(settings.chatterSounds);
     m_wordFolderSetting = settings.wordFolder;
     applyWordFolder();
+    action("OpenPortOnRouter1")->setChecked(settings.openPortOnRouter);
     m_settingsRead = true;
+    updatePortMapping();
 }
 
 void MainWindow::saveSettings()
@@ -82,6 +84,7 @@ void MainWindow::saveSettings()
     settings.playSounds = playSoundsChecked();
     settings.turnSound = m_turnSound;
     settings.chatterSounds = chatterSoundsChecked();
+    settings.openPortOnRouter = action("OpenPortOnRouter1")->isChecked();
     IniFile file(settingsPath());
     writeHangmanSettings(file, settings);
 }

@@ -77,6 +77,7 @@ HangmanSettings readHangmanSettings(const IniFile& file)
     values.turnSound = file.readString(hangmanSection, QStringLiteral("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
     values.chatterSounds = file.readString(hangmanSection, QStringLiteral("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
     values.wordFolder = file.readString(hangmanSection, QStringLiteral("Wordfolder"), QString());
+    values.openPortOnRouter = file.readString(hangmanSection, QStringLiteral("OpenPortOnRouter"), QStringLiteral("true")) != QLatin1String("false");
     return values;
 }
 
@@ -102,6 +103,7 @@ void writeHangmanSettings(IniFile& file, const HangmanSettings& values)
     write("Playsounds", switchText(values.playSounds));
     write("Turnsound", values.turnSound == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     write("ChatterSounds", switchText(values.chatterSounds));
+    write("OpenPortOnRouter", switchText(values.openPortOnRouter));
 }
 
 void writeHangmanWordFolder(IniFile& file, const QString& folder)

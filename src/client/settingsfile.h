@@ -26,6 +26,7 @@ struct HangmanSettings {
     int turnSound = 0; // 0 Classic, 1 New
     bool chatterSounds = true;
     QString wordFolder; // the host's own word lists; empty for the built-in words
+    bool openPortOnRouter = true; // ask the router to forward the game port while hosting
 };
 
 // The section name of the game in the settings file.

@@ -49,10 +49,17 @@ int winsockCode(QAbstractSocket::SocketError error)
     }
 }
 
-QHash<QString, QHostAddress>& hostCache()
+QHash<QString, QList<QHostAddress>>& hostCache()
 {
-    static QHash<QString, QHostAddress> cache;
+    static QHash<QString, QList<QHostAddress>> cache;
     return cache;
+}
+
+QString withoutBrackets(const QString& host)
+{
+    if (host.size() > 2 && host.startsWith(u'[') && host.endsWith(u']'))
+        return host.mid(1, host.size() - 2);
+    return host;
 }
 
 QString dottedAddress(const QHostAddress& address)
@@ -105,23 +112,30 @@ void GameSocket::setListen(bool on)
     }
     if (m_socket)
         fail("Listen - Socket Already In Use");
-    const quint16 port = lookupPort(m_portName);
-    auto* server = new QTcpServer(this);
-    server->setProxy(QNetworkProxy::NoProxy);
-    if (!server->listen(m_listenAddress, port)) {
-        delete server;
-        fail("Listen - Error Binding Socket");
+    quint16 port = lookupPort(m_portName);
+    for (const QHostAddress& address : std::as_const(m_listenAddresses)) {
+        auto* server = new QTcpServer(this);
+        server->setProxy(QNetworkProxy::NoProxy);
+        if (!server->listen(address, port)) {
+            delete server;
+            if (m_servers.isEmpty())
+                fail("Listen - Error Binding Socket");
+            continue;
+        }
+        port = server->serverPort();
+        m_servers.append(server);
+        connect(server, &QTcpServer::newConnection, this, &GameSocket::handleNewConnection);
     }
-    m_server = server;
-    connect(m_server, &QTcpServer::newConnection, this, &GameSocket::handleNewConnection);
+    if (m_servers.isEmpty())
+        fail("Listen - Error Binding Socket");
     m_listening = true;
     info(SocketInfo::Listen, "Listening Started");
 }
 
 quint16 GameSocket::localPort() const
 {
-    if (m_server)
-        return m_server->serverPort();
+    if (!m_servers.isEmpty())
+        return m_servers.first()->serverPort();
     return m_socket ? m_socket->localPort() : 0;
 }
 
@@ -132,12 +146,12 @@ qint64 GameSocket::outgoingSize() const
 
 bool GameSocket::open()
 {
-    if (m_socket || m_server)
+    if (m_socket || !m_servers.isEmpty())
         return m_connected;
     attach(new QTcpSocket(this));
-    const quint16 port = lookupPort(m_portName);
-    const QHostAddress address = lookupHost(m_hostName);
-    m_socket->connectToHost(address, port);
+    m_connectPort = lookupPort(m_portName);
+    m_candidates = lookupHost(m_hostName);
+    connectNext();
     return m_connected;
 }
 
@@ -199,7 +213,11 @@ bool GameSocket::accept(GameSocket*& newSock)
 {
     if (!m_listening)
         fail("Accept - Socket Not In Listening Mode");
-    QTcpSocket* socket = m_server->nextPendingConnection();
+    QTcpSocket* socket = nullptr;
+    for (QTcpServer* server : std::as_const(m_servers)) {
+        if ((socket = server->nextPendingConnection()))
+            break;
+    }
     if (!socket) {
         info(SocketInfo::Accept, "Could Not Accept Connection");
         return false;
@@ -220,6 +238,11 @@ bool GameSocket::accept(GameSocket*& newSock)
         QMetaObject::invokeMethod(sock, &GameSocket::handlePeerClosed, Qt::QueuedConnection);
     info(SocketInfo::Accept, "Created New TSock Structure");
     return true;
+}
+
+void GameSocket::rememberHost(const QString& name, const QList<QHostAddress>& addresses)
+{
+    hostCache().insert(name, addresses.mid(0, kMaxAddressesTried));
 }
 
 QString GameSocket::errorName(int code)
@@ -273,11 +296,14 @@ void GameSocket::attach(QTcpSocket* socket)
 // Lets the system finish sending what was already handed over, then drops the socket.
 void GameSocket::detachSocket()
 {
-    if (m_server) {
-        m_server->close();
-        m_server->deleteLater();
-        m_server = nullptr;
+    for (QTcpServer* server : std::as_const(m_servers)) {
+        server->close();
+        server->deleteLater();
     }
+    m_servers.clear();
+    m_candidates.clear();
+    if (m_connectTimer)
+        m_connectTimer->stop();
     if (!m_socket)
         return;
     QTcpSocket* socket = m_socket;
@@ -314,26 +340,55 @@ quint16 GameSocket::lookupPort(const QString& name)
     return ntohs(quint16(entry->s_port));
 }
 
-QHostAddress GameSocket::lookupHost(const QString& name)
+QList<QHostAddress> GameSocket::lookupHost(const QString& name)
 {
     info(SocketInfo::Lookup, "Lookup Of Host " + name);
-    if (startsWithDigit(name)) {
-        QHostAddress address;
-        if (!address.setAddress(name) || address.protocol() != QAbstractSocket::IPv4Protocol)
-            fail("Host Lookup - Could Not Find Host Entry");
-        return address;
-    }
+    QHostAddress literal;
+    if (literal.setAddress(withoutBrackets(name)))
+        return {literal};
+    if (startsWithDigit(name) || name.startsWith(u'[') || name.contains(u':'))
+        fail("Host Lookup - Could Not Find Host Entry");
     auto cached = hostCache().constFind(name);
     if (cached != hostCache().constEnd())
         return *cached;
-    const QHostInfo found = QHostInfo::fromName(name);
-    for (const QHostAddress& address : found.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-            hostCache().insert(name, address);
-            return address;
-        }
+    QList<QHostAddress> found;
+    for (const QHostAddress& address : QHostInfo::fromName(name).addresses()) {
+        const auto protocol = address.protocol();
+        if (found.size() < kMaxAddressesTried
+            && (protocol == QAbstractSocket::IPv4Protocol || protocol == QAbstractSocket::IPv6Protocol))
+            found.append(address);
     }
-    fail("Host Lookup - Could Not Find Host Entry");
+    if (found.isEmpty())
+        fail("Host Lookup - Could Not Find Host Entry");
+    hostCache().insert(name, found);
+    return found;
+}
+
+void GameSocket::connectNext()
+{
+    if (!m_socket || m_connected || m_candidates.isEmpty())
+        return;
+    if (!m_connectTimer) {
+        m_connectTimer = new QTimer(this);
+        m_connectTimer->setSingleShot(true);
+        connect(m_connectTimer, &QTimer::timeout, this, &GameSocket::handleConnectTimeout);
+    }
+    m_socket->abort();
+    m_socket->connectToHost(m_candidates.takeFirst(), m_connectPort);
+    m_connectTimer->start(kConnectAttemptMs);
+}
+
+void GameSocket::handleConnectTimeout()
+{
+    if (!m_socket || m_connected)
+        return;
+    if (!m_candidates.isEmpty()) {
+        connectNext();
+        return;
+    }
+    m_socket->abort();
+    const int code = winsockCode(QAbstractSocket::SocketTimeoutError);
+    info(SocketInfo::Error, QString("Error #%1 (%2)").arg(code).arg(errorName(code)));
 }
 
 void GameSocket::handleReadyRead()
@@ -353,6 +408,9 @@ void GameSocket::handleConnected()
 {
     m_connected = true;
     setLiveSocketOptions(m_socket->socketDescriptor());
+    m_candidates.clear();
+    if (m_connectTimer)
+        m_connectTimer->stop();
     QPointer<GameSocket> self(this);
     info(SocketInfo::Connect, "Non-Blocking Socket Connected");
     if (auto handler = onConnect; self && handler)
@@ -382,6 +440,12 @@ void GameSocket::handleError()
 {
     if (!m_socket || m_socket->error() == QAbstractSocket::RemoteHostClosedError)
         return;
+    if (!m_connected && !m_candidates.isEmpty()) {
+        QMetaObject::invokeMethod(this, &GameSocket::connectNext, Qt::QueuedConnection);
+        return;
+    }
+    if (m_connectTimer)
+        m_connectTimer->stop();
     const int code = winsockCode(m_socket->error());
     info(SocketInfo::Error, QString("Error #%1 (%2)").arg(code).arg(errorName(code)));
 }

@@ -20,6 +20,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -28,6 +29,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 class SocketError : public std::runtime_error {
 public:
@@ -45,13 +47,20 @@ public:
 
     // Most received bytes kept waiting for receive(); reading pauses while the buffer is full.
     static constexpr int kMaxIncoming = 1024 * 1024;
+    // Longest wait for one address to accept a connection.
+    static constexpr int kConnectAttemptMs = 8000;
+    // Most addresses of one host name tried in turn.
+    static constexpr int kMaxAddressesTried = 6;
 
     QString hostName() const { return m_hostName; }
     void setHostName(const QString& host);
     QString portName() const { return m_portName; }
     void setPortName(const QString& port);
-    // Address a listener binds to; all local addresses unless set (a solo game uses 127.0.0.1).
-    void setListenAddress(const QHostAddress& address) { m_listenAddress = address; }
+    // Address a listener binds to; every local address, IPv4 and IPv6, unless set.
+    void setListenAddress(const QHostAddress& address) { m_listenAddresses = {address}; }
+    // Addresses a listener binds to on one port: the first must bind, the others are
+    // left out where this machine lacks them (a solo game uses 127.0.0.1 and ::1).
+    void setListenAddresses(const QList<QHostAddress>& addresses) { m_listenAddresses = addresses; }
 
     bool listen() const { return m_listening; }
     void setListen(bool on);
@@ -62,6 +71,8 @@ public:
     qint64 outgoingSize() const;
 
     // Starts a non-blocking connect to HostName:PortName; returns Connected (false at this point).
+    // HostName is an IPv4 or IPv6 address ("::1" or "[::1]") or a name whose addresses are
+    // tried in the resolver's order, each for at most kConnectAttemptMs.
     bool open();
     // Closes the socket; reports "Socket Closed" unless this is a listener.
     bool close();
@@ -73,6 +84,9 @@ public:
     QByteArray receiveCount(int n);
     // On a listener: accepts one waiting connection as a new GameSocket owned by this one.
     bool accept(GameSocket*& newSock);
+
+    // Puts a name's addresses into the host cache, as a lookup does (tests give names addresses this way).
+    static void rememberHost(const QString& name, const QList<QHostAddress>& addresses);
 
     // Winsock name of an error code ("WSAECONNREFUSED" for 10061), "UNKNOWN ERROR" otherwise.
     static QString errorName(int code);
@@ -92,7 +106,9 @@ private:
     void attach(QTcpSocket* socket);
     void detachSocket();
     quint16 lookupPort(const QString& name);
-    QHostAddress lookupHost(const QString& name);
+    QList<QHostAddress> lookupHost(const QString& name);
+    void connectNext();
+    void handleConnectTimeout();
     void handleReadyRead();
     void handleConnected();
     void handlePeerClosed();
@@ -103,13 +119,16 @@ private:
 
     QString m_hostName;
     QString m_portName;
-    QHostAddress m_listenAddress = QHostAddress::AnyIPv4;
+    QList<QHostAddress> m_listenAddresses = {QHostAddress::Any};
     bool m_listening = false;
     bool m_connected = false;
     bool m_readScheduled = false;
     bool m_reportingClose = false;
-    QTcpServer* m_server = nullptr;
+    QList<QTcpServer*> m_servers;
     QTcpSocket* m_socket = nullptr;
+    QList<QHostAddress> m_candidates; // addresses still to try while connecting
+    quint16 m_connectPort = 0;
+    QTimer* m_connectTimer = nullptr;
     QByteArray m_incoming;
     QByteArray m_outgoing;
 };

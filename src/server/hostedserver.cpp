@@ -43,7 +43,12 @@ HostedServer::~HostedServer()
 
 void HostedServer::startListening(const QHostAddress& address, quint16 port)
 {
-    m_listener.setListenAddress(address);
+    startListening(QList<QHostAddress>{address}, port);
+}
+
+void HostedServer::startListening(const QList<QHostAddress>& addresses, quint16 port)
+{
+    m_listener.setListenAddresses(addresses);
     m_listener.setPortName(QString::number(port));
     m_listener.setListen(true);
 }

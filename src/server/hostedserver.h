@@ -24,7 +24,9 @@ public:
 
     // Starts listening on the address and port (7772 in the program, 0 for any
     // free port); throws SocketError when the port cannot be bound.
-    void startListening(const QHostAddress& address = QHostAddress::AnyIPv4, quint16 port = proto::kGamePort);
+    void startListening(const QHostAddress& address = QHostAddress::Any, quint16 port = proto::kGamePort);
+    // The same on several addresses sharing one port (see GameSocket::setListenAddresses).
+    void startListening(const QList<QHostAddress>& addresses, quint16 port);
     // The port the listener is bound to (0 before listening).
     quint16 port() const;
     // The game server's logic (bot speed hook, state for the host's client).

@@ -78,7 +78,7 @@ class Host:
         shutil.copy2(self.binary, program)
         # A long game with short turns, so it keeps going for the whole run.
         with open(os.path.join(self.workdir, "vorlixlobby.ini"), "w") as ini:
-            ini.write("[hangman]\nPlaytoscore=500\nTimeperturn=10\nChoosecat=0\n")
+            ini.write("[hangman]\nPlaytoscore=500\nTimeperturn=10\nChoosecat=0\nOpenPortOnRouter=false\n")
 
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(

@@ -230,7 +230,7 @@ class Session:
         program = os.path.join(folder, "hangman")
         shutil.copy2(self.binary, program)
         with open(os.path.join(folder, "vorlixlobby.ini"), "w") as f:
-            f.write("[hangman]\nPlaytoscore=50\n")
+            f.write("[hangman]\nPlaytoscore=50\nOpenPortOnRouter=false\n")
         env = dict(self.env, XDG_RUNTIME_DIR=runtime, HOME=folder)
         process = self.start([program, *args], name, cwd=folder, env=env)
         window = wait_for(f"{name}'s main window",

@@ -94,6 +94,23 @@ TEST_F(Lobby, HostingStartsTheGameRemembersTheFieldsAndListensWhileItRuns)
     endGame(again);
 }
 
+TEST_F(Lobby, TakesIPv6AddressesAndHostNamesAsTheServer)
+{
+    LobbyWindow window(path("vorlixlobby.ini"), path("hangman"), 0);
+    for (const char* server : {"::1", "[::1]", "2001:db8::5", "game.example.org", "localhost", "10.0.0.2"}) {
+        fill(window, "Bob", server, false);
+        ASSERT_TRUE(window.play()) << server << ": " << window.status().toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return readFile("args.txt") == QByteArray("Bob\n") + server + "\nfalse\n"; },
+                                    5000)) << server;
+        endGame(window);
+    }
+    for (const char* server : {"10.0.0.999", "[::1", "::g", "two words", "-game.org", "game..org", "host:7772"}) {
+        fill(window, "Bob", server, false);
+        EXPECT_FALSE(window.play()) << server;
+        EXPECT_EQ(window.status(), "Type the host's address as an IPv4 or IPv6 address or a host name.");
+    }
+}
+
 TEST_F(Lobby, RefusesUnusableFieldsAndReportsAGameThatCannotStart)
 {
     LobbyWindow window(path("vorlixlobby.ini"), path("hangman"), 0);

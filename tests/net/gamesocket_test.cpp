@@ -321,3 +321,65 @@ TEST_F(GameSocketTest, BothEndsRunWithoutNagleAndWithShortKeepAliveTimings)
               45); // a vanished peer is noticed well within a minute
     EXPECT_FALSE(setLiveSocketOptions(-1));
 }
+
+// A listener on both loopback addresses is one listener: IPv4, IPv6 and bracketed IPv6 clients all reach it.
+TEST_F(GameSocketTest, ListensOnIPv4AndIPv6LoopbackAsOne)
+{
+    listener.setListenAddresses({QHostAddress::LocalHost, QHostAddress::LocalHostIPv6});
+    QList<GameSocket*> accepted;
+    listener.onAccept = [&](GameSocket* sender) {
+        GameSocket* sock = nullptr;
+        if (sender->accept(sock))
+            accepted << sock;
+    };
+    listener.setListen(true);
+    const QString port = QString::number(listener.localPort());
+    GameSocket clients[3];
+    const QString hosts[3] = {"127.0.0.1", "::1", "[::1]"};
+    for (int i = 0; i < 3; ++i) {
+        clients[i].setHostName(hosts[i]);
+        clients[i].setPortName(port);
+        clients[i].open();
+    }
+    ASSERT_TRUE(waitFor([&] {
+        return accepted.size() == 3 && clients[0].connected() && clients[1].connected() && clients[2].connected();
+    }));
+    QStringList peers;
+    for (GameSocket* sock : accepted)
+        peers << sock->hostName();
+    peers.sort();
+    EXPECT_EQ(str(peers), str({"127.0.0.1", "::1", "::1"}));
+}
+
+// A name's addresses are tried in the order given until one accepts; only the last failure is reported.
+TEST_F(GameSocketTest, ANameTriesItsAddressesInTurn)
+{
+    connectClient();
+    const QString port = QString::number(listener.localPort());
+    GameSocket::rememberHost("hangman-test-both", {QHostAddress::LocalHostIPv6, QHostAddress::LocalHost});
+    GameSocket::rememberHost("hangman-test-v6", {QHostAddress::LocalHostIPv6});
+    GameSocket both;
+    EventLog bothLog;
+    bothLog.watch(both);
+    both.setHostName("hangman-test-both");
+    both.setPortName(port);
+    both.open();
+    ASSERT_TRUE(waitFor([&] { return both.connected(); }));
+    EXPECT_FALSE(bothLog.lines.join(" ").contains("Error")) << str(bothLog.lines);
+
+    GameSocket nowhere;
+    EventLog nowhereLog;
+    nowhereLog.watch(nowhere);
+    nowhere.setHostName("hangman-test-v6");
+    nowhere.setPortName(port);
+    nowhere.open();
+    ASSERT_TRUE(waitFor([&] { return nowhereLog.has(line(Info::Error, "Error #10061 (WSAECONNREFUSED)")); }));
+    EXPECT_FALSE(nowhere.connected());
+
+    for (const QString& bad : {"[::1", "1.2.3.999", "::g"}) {
+        GameSocket sock;
+        sock.setHostName(bad);
+        sock.setPortName(port);
+        EXPECT_THROW(sock.open(), SocketError) << bad.toStdString();
+    }
+}

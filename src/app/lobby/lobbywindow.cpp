@@ -11,12 +11,28 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QVBoxLayout>
 
 namespace {
 
 const int maxNameLength = 20;
+const int maxHostNameLength = 253;
+
+// An IPv4 or IPv6 address (bracketed or not) or a host name of letters, digits, dots and hyphens.
+bool isServerAddress(const QString& text)
+{
+    const bool bracketed = text.startsWith('[') && text.endsWith(']');
+    if (QHostAddress().setAddress(bracketed ? text.mid(1, text.size() - 2) : text))
+        return true;
+    static const QRegularExpression hostName(
+        "^([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\\.)*[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\\.?$");
+    const QString lastLabel = text.section('.', -1, -1, QString::SectionSkipEmpty);
+    bool numeric = false;
+    lastLabel.toUInt(&numeric);
+    return text.size() <= maxHostNameLength && hostName.match(text).hasMatch() && !numeric;
+}
 
 } // namespace
 
@@ -117,8 +133,11 @@ QString LobbyWindow::checkFields() const
     for (QChar c : name)
         if (c == '+' || c.unicode() < 0x20 || c.unicode() > 0x7e)
             return "Use only plain letters, digits and punctuation other than + in your name.";
-    if (!hostBox->isChecked() && serverEdit->text().trimmed().isEmpty())
+    const QString server = serverEdit->text().trimmed();
+    if (!hostBox->isChecked() && server.isEmpty())
         return "Type the address of the computer that hosts the game.";
+    if (!server.isEmpty() && !isServerAddress(server))
+        return "Type the host's address as an IPv4 or IPv6 address or a host name.";
     return {};
 }
 
