@@ -1,6 +1,7 @@
 #include "board/board.h"
 
 #include "board/art.h"
+#include "board/boardaccessibility.h"
 #include "board/tanimated.h"
 #include "net/protocol.h"
 
@@ -21,6 +22,7 @@ const QColor kDarkGrey(73, 73, 73);
 const QColor kGolden(231, 185, 78);
 const QColor kShadowGrey(74, 74, 74);
 const QColor kWindowColour(190, 155, 99);
+const QColor kFocusMark(0, 70, 160);
 const QString kWaiting = QStringLiteral("<Waiting>");
 constexpr int kTimerBarWidth = 185;
 constexpr int kWordTop = 183;
@@ -139,9 +141,10 @@ Board::Board(BoardHost& host, Clock& clock, QWidget* parent)
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     setObjectName(QStringLiteral("panel_board"));
     setFixedSize(kWidth, kHeight);
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
     m_turntime.onTimer = [this] { turntimeTimer(); };
     buildBoard();
+    m_accessibility = std::make_unique<BoardAccessibility>(*this);
     clearall();
 }
 
@@ -313,6 +316,7 @@ void Board::buildChoosePanel()
 
 void Board::startthegame(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const QString starter = proto::fromWire(reader.next());
     const QString playTo = proto::fromWire(reader.next());
@@ -334,6 +338,7 @@ void Board::startthegame(const QByteArray& args)
 
 void Board::loadword(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const QString mask = upper(reader.next());
     const std::optional<int> category = reader.nextNumber();
@@ -351,6 +356,7 @@ void Board::loadword(const QByteArray& args)
 
 void Board::markletters(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> addressee = reader.nextNumber();
     if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot())
@@ -364,6 +370,7 @@ void Board::markletters(const QByteArray& args)
 
 void Board::foundletter(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> finder = reader.nextNumber();
     const std::optional<int> tile = reader.nextNumber();
@@ -411,6 +418,7 @@ void Board::foundletter(const QByteArray& args)
 
 void Board::getnextplayer(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat || !isSeat(*seat))
@@ -427,6 +435,7 @@ void Board::getnextplayer(const QByteArray& args)
 
 void Board::choosecat(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat || !isSeat(*seat))
@@ -445,6 +454,7 @@ void Board::choosecat(const QByteArray& args)
 
 void Board::outoftime(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat)
@@ -455,6 +465,7 @@ void Board::outoftime(const QByteArray& args)
 
 void Board::addman(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     reader.next();
     const std::optional<int> tile = reader.nextNumber();
@@ -478,6 +489,7 @@ void Board::addman(const QByteArray& args)
 
 void Board::winner(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     endChoosing();
     proto::FieldReader reader(args);
     const QString name = proto::fromWire(reader.next());
@@ -488,6 +500,7 @@ void Board::winner(const QByteArray& args)
     const QString text = won ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     m_winner1->setText(elided(m_winner1, text));
     m_winner2->setText(elided(m_winner2, text));
+    m_winnerText = text;
     setStatus(QStringLiteral("Game Over!"));
     m_host.addSystemLine(text);
     m_winnerPanel->show();
@@ -500,6 +513,7 @@ void Board::winner(const QByteArray& args)
 
 void Board::gamestats(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> addressee = reader.nextNumber();
     const std::optional<int> seat = reader.nextNumber();
@@ -535,6 +549,7 @@ void Board::gamestats(const QByteArray& args)
 
 void Board::justwatching(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat || !isSeat(*seat))
@@ -551,6 +566,7 @@ void Board::justwatching(const QByteArray& args)
 
 void Board::clearall()
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     endChoosing();
     for (int seat = 1; seat <= kSeats; ++seat) {
         setScore(seat, QStringLiteral("0"));
@@ -585,6 +601,7 @@ void Board::clearletters()
 
 void Board::turntimeTimer()
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     --m_secondsLeft;
     if (m_secondsLeft < 1) {
         m_secondsLeft = 0;
@@ -614,6 +631,7 @@ void Board::FlatPanel1MouseMove()
 
 void Board::image_letter1Click(int tile)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isTile(tile) || !ownTurn() || m_tileStates[tile] == 'u')
         return;
     if (m_host.isJustWatching()) {
@@ -628,6 +646,7 @@ void Board::image_letter1Click(int tile)
 
 void Board::button_cat0Click(int category)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isCategory(category))
         return;
     if (m_chooserSeat >= 1 && m_chooserSeat == m_host.ownSlot() && m_host.isLoggedIn())
@@ -647,6 +666,7 @@ void Board::button_startClick()
 
 void Board::seatTaken(int seat, const QString& name)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isSeat(seat))
         return;
     m_seats[seat].occupied = true;
@@ -657,6 +677,7 @@ void Board::seatTaken(int seat, const QString& name)
 
 void Board::seatFreed(int seat)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isSeat(seat))
         return;
     m_seats[seat].occupied = false;
@@ -683,6 +704,7 @@ QString Board::computerName(int seat)
 
 void Board::setStartButtonVisible(bool visible)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     m_start->setVisible(visible);
 }
 
@@ -702,6 +724,7 @@ void Board::endChoosing()
 
 void Board::setStatus(const QString& text)
 {
+    m_statusText = text;
     m_status->setText(elided(m_status, text));
 }
 
@@ -841,6 +864,10 @@ void Board::paintEvent(QPaintEvent*)
     paintTexture(this, painter);
     painter.setPen(kDarkGrey);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus()) {
+        painter.setPen(QPen(kFocusMark, 2, Qt::DashLine));
+        painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+    }
 }
 
 void Board::keyPressEvent(QKeyEvent* event)
