@@ -156,6 +156,7 @@ void Tchat::buildChat(QWidget* area)
 {
     m_mainchat = new ChatView(area);
     m_mainchat->setObjectName("mainchat");
+    m_mainchat->setAccessibleName("Chat messages");
     m_mainchat->setGeometry(0, 0, area->width(), area->height() - 48);
     connect(m_mainchat, &ChatView::linkClicked, this, &Tchat::mainchatJump);
 
@@ -174,6 +175,8 @@ void Tchat::buildChat(QWidget* area)
     const int row = area->height() - 45;
     m_mychat = new QLineEdit(kEnterChatHere, area);
     m_mychat->setObjectName("mychat");
+    m_mychat->setAccessibleName("Chat input");
+    m_mychat->setAccessibleDescription("Type a line and press Enter to send it");
     m_mychat->setGeometry(0, row, area->width() - 28, 21);
     m_mychat->setMaxLength(400);
     m_mychat->installEventFilter(new ChatInputFilter(m_mychat));
@@ -194,6 +197,7 @@ void Tchat::buildChat(QWidget* area)
     smilies->setGeometry(area->width() - 25, row, 25, 21);
     smilies->setIcon(ChatView::smiley(0));
     smilies->setToolTip("Smilies");
+    smilies->setAccessibleName("Smilies");
     m_popupSmilies = new QMenu(this);
     m_popupSmilies->setObjectName("popup_smilies");
     for (int code = 10; code <= 27; ++code)
@@ -211,6 +215,7 @@ void Tchat::buildChat(QWidget* area)
         button->setGeometry(i * step, buttonRow, step - 3, 21);
         button->setText(QString::number(i + 1));
         button->setToolTip(kDefaultPhrases[i]);
+        button->setAccessibleName(kDefaultPhrases[i]);
         connect(button, &QToolButton::clicked, this, [this, i] { b_phrase1Click(i); });
         m_phraseButtons[i] = button;
     }
@@ -219,6 +224,7 @@ void Tchat::buildChat(QWidget* area)
     sounds->setGeometry(9 * step, buttonRow, area->width() - 9 * step, 21);
     sounds->setText(QString::fromUtf8("\u266A"));
     sounds->setToolTip("Chatter Sounds");
+    sounds->setAccessibleName("Chatter Sounds");
     m_popupSounds = new QMenu(this);
     m_popupSounds->setObjectName("popup_sounds");
     for (int tag = 0; tag < kChatterSounds.size(); ++tag) {
@@ -244,6 +250,7 @@ void Tchat::addlinetochat(const QString& text, const QColor& colour)
     if (!line)
         return;
     m_mainchat->setStyleLook(line->style, colour, true, false, false);
+    m_mainchat->beginLine();
     m_mainchat->addParagraph(line->style, line->prefix);
     for (const ChatItem& item : line->items) {
         switch (item.kind) {
@@ -261,6 +268,7 @@ void Tchat::addlinetochat(const QString& text, const QColor& colour)
             break;
         }
     }
+    m_mainchat->endLine();
     if (!action("ScrollChatOff2")->isChecked())
         m_mainchat->scrollToEnd();
     emit chatLineAdded(line->style, text.section('+', 1));
@@ -345,8 +353,10 @@ QStringList Tchat::phrases() const
 void Tchat::setPhrases(const QStringList& phrases)
 {
     for (int i = 0; i < 9 && i < phrases.size(); ++i)
-        if (!phrases[i].isEmpty())
+        if (!phrases[i].isEmpty()) {
             m_phraseButtons[i]->setToolTip(phrases[i]);
+            m_phraseButtons[i]->setAccessibleName(phrases[i]);
+        }
 }
 
 void Tchat::b_phrase1Click(int button)

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <array>
 #include <optional>
 
@@ -35,6 +36,10 @@ public:
     void setTextSize(int points);
     int textSize() const { return m_textSize; }
 
+    // Opens one line's additions: they reach assistive tools as a single insertion.
+    void beginLine();
+    // Closes the line opened by beginLine().
+    void endLine();
     // Adds a text item that starts a new paragraph.
     void addParagraph(int style, const QString& text);
     // Adds a text item that continues the current paragraph.
@@ -79,4 +84,5 @@ private:
     bool m_sizePending = false;
     bool m_empty = true;
     std::optional<QString> m_pressedLink;
+    QTextCursor m_lineEdit;
 };

@@ -18,6 +18,8 @@ void record(QAccessibleEvent* event)
     QString text;
     if (event->type() == QAccessible::TextInserted)
         text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+    else if (event->type() == QAccessible::TextUpdated)
+        text = static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted();
     recorded() << AccessibilityRecorder::Told{event->object(), event->type(), text};
 }
 

@@ -11,7 +11,7 @@ public:
     struct Told {
         QObject* object;
         QAccessible::Event type;
-        QString text; // the inserted text of a text insertion, else empty
+        QString text; // the new text of a text insertion or update, else empty
     };
 
     AccessibilityRecorder();
