@@ -3,6 +3,7 @@
 #include "board/art.h"
 #include "board/background.h"
 #include "windows/placement.h"
+#include "windows/switchaccessibility.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -50,9 +51,17 @@ Tgamestart::Tgamestart(QWidget* mainWindow)
     image_choose = makeSwitch("image_choose", 130);
     addCaption("Team Game:", 170);
     image_team = makeSwitch("image_team", 170);
+    UpDown1->setAccessibleName(QStringLiteral("Play to Score"));
+    UpDown2->setAccessibleName(QStringLiteral("Time Limit"));
+    for (QLabel* picture : {image_choose, image_team})
+        SwitchAccessibility::makeSwitch(
+            picture, picture == image_choose ? QStringLiteral("Choose Category") : QStringLiteral("Team Game"),
+            [this, picture] { return switchOn(picture); },
+            [this, picture] { changebox(picture->objectName(), switchOn(picture) ? 0 : 1); });
 
     button_start = new QPushButton(this);
     button_start->setObjectName(QStringLiteral("button_start"));
+    button_start->setAccessibleName(QStringLiteral("START GAME"));
     button_start->setGeometry((kWidth - 110) / 2, 212, 110, 34);
     button_start->setIcon(QIcon(Art::startGameButton(false)));
     button_start->setIconSize(QSize(102, 28));
@@ -143,6 +152,7 @@ void Tgamestart::changebox(const QString& name, int state)
     picture->clear();
     picture->setPixmap(Art::switchPicture(state == 1));
     picture->setProperty("Tag", state == 1 ? 1 : 0);
+    SwitchAccessibility::tellToggled(picture);
 }
 
 bool Tgamestart::switchOn(const QLabel* picture) const
