@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libsndfile1-dev liblz4-dev
   fonts-comic-neue fonts-liberation2
   xvfb xauth xdotool openbox
+  dbus at-spi2-core python3-pyatspi
 )
 
 install_missing() {
