@@ -347,6 +347,9 @@ void BoardAccessibility::tellChanges()
         }
         const Told before = *previous;
         m_told.insert(object, now);
+        // The still figure and the hanged animation take turns: only the one on show speaks.
+        if (kind == Kind::Figure && static_cast<QWidget*>(object)->isHidden())
+            continue;
         // The clock's name and value change every second: only its start and stop are told.
         if (kind == Kind::Clock) {
             if (now.running != before.running) {

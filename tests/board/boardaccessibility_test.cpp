@@ -190,6 +190,15 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
     board.getnextplayer("3+");
     EXPECT_EQ(recorder.count(status, QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("label_timer"), QAccessible::StateChanged), 1);
+
+    // The seventh miss: the hanged animation speaks, not the still figure it replaces.
+    recorder.clear();
+    board.addman(argsOf(proto::msg::addman(3, 2, 'b', 7, "table")));
+    EXPECT_EQ(recorder.count(object("animated_hanged"), QAccessible::NameChanged), 1);
+    EXPECT_EQ(recorder.count(object("image_hang"), QAccessible::NameChanged), 0);
+    EXPECT_EQ(recorder.count(object("label_theword"), QAccessible::NameChanged), 1);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(object("animated_hanged"))->text(QAccessible::Name),
+              "Hangman: hanged, 7 of 7 misses");
 }
 
 TEST(BoardKeyboard, TabReachesTheBoardWhichTakesLettersAndShowsAFocusMark)
