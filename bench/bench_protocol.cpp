@@ -22,11 +22,11 @@ QByteArray sampleStream(int rounds)
     found.mask = "*e**e* ***e";
     QByteArray stream;
     for (int i = 0; i < rounds; ++i) {
-        stream += proto::msg::selectletter(1 + i % 6, 1 + i % 26);
+        stream += proto::msg::selectLetter(1 + i % 6, 1 + i % 26);
         stream += proto::msg::chatRelay("3", "Player Three", "chats: well played everyone :)#12|clRed");
-        stream += proto::msg::foundletter(found);
-        stream += proto::msg::nextplayer(1 + i % 6);
-        stream += proto::msg::addman(2, 17, 'q', 3, "");
+        stream += proto::msg::foundLetter(found);
+        stream += proto::msg::nextPlayer(1 + i % 6);
+        stream += proto::msg::addMan(2, 17, 'q', 3, "");
     }
     return stream;
 }

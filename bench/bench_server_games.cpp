@@ -30,14 +30,14 @@ int main()
     GameServer server(clock, 1);
     CountingPeer host;
     server.accept(&host);
-    server.received(&host, proto::msg::logininfo(1, proto::kVersion, "You"));
+    server.received(&host, proto::msg::loginInfo(1, proto::kVersion, "You"));
     clock.advance(100);
 
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
     for (int game = 0; game < kGames; ++game) {
-        server.received(&host, proto::msg::startgame("You", "200", "30", false, false));
-        server.received(&host, proto::msg::justwatch(1, 1));
+        server.received(&host, proto::msg::startGame("You", "200", "30", false, false));
+        server.received(&host, proto::msg::justWatch(1, 1));
         while (server.gameRunning() || server.queuedMessages() > 0)
             clock.advance(kStepMs);
     }

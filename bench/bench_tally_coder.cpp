@@ -2,7 +2,7 @@
 // next to LZ4 on a tally dump, English text and random bytes.
 // Run: build-rel/bench/bench_tally_coder   (a Release build gives meaningful figures)
 
-#include "tally/lzrw1.h"
+#include "tally/tallycoder.h"
 #include "tally/tallytable.h"
 
 #include <QByteArray>
@@ -76,9 +76,9 @@ void report(const char* input, const char* coder, qint64 original, qint64 packed
                 packSpeed, unpackSpeed);
 }
 
-void benchTallyCoder(const char* input, const QByteArray& data, TCompressMode mode, const char* coderName)
+void benchTallyCoder(const char* input, const QByteArray& data, CompressionMode mode, const char* coderName)
 {
-    Tlzrw1 coder;
+    TallyCoder coder;
     QByteArray packed;
     const double packSpeed = megabytesPerSecond(data.size(), [&] { packed = coder.compress(data, mode); });
     QByteArray unpacked;
@@ -114,9 +114,9 @@ int main()
         QByteArray data;
     } inputs[] = { { "tally dump", tallyDump() }, { "English text", englishText() }, { "random bytes", randomBytes(1 << 20) } };
     for (const auto& input : inputs) {
-        benchTallyCoder(input.name, input.data, TCompressMode::Fast, "LZRW1-KH");
+        benchTallyCoder(input.name, input.data, CompressionMode::Fast, "LZRW1-KH");
         benchLz4(input.name, input.data);
-        benchTallyCoder(input.name, input.data, TCompressMode::Good, "LZHUF");
+        benchTallyCoder(input.name, input.data, CompressionMode::Good, "LZHUF");
     }
     return 0;
 }

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VirtualClock clock;
     {
         GameWindows windows(clock, tallyPath);
-        Tchat* chat = windows.chat.get();
+        MainWindow* chat = windows.chat.get();
         chat->setArguments({"Fuzz", "127.0.0.1", "false"});
         chat->setSettingsPath(settingsPath);
         chat->messageBox = [](const QString&) {};

@@ -11,7 +11,7 @@
 //   3 p v n .. client p logs in with its slot (v odd: a wrong version) and an n-byte name
 //   4 p f      client p starts a game; f picks play-to, turn time, team and choose
 //   5 p s l    client p picks letter l (1..26 when l < 26*9, else out of range); s odd: another sender
-//   6 p k a b  client p sends choosecat/justwatch/chat/action/kickhim/botspeed/playasound or a
+//   6 p k a b  client p sends chooseCat/justWatch/chat/action/kickHim/botSpeed/playASound or a
 //              chat near the longest message a connection may send (k) with a, b
 //   7 t        virtual time moves on by t*t*10 ms
 //   8 p        client p stops reading (or reads again)
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto deliver = [&](Peer* peer, const QByteArray& bytes) {
         if (peer && !peer->isClosed) {
             server->received(peer, bytes);
-            clock.advance(kSocktimerMs);
+            clock.advance(kDispatchIntervalMs);
         }
     };
 
@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const bool wrongVersion = script.byte() & 1;
             const QByteArray name = script.bytes(script.byte() % 24);
             if (peer)
-                deliver(peer, proto::msg::logininfo(peer->slot, wrongVersion ? "0.9" : proto::kVersion, name));
+                deliver(peer, proto::msg::loginInfo(peer->slot, wrongVersion ? "0.9" : proto::kVersion, name));
             break;
         }
         case 4: {
@@ -178,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             static const char* const playTo[] = {"50", "200", "9999", "x"};
             static const char* const turnTime[] = {"30", "5", "600", "0"};
             if (peer)
-                deliver(peer, proto::msg::startgame("Starter", playTo[f & 3], turnTime[(f >> 2) & 3], f & 16, f & 32));
+                deliver(peer, proto::msg::startGame("Starter", playTo[f & 3], turnTime[(f >> 2) & 3], f & 16, f & 32));
             break;
         }
         case 5: {
@@ -187,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const int l = script.byte();
             const int letter = l < 26 * 9 ? l % 26 + 1 : l - 26 * 9 - 5;
             if (peer)
-                deliver(peer, proto::msg::selectletter((s & 1) ? s / 2 % 11 : peer->slot, letter));
+                deliver(peer, proto::msg::selectLetter((s & 1) ? s / 2 % 11 : peer->slot, letter));
             break;
         }
         case 6: {
@@ -200,13 +200,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const int sender = (a & 128) ? a % 11 : peer->slot;
             QByteArray message;
             switch (kind) {
-            case 0: message = proto::msg::choosecat(sender, b % 7 - 1); break;
-            case 1: message = proto::msg::justwatch(sender, b % 3); break;
+            case 0: message = proto::msg::chooseCat(sender, b % 7 - 1); break;
+            case 1: message = proto::msg::justWatch(sender, b % 3); break;
             case 2: message = proto::msg::chat(sender, "hi " + number(b), "|0|"); break;
             case 3: message = proto::msg::action(sender, "waves " + number(b), "|255|"); break;
-            case 4: message = proto::msg::kickhim(sender, b % 11); break;
-            case 5: message = proto::msg::botspeed(sender, b * 100); break;
-            case 6: message = proto::msg::playasound(sender, b % 25); break;
+            case 4: message = proto::msg::kickHim(sender, b % 11); break;
+            case 5: message = proto::msg::botSpeed(sender, b * 100); break;
+            case 6: message = proto::msg::playASound(sender, b % 25); break;
             default: message = proto::msg::chat(sender, QByteArray(proto::kMaxPendingBytes - 1024 + b * 8, 'x'), "|0|"); break;
             }
             deliver(peer, message);

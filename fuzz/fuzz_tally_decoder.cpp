@@ -2,7 +2,7 @@
 // LZRW1-KH block decoder and the text dump reader) and checks that both codings
 // give small inputs back unchanged.
 
-#include "tally/lzrw1.h"
+#include "tally/tallycoder.h"
 #include "tally/tallytable.h"
 
 #include <cstddef>
@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Tlzrw1 coder;
+    static TallyCoder coder;
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const QByteArray text = coder.decompress(input);
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         TallyTable::fromText(input);
-    } catch (const ETallyError&) {
+    } catch (const TallyError&) {
     }
     if (size <= std::size_t(Lzrw1kh::maxBlockSize)) {
         std::vector<std::uint8_t> block(data, data + size);
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Lzrw1kh::decompressBlock(block.data(), int(size), piece.data());
     }
     if (size <= 4096) {
-        for (TCompressMode mode : { TCompressMode::Fast, TCompressMode::Good })
+        for (CompressionMode mode : { CompressionMode::Fast, CompressionMode::Good })
             if (coder.decompress(coder.compress(input, mode)) != input)
                 std::abort();
     }

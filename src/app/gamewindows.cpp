@@ -1,15 +1,15 @@
 #include "app/gamewindows.h"
 
 GameWindows::GameWindows(Clock& clock, const QString& tallyPath)
-    : chat(std::make_unique<Tchat>(clock))
-    , tally(std::make_unique<Ttallylist>(tallyPath, chat.get()))
-    , about(std::make_unique<Tabout>(chat.get()))
-    , gamestart(std::make_unique<Tgamestart>(chat.get()))
-    , help(std::make_unique<Thelp>(chat.get(), about.get()))
-    , phrases(std::make_unique<Tphrases>(chat.get()))
-    , server(std::make_unique<TServer>())
-    , spylist(std::make_unique<Tspylist>(chat.get()))
-    , download(std::make_unique<Tdownload>(chat.get()))
+    : chat(std::make_unique<MainWindow>(clock))
+    , tally(std::make_unique<TallyWindow>(tallyPath, chat.get()))
+    , about(std::make_unique<AboutDialog>(chat.get()))
+    , gamestart(std::make_unique<GameOptionsDialog>(chat.get()))
+    , help(std::make_unique<HelpWindow>(chat.get(), about.get()))
+    , phrases(std::make_unique<PhraseEditor>(chat.get()))
+    , server(std::make_unique<HostedServer>())
+    , spylist(std::make_unique<SpyListWindow>(chat.get()))
+    , download(std::make_unique<LobbyDownloadWindow>(chat.get()))
 {
     chat->setWindows({tally.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
                       spylist.get(), download.get()});

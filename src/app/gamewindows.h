@@ -3,31 +3,31 @@
 // the server seventh) and destroyed in the reverse order, so the main window is
 // still there when the tally saves itself.
 
-#include "client/chatform.h"
+#include "client/mainwindow.h"
 #include "net/gametimer.h"
-#include "server/serverform.h"
-#include "tally/tallylistform.h"
-#include "windows/aboutform.h"
-#include "windows/downloadform.h"
-#include "windows/gamestartform.h"
-#include "windows/helpform.h"
-#include "windows/phrasesform.h"
-#include "windows/spylistform.h"
+#include "server/hostedserver.h"
+#include "tally/tallywindow.h"
+#include "windows/aboutdialog.h"
+#include "windows/lobbydownloadwindow.h"
+#include "windows/gameoptionsdialog.h"
+#include "windows/helpwindow.h"
+#include "windows/phraseeditor.h"
+#include "windows/spylistwindow.h"
 
 #include <memory>
 
 class GameWindows {
 public:
-    explicit GameWindows(Clock& clock = Clock::system(), const QString& tallyPath = Ttallylist::defaultTallyPath());
+    explicit GameWindows(Clock& clock = Clock::system(), const QString& tallyPath = TallyWindow::defaultTallyPath());
     ~GameWindows();
 
-    std::unique_ptr<Tchat> chat;
-    std::unique_ptr<Ttallylist> tally;
-    std::unique_ptr<Tabout> about;
-    std::unique_ptr<Tgamestart> gamestart;
-    std::unique_ptr<Thelp> help;
-    std::unique_ptr<Tphrases> phrases;
-    std::unique_ptr<TServer> server;
-    std::unique_ptr<Tspylist> spylist;
-    std::unique_ptr<Tdownload> download;
+    std::unique_ptr<MainWindow> chat;
+    std::unique_ptr<TallyWindow> tally;
+    std::unique_ptr<AboutDialog> about;
+    std::unique_ptr<GameOptionsDialog> gamestart;
+    std::unique_ptr<HelpWindow> help;
+    std::unique_ptr<PhraseEditor> phrases;
+    std::unique_ptr<HostedServer> server;
+    std::unique_ptr<SpyListWindow> spylist;
+    std::unique_ptr<LobbyDownloadWindow> download;
 };

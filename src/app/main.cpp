@@ -5,7 +5,7 @@
 #include "app/application.h"
 #include "app/gamewindows.h"
 #include "app/infooptions.h"
-#include "app/previnst.h"
+#include "app/singleinstance.h"
 
 #include <QFont>
 #include <QTextStream>
@@ -46,7 +46,7 @@ int main(int argc, char** argv)
 
     RunningMarker running;
     GameWindows windows;
-    Tchat* chat = windows.chat.get();
+    MainWindow* chat = windows.chat.get();
     instance.raiseOnRequest(chat);
     app.setMainWindow(chat);
     app.watchTerminationSignals();

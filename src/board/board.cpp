@@ -2,7 +2,7 @@
 
 #include "board/art.h"
 #include "board/boardaccessibility.h"
-#include "board/tanimated.h"
+#include "board/animatedimage.h"
 #include "net/protocol.h"
 
 #include <QContextMenuEvent>
@@ -44,9 +44,9 @@ void paintTexture(QWidget* widget, QPainter& painter)
 }
 
 // A flat panel: the window's texture (or nothing) inside a one-pixel border.
-class FlatPanel : public QWidget {
+class FramedPanel : public QWidget {
 public:
-    FlatPanel(QWidget* parent, QColor border, bool textured) : QWidget(parent), m_border(border), m_textured(textured) {}
+    FramedPanel(QWidget* parent, QColor border, bool textured) : QWidget(parent), m_border(border), m_textured(textured) {}
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -135,17 +135,17 @@ QString upper(const QByteArray& field)
 } // namespace
 
 Board::Board(BoardHost& host, Clock& clock, QWidget* parent)
-    : QWidget(parent), m_host(host), m_clock(clock), m_turntime(clock, 1000)
+    : QWidget(parent), m_host(host), m_clock(clock), m_turnClock(clock, 1000)
 {
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     setObjectName(QStringLiteral("panel_board"));
     setFixedSize(kWidth, kHeight);
     setFocusPolicy(Qt::StrongFocus);
-    m_turntime.onTimer = [this] { turntimeTimer(); };
+    m_turnClock.onTimer = [this] { countDownOneSecond(); };
     buildBoard();
     m_accessibility = std::make_unique<BoardAccessibility>(*this);
-    clearall();
+    clearBoard();
 }
 
 Board::~Board() = default;
@@ -204,10 +204,10 @@ void Board::buildSeats()
 void Board::buildWordArea()
 {
     m_hang = makePicture(this, QStringLiteral("image_hang"), QRect(48, 4, 164, 140), Art::hangStage(0));
-    m_hanged = new TAnimated(m_clock, this);
+    m_hanged = new AnimatedImage(m_clock, this);
     m_hanged->setObjectName(QStringLiteral("animated_hanged"));
     m_hanged->setGeometry(48, 1, 164, 140);
-    m_hanged->setBitMap(Art::hangedStrip());
+    m_hanged->setStrip(Art::hangedStrip());
     m_hanged->setFrameCount(8);
     m_hanged->setInterval(500);
     m_hanged->hide();
@@ -239,7 +239,7 @@ void Board::buildTimer()
 
 void Board::buildWinnerPanel()
 {
-    m_winnerPanel = new FlatPanel(this, kDarkGrey, true);
+    m_winnerPanel = new FramedPanel(this, kDarkGrey, true);
     m_winnerPanel->setObjectName(QStringLiteral("panel_winner"));
     m_winnerPanel->setGeometry(3, 146, 694, 87);
     const QFont font = boardFont("Arial", 18, true);
@@ -252,7 +252,7 @@ void Board::buildWinnerPanel()
 
 void Board::buildLetterPanel()
 {
-    m_letterPanel = new FlatPanel(this, kWindowColour, false);
+    m_letterPanel = new FramedPanel(this, kWindowColour, false);
     m_letterPanel->setObjectName(QStringLiteral("FlatPanel1"));
     m_letterPanel->setGeometry(5, 267, 253, 204);
     m_letterPanel->setMouseTracking(true);
@@ -284,7 +284,7 @@ void Board::buildLetterPanel()
 
 void Board::buildChoosePanel()
 {
-    m_choosePanel = new FlatPanel(this, kDarkGrey, true);
+    m_choosePanel = new FramedPanel(this, kDarkGrey, true);
     m_choosePanel->setObjectName(QStringLiteral("panel_choose"));
     m_choosePanel->setGeometry(208, 96, 305, 257);
     QFont titleFont = boardFont("Arial", 18, true);
@@ -306,7 +306,7 @@ void Board::buildChoosePanel()
         button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QPushButton::clicked, this, [this, category] { button_cat0Click(category); });
+        connect(button, &QPushButton::clicked, this, [this, category] { pickCategory(category); });
         m_categoryButtons[category] = button;
     }
     m_choosePanel->hide();
@@ -314,7 +314,7 @@ void Board::buildChoosePanel()
 
 // ---- server messages -------------------------------------------------------
 
-void Board::startthegame(const QByteArray& args)
+void Board::startGame(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -325,18 +325,18 @@ void Board::startthegame(const QByteArray& args)
     if (!seconds)
         return;
     endChoosing();
-    m_turntime.stop();
+    m_turnClock.stop();
     m_start->hide();
     m_host.setJustWatching(false);
     m_winnerPanel->hide();
-    clearall();
+    clearBoard();
     setTimePerTurn(*seconds);
     applyTeamSetting(team);
     m_host.addSystemLine(starter + QStringLiteral(" has started a game."));
     setPlayTo(playTo);
 }
 
-void Board::loadword(const QByteArray& args)
+void Board::loadWord(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -354,7 +354,7 @@ void Board::loadword(const QByteArray& args)
     showFigure(0);
 }
 
-void Board::markletters(const QByteArray& args)
+void Board::markLetters(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -368,7 +368,7 @@ void Board::markletters(const QByteArray& args)
     }
 }
 
-void Board::foundletter(const QByteArray& args)
+void Board::foundLetter(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -409,14 +409,14 @@ void Board::foundletter(const QByteArray& args)
         m_host.playSound(QStringLiteral("inword"));
         return;
     }
-    m_turntime.stop();
+    m_turnClock.stop();
     setStatus(QStringLiteral("Puzzle is Complete!"));
     m_host.playSound(QStringLiteral("puzzlecomplete"));
     if (ownFind)
         m_host.recordCompletedPuzzle();
 }
 
-void Board::getnextplayer(const QByteArray& args)
+void Board::nextPlayer(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -424,7 +424,7 @@ void Board::getnextplayer(const QByteArray& args)
     if (!seat || !isSeat(*seat))
         return;
     endChoosing();
-    m_turntime.stop();
+    m_turnClock.stop();
     m_turnSeat = *seat;
     pointAtSeat(*seat);
     for (int other = 1; other <= kSeats; ++other)
@@ -433,14 +433,14 @@ void Board::getnextplayer(const QByteArray& args)
     startCountdown();
 }
 
-void Board::choosecat(const QByteArray& args)
+void Board::chooseCat(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat || !isSeat(*seat))
         return;
-    m_turntime.stop();
+    m_turnClock.stop();
     m_chooserSeat = *seat;
     if (*seat != m_host.ownSlot()) {
         setStatus(m_seats[*seat].caption + QStringLiteral(" is choosing a category."));
@@ -452,18 +452,18 @@ void Board::choosecat(const QByteArray& args)
     }
 }
 
-void Board::outoftime(const QByteArray& args)
+void Board::outOfTime(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat)
         return;
-    m_turntime.stop();
+    m_turnClock.stop();
     setStatus(*seat == m_host.ownSlot() ? QStringLiteral("You are out of time.") : QStringLiteral("Out of Time."));
 }
 
-void Board::addman(const QByteArray& args)
+void Board::addMan(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -474,7 +474,7 @@ void Board::addman(const QByteArray& args)
     const QByteArray word = reader.next();
     if (!tile || !isTile(*tile) || !misses || *misses < 0)
         return;
-    m_turntime.stop();
+    m_turnClock.stop();
     setStatus(QString());
     showFigure(*misses);
     if (*misses >= kHangedMisses) {
@@ -511,7 +511,7 @@ void Board::winner(const QByteArray& args)
         m_host.recordGame(name, won);
 }
 
-void Board::gamestats(const QByteArray& args)
+void Board::gameStats(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -543,11 +543,11 @@ void Board::gamestats(const QByteArray& args)
     setPlayTo(playTo);
     pointAtSeat(*seat);
     announceTurn(*seat);
-    m_turntime.stop();
+    m_turnClock.stop();
     startCountdown();
 }
 
-void Board::justwatching(const QByteArray& args)
+void Board::justWatching(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
@@ -564,7 +564,7 @@ void Board::justwatching(const QByteArray& args)
 
 // ---- board procedures ------------------------------------------------------
 
-void Board::clearall()
+void Board::clearBoard()
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     endChoosing();
@@ -579,7 +579,7 @@ void Board::clearall()
         drawTile(tile, 'n');
 }
 
-void Board::resizelabel()
+void Board::fitWordFont()
 {
     const QString& text = m_word->text();
     QFont font = m_word->font();
@@ -592,14 +592,14 @@ void Board::resizelabel()
         m_word->setGeometry(8, kWordTop, 683, kWordHeight);
 }
 
-void Board::clearletters()
+void Board::unlightTiles()
 {
     for (int tile = 1; tile <= kTiles; ++tile)
         if (m_tileStates[tile] == 'y')
             drawTile(tile, 'n');
 }
 
-void Board::turntimeTimer()
+void Board::countDownOneSecond()
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     --m_secondsLeft;
@@ -615,21 +615,21 @@ void Board::turntimeTimer()
         m_host.playSound(QStringLiteral("tick"));
 }
 
-void Board::image_letter1MouseMove(int tile)
+void Board::hoverTile(int tile)
 {
     if (!isTile(tile))
         return;
-    clearletters();
+    unlightTiles();
     if (ownTurn() && m_tileStates[tile] != 'u')
         drawTile(tile, 'y');
 }
 
-void Board::FlatPanel1MouseMove()
+void Board::leaveTiles()
 {
-    clearletters();
+    unlightTiles();
 }
 
-void Board::image_letter1Click(int tile)
+void Board::pickLetter(int tile)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isTile(tile) || !ownTurn() || m_tileStates[tile] == 'u')
@@ -641,20 +641,20 @@ void Board::image_letter1Click(int tile)
     m_tiles[tile]->hide();
     m_turnSeat = 0;
     if (m_host.isLoggedIn())
-        m_host.send(proto::msg::selectletter(m_host.ownSlot(), tile));
+        m_host.send(proto::msg::selectLetter(m_host.ownSlot(), tile));
 }
 
-void Board::button_cat0Click(int category)
+void Board::pickCategory(int category)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isCategory(category))
         return;
     if (m_chooserSeat >= 1 && m_chooserSeat == m_host.ownSlot() && m_host.isLoggedIn())
-        m_host.send(proto::msg::choosecat(m_host.ownSlot(), category));
+        m_host.send(proto::msg::chooseCat(m_host.ownSlot(), category));
     endChoosing();
 }
 
-void Board::button_startClick()
+void Board::onStartClicked()
 {
     if (m_host.isLoggedIn())
         m_host.showGameStart();
@@ -731,7 +731,7 @@ void Board::setStatus(const QString& text)
 void Board::setWord(const QString& mask)
 {
     m_word->setText(mask);
-    resizelabel();
+    fitWordFont();
 }
 
 void Board::setCategory(int category)
@@ -827,7 +827,7 @@ void Board::startCountdown()
 {
     m_secondsLeft = m_timePerTurn;
     showCountdown();
-    m_turntime.start();
+    m_turnClock.start();
 }
 
 void Board::showCountdown()
@@ -879,7 +879,7 @@ void Board::keyPressEvent(QKeyEvent* event)
         const int tile = letter - 'a' + 1;
         if (isTile(tile)) {
             if (!m_tiles[tile]->isHidden())
-                image_letter1Click(tile);
+                pickLetter(tile);
             return;
         }
     }
@@ -891,15 +891,15 @@ bool Board::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (const int tile = tileAt(watched)) {
         if (type == QEvent::MouseMove) {
-            image_letter1MouseMove(tile);
+            hoverTile(tile);
             return true;
         }
         if (type == QEvent::Leave)
-            FlatPanel1MouseMove();
+            leaveTiles();
         if (type == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && m_tiles[tile]->rect().contains(mouse->position().toPoint()))
-                image_letter1Click(tile);
+                pickLetter(tile);
         }
         return false;
     }
@@ -919,11 +919,11 @@ bool Board::eventFilter(QObject* watched, QEvent* event)
         else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
             m_start->setPixmap(Art::startGameButton(false));
             if (m_start->rect().contains(mouse->position().toPoint()))
-                button_startClick();
+                onStartClicked();
         }
         return false;
     }
     if (type == QEvent::MouseMove)
-        FlatPanel1MouseMove();
+        leaveTiles();
     return false;
 }

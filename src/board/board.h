@@ -17,7 +17,7 @@
 class BoardAccessibility;
 class QLabel;
 class QPushButton;
-class TAnimated;
+class AnimatedImage;
 
 class Board : public QWidget {
     Q_OBJECT
@@ -33,36 +33,36 @@ public:
     ~Board() override;
 
     // Server messages; each takes the text after "CMD_xxx+". Bad input changes nothing.
-    void startthegame(const QByteArray& args); // starter, play-to, time per turn, team flag
-    void loadword(const QByteArray& args);     // mask, category
-    void markletters(const QByteArray& args);  // addressee, used tile numbers
-    void foundletter(const QByteArray& args);  // finder, tile, letter, count, bonus, score, mates, mask
-    void getnextplayer(const QByteArray& args); // seat in turn
-    void choosecat(const QByteArray& args);    // seat that chooses the category
-    void outoftime(const QByteArray& args);    // seat that ran out of time
-    void addman(const QByteArray& args);       // picker, tile, letter, misses, word or "*"
+    void startGame(const QByteArray& args); // starter, play-to, time per turn, team flag
+    void loadWord(const QByteArray& args);     // mask, category
+    void markLetters(const QByteArray& args);  // addressee, used tile numbers
+    void foundLetter(const QByteArray& args);  // finder, tile, letter, count, bonus, score, mates, mask
+    void nextPlayer(const QByteArray& args); // seat in turn
+    void chooseCat(const QByteArray& args);    // seat that chooses the category
+    void outOfTime(const QByteArray& args);    // seat that ran out of time
+    void addMan(const QByteArray& args);       // picker, tile, letter, misses, word or "*"
     void winner(const QByteArray& args);       // winner name or team name
-    void gamestats(const QByteArray& args);    // a late joiner's whole board
-    void justwatching(const QByteArray& args); // seat, "1" watching or anything else playing
+    void gameStats(const QByteArray& args);    // a late joiner's whole board
+    void justWatching(const QByteArray& args); // seat, "1" watching or anything else playing
 
     // Resets scores, bonuses, eyes, word, figure and tile pictures.
-    void clearall();
+    void clearBoard();
     // Word font: 22 pt, or 18 pt for more than 36 characters.
-    void resizelabel();
+    void fitWordFont();
     // Unlights every lit tile.
-    void clearletters();
+    void unlightTiles();
     // One second of the turn countdown.
-    void turntimeTimer();
+    void countDownOneSecond();
     // The mouse moved over tile 1..26: lights it during the own turn.
-    void image_letter1MouseMove(int tile);
+    void hoverTile(int tile);
     // The mouse moved over the letter panel outside the tiles.
-    void FlatPanel1MouseMove();
+    void leaveTiles();
     // A click on tile 1..26 (or its letter key): picks the letter during the own turn.
-    void image_letter1Click(int tile);
+    void pickLetter(int tile);
     // A click on category button 0..4.
-    void button_cat0Click(int category);
+    void pickCategory(int category);
     // The start button: the game start window when connected.
-    void button_startClick();
+    void onStartClicked();
 
     // A person sits at seat 1..6 under this name.
     void seatTaken(int seat, const QString& name);
@@ -92,7 +92,7 @@ public:
     // Width step of the timer bar.
     int pixelsPerSecond() const { return m_pixelsPerSecond; }
     // True while the turn countdown runs.
-    bool countdownRunning() const { return m_turntime.isEnabled(); }
+    bool countdownRunning() const { return m_turnClock.isEnabled(); }
     // Tile 1..26 state: 'n' normal, 'y' lit, 'u' used.
     char tileState(int tile) const;
     // Misses the figure shows: 0..6, or 7 while the hanged animation plays.
@@ -100,7 +100,7 @@ public:
     // The category banner on show, 0..4.
     int category() const { return m_category; }
     // The hanged animation control.
-    TAnimated* hangedAnimation() const { return m_hanged; }
+    AnimatedImage* hangedAnimation() const { return m_hanged; }
 
 signals:
     // A right click on seat name label 1..6.
@@ -155,7 +155,7 @@ private:
 
     BoardHost& m_host;
     Clock& m_clock;
-    GameTimer m_turntime;
+    GameTimer m_turnClock;
 
     std::array<Seat, kSeats + 1> m_seats{};
     std::array<QLabel*, kTiles + 1> m_tiles{};
@@ -168,7 +168,7 @@ private:
     QLabel* m_tag = nullptr;
     QLabel* m_turnPointer = nullptr;
     QLabel* m_hang = nullptr;
-    TAnimated* m_hanged = nullptr;
+    AnimatedImage* m_hanged = nullptr;
     QLabel* m_team = nullptr;
     QLabel* m_thePlayers = nullptr;
     QLabel* m_timerBar = nullptr;

@@ -2,7 +2,7 @@
 
 #include "board/art.h"
 #include "board/board.h"
-#include "board/tanimated.h"
+#include "board/animatedimage.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>
@@ -290,9 +290,9 @@ void BoardAccessibility::press(Part part)
 {
     const Batch batch(this);
     if (part.kind == Kind::Tile)
-        m_board.image_letter1Click(part.index);
+        m_board.pickLetter(part.index);
     else if (part.kind == Kind::Start && !m_board.m_start->isHidden())
-        m_board.button_startClick();
+        m_board.onStartClicked();
 }
 
 QString BoardAccessibility::seatDescription(int seat) const

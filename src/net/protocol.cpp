@@ -127,13 +127,13 @@ QByteArray flag(bool on)
 
 } // namespace
 
-QByteArray logininfo(int slot, const QByteArray& version, const QByteArray& name)
+QByteArray loginInfo(int slot, const QByteArray& version, const QByteArray& name)
 {
     return join({"CMD_logininfo", num(slot), version, name}, false) + kTerminator;
 }
 
-QByteArray kickhim(int sender, int target) { return join({"CMD_kickhim", num(sender), num(target)}, true); }
-QByteArray botspeed(int sender, int milliseconds) { return join({"CMD_botspeed", num(sender), num(milliseconds)}, true); }
+QByteArray kickHim(int sender, int target) { return join({"CMD_kickhim", num(sender), num(target)}, true); }
+QByteArray botSpeed(int sender, int milliseconds) { return join({"CMD_botspeed", num(sender), num(milliseconds)}, true); }
 
 QByteArray chat(int sender, const QByteArray& text, const QByteArray& colour)
 {
@@ -145,25 +145,25 @@ QByteArray action(int sender, const QByteArray& text, const QByteArray& colour)
     return join({"CMD_action", num(sender), text + kColourSeparator + colour}, false);
 }
 
-QByteArray startgame(const QByteArray& starter, const QByteArray& playTo, const QByteArray& turnTime,
+QByteArray startGame(const QByteArray& starter, const QByteArray& playTo, const QByteArray& turnTime,
                      bool team, bool choose)
 {
     return join({"CMD_startgame", starter, playTo, turnTime, flag(team), flag(choose)}, true);
 }
 
-QByteArray justwatch(int seat, int state) { return join({"CMD_justwatch", num(seat), num(state)}, false); }
-QByteArray selectletter(int sender, int letter) { return join({"CMD_selectletter", num(sender), num(letter)}, true); }
-QByteArray choosecat(int sender, int category) { return join({"CMD_choosecat", num(sender), num(category)}, true); }
-QByteArray playasound(int sender, int wave) { return join({"CMD_playasound", num(sender), "wave" + num(wave)}, true); }
+QByteArray justWatch(int seat, int state) { return join({"CMD_justwatch", num(seat), num(state)}, false); }
+QByteArray selectLetter(int sender, int letter) { return join({"CMD_selectletter", num(sender), num(letter)}, true); }
+QByteArray chooseCat(int sender, int category) { return join({"CMD_choosecat", num(sender), num(category)}, true); }
+QByteArray playASound(int sender, int wave) { return join({"CMD_playasound", num(sender), "wave" + num(wave)}, true); }
 
-QByteArray sendlogininfo(int slot) { return join({"CMD_sendlogininfo", num(slot)}, false); }
+QByteArray sendLoginInfo(int slot) { return join({"CMD_sendlogininfo", num(slot)}, false); }
 QByteArray full() { return join({"CMD_full"}, true); }
-QByteArray newplayerinfo(int slot, const QByteArray& name) { return join({"CMD_newplayerinfo", num(slot), name}, false); }
-QByteArray existingplayers(int slot, const QByteArray& name) { return join({"CMD_existingplayers", num(slot), name}, false); }
-QByteArray havewrongversion(const QByteArray& name) { return join({"CMD_havewrongversion", name}, false); }
-QByteArray wrongversion() { return join({"CMD_wrongversion"}, true); }
+QByteArray newPlayerInfo(int slot, const QByteArray& name) { return join({"CMD_newplayerinfo", num(slot), name}, false); }
+QByteArray existingPlayers(int slot, const QByteArray& name) { return join({"CMD_existingplayers", num(slot), name}, false); }
+QByteArray haveWrongVersion(const QByteArray& name) { return join({"CMD_havewrongversion", name}, false); }
+QByteArray wrongVersion() { return join({"CMD_wrongversion"}, true); }
 
-QByteArray gamestats(const GameStats& s)
+QByteArray gameStats(const GameStats& s)
 {
     QByteArray out = "CMD_gamestats";
     for (const QByteArray& field : {num(s.slot), num(s.currentSeat), num(s.playTo), num(s.turnTime),
@@ -174,7 +174,7 @@ QByteArray gamestats(const GameStats& s)
     return out + kSeparator + kTerminator;
 }
 
-QByteArray markletters(int slot, const QList<int>& letters)
+QByteArray markLetters(int slot, const QList<int>& letters)
 {
     QByteArray out = "CMD_markletters+" + num(slot);
     for (int letter : letters)
@@ -182,7 +182,7 @@ QByteArray markletters(int slot, const QList<int>& letters)
     return out + kTerminator;
 }
 
-QByteArray playerdisconnected(int slot, const QByteArray& name)
+QByteArray playerDisconnected(int slot, const QByteArray& name)
 {
     return join({"CMD_playerdisconnected", num(slot), name}, false);
 }
@@ -197,19 +197,19 @@ QByteArray actionRelay(const QByteArray& senderField, const QByteArray& name, co
     return join({"CMD_action", senderField, name + " " + rest}, false);
 }
 
-QByteArray playasoundRelay(int sender, const QByteArray& rest) { return join({"CMD_playasound", num(sender), rest}, false); }
-QByteArray justwatching(int seat, const QByteArray& state) { return join({"CMD_justwatching", num(seat), state}, false); }
+QByteArray playASoundRelay(int sender, const QByteArray& rest) { return join({"CMD_playasound", num(sender), rest}, false); }
+QByteArray justWatching(int seat, const QByteArray& state) { return join({"CMD_justwatching", num(seat), state}, false); }
 
-QByteArray startgameAnnounce(const QByteArray& starter, int playTo, int turnTime, const QByteArray& teamField)
+QByteArray startGameAnnounce(const QByteArray& starter, int playTo, int turnTime, const QByteArray& teamField)
 {
     return join({"CMD_startgame", starter, num(playTo), num(turnTime), teamField}, true);
 }
 
-QByteArray choosecatAnnounce(int seat) { return join({"CMD_choosecat", num(seat)}, true); }
-QByteArray loadword(const QByteArray& mask, int category) { return join({"CMD_loadword", mask, num(category)}, true); }
-QByteArray nextplayer(int seat) { return join({"CMD_nextplayer", num(seat)}, true); }
+QByteArray chooseCatAnnounce(int seat) { return join({"CMD_choosecat", num(seat)}, true); }
+QByteArray loadWord(const QByteArray& mask, int category) { return join({"CMD_loadword", mask, num(category)}, true); }
+QByteArray nextPlayer(int seat) { return join({"CMD_nextplayer", num(seat)}, true); }
 
-QByteArray foundletter(const Found& f)
+QByteArray foundLetter(const Found& f)
 {
     return join({"CMD_foundletter", num(f.seat), num(f.letter), QByteArray(1, f.letterChar), num(f.count),
                  num(f.bonus), num(f.score), num(f.mate1), num(f.mate1Score), num(f.mate2),
@@ -217,13 +217,13 @@ QByteArray foundletter(const Found& f)
                 true);
 }
 
-QByteArray addman(int seat, int letter, char letterChar, int misses, const QByteArray& word)
+QByteArray addMan(int seat, int letter, char letterChar, int misses, const QByteArray& word)
 {
     return join({"CMD_addman", num(seat), num(letter), QByteArray(1, letterChar), num(misses), word}, true);
 }
 
 QByteArray error(int seat) { return join({"CMD_error", num(seat), "1"}, true); }
-QByteArray outoftime(int seat) { return join({"CMD_outoftime", num(seat)}, true); }
+QByteArray outOfTime(int seat) { return join({"CMD_outoftime", num(seat)}, true); }
 QByteArray winner(const QByteArray& name) { return join({"CMD_winner", name}, true); }
 
 } // namespace msg

@@ -100,25 +100,25 @@ private:
 namespace msg {
 
 // client -> server
-QByteArray logininfo(int slot, const QByteArray& version, const QByteArray& name); // ends with two terminators
-QByteArray kickhim(int sender, int target);
-QByteArray botspeed(int sender, int milliseconds);
+QByteArray loginInfo(int slot, const QByteArray& version, const QByteArray& name); // ends with two terminators
+QByteArray kickHim(int sender, int target);
+QByteArray botSpeed(int sender, int milliseconds);
 QByteArray chat(int sender, const QByteArray& text, const QByteArray& colour);
 QByteArray action(int sender, const QByteArray& text, const QByteArray& colour);
-QByteArray startgame(const QByteArray& starter, const QByteArray& playTo, const QByteArray& turnTime,
+QByteArray startGame(const QByteArray& starter, const QByteArray& playTo, const QByteArray& turnTime,
                      bool team, bool choose);
-QByteArray justwatch(int seat, int state);
-QByteArray selectletter(int sender, int letter);
-QByteArray choosecat(int sender, int category);
-QByteArray playasound(int sender, int wave);
+QByteArray justWatch(int seat, int state);
+QByteArray selectLetter(int sender, int letter);
+QByteArray chooseCat(int sender, int category);
+QByteArray playASound(int sender, int wave);
 
 // server -> client
-QByteArray sendlogininfo(int slot);
+QByteArray sendLoginInfo(int slot);
 QByteArray full();
-QByteArray newplayerinfo(int slot, const QByteArray& name);
-QByteArray existingplayers(int slot, const QByteArray& name);
-QByteArray havewrongversion(const QByteArray& name);
-QByteArray wrongversion();
+QByteArray newPlayerInfo(int slot, const QByteArray& name);
+QByteArray existingPlayers(int slot, const QByteArray& name);
+QByteArray haveWrongVersion(const QByteArray& name);
+QByteArray wrongVersion();
 struct GameStats {
     int slot = 0, currentSeat = 0, playTo = 0, turnTime = 0, delayCount = 0;
     bool team = false;
@@ -126,17 +126,17 @@ struct GameStats {
     int category = 0, misses = 0;
     int scores[kSeatCount] = {};
 };
-QByteArray gamestats(const GameStats& stats);
-QByteArray markletters(int slot, const QList<int>& letters);
-QByteArray playerdisconnected(int slot, const QByteArray& name);
+QByteArray gameStats(const GameStats& stats);
+QByteArray markLetters(int slot, const QList<int>& letters);
+QByteArray playerDisconnected(int slot, const QByteArray& name);
 QByteArray chatRelay(const QByteArray& senderField, const QByteArray& name, const QByteArray& rest);
 QByteArray actionRelay(const QByteArray& senderField, const QByteArray& name, const QByteArray& rest);
-QByteArray playasoundRelay(int sender, const QByteArray& rest);
-QByteArray justwatching(int seat, const QByteArray& state);
-QByteArray startgameAnnounce(const QByteArray& starter, int playTo, int turnTime, const QByteArray& teamField);
-QByteArray choosecatAnnounce(int seat);
-QByteArray loadword(const QByteArray& mask, int category);
-QByteArray nextplayer(int seat);
+QByteArray playASoundRelay(int sender, const QByteArray& rest);
+QByteArray justWatching(int seat, const QByteArray& state);
+QByteArray startGameAnnounce(const QByteArray& starter, int playTo, int turnTime, const QByteArray& teamField);
+QByteArray chooseCatAnnounce(int seat);
+QByteArray loadWord(const QByteArray& mask, int category);
+QByteArray nextPlayer(int seat);
 struct Found {
     int seat = 0, letter = 0;
     char letterChar = 'a';
@@ -144,10 +144,10 @@ struct Found {
     int mate1 = 0, mate1Score = 0, mate2 = 0, mate2Score = 0;
     QByteArray mask;
 };
-QByteArray foundletter(const Found& found);
-QByteArray addman(int seat, int letter, char letterChar, int misses, const QByteArray& word);
+QByteArray foundLetter(const Found& found);
+QByteArray addMan(int seat, int letter, char letterChar, int misses, const QByteArray& word);
 QByteArray error(int seat);
-QByteArray outoftime(int seat);
+QByteArray outOfTime(int seat);
 QByteArray winner(const QByteArray& name);
 
 } // namespace msg

@@ -14,9 +14,9 @@ constexpr int kLetterCount = 26;
 using LettersUsed = std::array<bool, kLetterCount + 1>;
 
 // Letter number 1..26 of "a".."z"; any other character gives 1.
-int converttonum(char c);
+int letterNumber(char c);
 // Letter "a".."z" of a letter number; any other number gives "a".
-char converttoletter(int letter);
+char letterOf(int letter);
 
 class ComputerPlayer {
 public:
@@ -24,12 +24,12 @@ public:
 
     // The reading step: a hidden letter of the word when few characters are
     // hidden (and the random look finds one not yet used), else nothing.
-    std::optional<int> readword(const QByteArray& word, const QByteArray& mask, const LettersUsed& used);
+    std::optional<int> readWord(const QByteArray& word, const QByteArray& mask, const LettersUsed& used);
     // A common letter not yet used (21 draws), else a weighted draw; nothing when every letter is used.
-    std::optional<int> guessletter(const LettersUsed& used);
+    std::optional<int> guessLetter(const LettersUsed& used);
 
     // How many hidden characters a mask of this length may have for the reading step to look.
-    static int readingthreshold(int maskLength);
+    static int readingThreshold(int maskLength);
 
 private:
     int draw(int lowest, int highest);

@@ -12,7 +12,7 @@ constexpr char kGrayTeam[] = "The Gray Team";
 
 } // namespace
 
-std::array<int, 2> GameServer::findteamie(int seat)
+std::array<int, 2> GameServer::teamMates(int seat)
 {
     switch (seat) {
     case 1: return {3, 5};
@@ -25,7 +25,7 @@ std::array<int, 2> GameServer::findteamie(int seat)
     }
 }
 
-bool GameServer::computerplayed(int seat) const
+bool GameServer::isComputerPlayed(int seat) const
 {
     if (seat < 1 || seat > kSeatCount)
         return false;
@@ -35,33 +35,33 @@ bool GameServer::computerplayed(int seat) const
     return seat == 2 || m_teamGame;
 }
 
-bool GameServer::rotationseat(int seat) const
+bool GameServer::isRotationSeat(int seat) const
 {
     return m_slots[seat].player.connected || seat == 2 || m_teamGame;
 }
 
-void GameServer::enterbusy()
+void GameServer::enterBusy()
 {
-    m_computertimer.stop();
-    m_timer1.stop();
+    m_computerTimer.stop();
+    m_pauseTimer.stop();
     m_state = EngineState::Busy;
 }
 
-void GameServer::startpause(EngineState state, int seconds)
+void GameServer::startPause(EngineState state, int seconds)
 {
-    m_computertimer.stop();
-    m_timer1.stop();
+    m_computerTimer.stop();
+    m_pauseTimer.stop();
     m_state = state;
     m_pauseCount = seconds;
-    m_timer1.start();
+    m_pauseTimer.start();
 }
 
-void GameServer::startgame(int sender, const QByteArray& args)
+void GameServer::startGame(int sender, const QByteArray& args)
 {
     if (sender != 1)
         return;
-    enterbusy();
-    m_turntimer.stop();
+    enterBusy();
+    m_turnTimer.stop();
     m_gameRunning = true;
     FieldReader fields(args);
     const QByteArray starter = fields.next();
@@ -73,7 +73,7 @@ void GameServer::startgame(int sender, const QByteArray& args)
     m_turnTime = (turnTime && *turnTime >= 1) ? std::min(*turnTime, kMaxTurnTime) : kDefaultTurnTime;
     m_teamGame = teamField == "t";
     m_chooseCategory = chooseField == "t";
-    broadcast(msg::startgameAnnounce(starter, m_playTo, m_turnTime, teamField));
+    broadcast(msg::startGameAnnounce(starter, m_playTo, m_turnTime, teamField));
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         m_slots[seat].player.score = 0;
         m_slots[seat].player.watching = false;
@@ -83,138 +83,138 @@ void GameServer::startgame(int sender, const QByteArray& args)
         m_currentSeat = anySeat(m_rng);
     while (!m_slots[m_currentSeat].player.connected && m_currentSeat != 2);
     m_category = 0;
-    startround();
+    startRound();
 }
 
-void GameServer::startround()
+void GameServer::startRound()
 {
-    enterbusy();
-    if (checkforwin())
+    enterBusy();
+    if (checkForWin())
         return;
     m_used.fill(false);
     if (!m_chooseCategory) {
-        beginround(std::uniform_int_distribution<int>(0, kCategoryCount - 1)(m_rng));
+        beginRound(std::uniform_int_distribution<int>(0, kCategoryCount - 1)(m_rng));
         return;
     }
-    broadcast(msg::choosecatAnnounce(m_currentSeat));
-    startpause(EngineState::AwaitingCategory, kCategoryPause);
-    if (computerplayed(m_currentSeat))
-        armcomputer();
+    broadcast(msg::chooseCatAnnounce(m_currentSeat));
+    startPause(EngineState::AwaitingCategory, kCategoryPause);
+    if (isComputerPlayed(m_currentSeat))
+        armComputer();
 }
 
-void GameServer::choosecat(int sender, const QByteArray& args)
+void GameServer::chooseCat(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
-    if (!fromslot(sender, fields.next()))
+    if (!isFromSlot(sender, fields.next()))
         return;
     if (m_state != EngineState::AwaitingCategory || sender != m_currentSeat)
         return;
     const auto category = fields.nextNumber();
-    enterbusy();
-    beginround((category && *category >= 0 && *category < kCategoryCount) ? *category : 0);
+    enterBusy();
+    beginRound((category && *category >= 0 && *category < kCategoryCount) ? *category : 0);
 }
 
-void GameServer::autochoose()
+void GameServer::chooseCategoryAutomatically()
 {
-    enterbusy();
-    beginround(std::uniform_int_distribution<int>(0, kCategoryCount - 1)(m_rng));
+    enterBusy();
+    beginRound(std::uniform_int_distribution<int>(0, kCategoryCount - 1)(m_rng));
 }
 
-void GameServer::beginround(int category)
+void GameServer::beginRound(int category)
 {
     m_category = category;
     m_misses = 0;
-    getword();
-    findplayer();
+    drawWord();
+    findNextPlayer();
 }
 
-void GameServer::getword()
+void GameServer::drawWord()
 {
-    enterbusy();
+    enterBusy();
     m_word.clear();
     WordLists::Drawn drawn = m_words.draw(m_category, m_rng);
     m_word = std::move(drawn.word);
     m_mask = std::move(drawn.mask);
     m_category = drawn.category;
-    broadcast(msg::loadword(m_mask, m_category));
+    broadcast(msg::loadWord(m_mask, m_category));
 }
 
-void GameServer::findplayer()
+void GameServer::findNextPlayer()
 {
-    enterbusy();
+    enterBusy();
     do
         m_currentSeat = m_currentSeat % kSeatCount + 1;
-    while (!rotationseat(m_currentSeat));
+    while (!isRotationSeat(m_currentSeat));
     m_state = EngineState::AwaitingLetter;
-    broadcast(msg::nextplayer(m_currentSeat));
+    broadcast(msg::nextPlayer(m_currentSeat));
     m_turnCount = m_turnTime + kTurnGraceSeconds;
-    m_turntimer.start();
-    if (computerplayed(m_currentSeat))
-        armcomputer();
+    m_turnTimer.start();
+    if (isComputerPlayed(m_currentSeat))
+        armComputer();
 }
 
-void GameServer::passturnof(int seat)
+void GameServer::passTurnOf(int seat)
 {
     if (m_gameRunning && m_state == EngineState::AwaitingLetter && m_currentSeat == seat)
-        findplayer();
+        findNextPlayer();
 }
 
-void GameServer::selectletter(int sender, const QByteArray& args)
+void GameServer::selectLetter(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
-    if (!fromslot(sender, fields.next()))
+    if (!isFromSlot(sender, fields.next()))
         return;
     if (const auto letter = fields.nextNumber())
-        selectletter(sender, *letter);
+        selectLetter(sender, *letter);
 }
 
-void GameServer::selectletter(int seat, int letter)
+void GameServer::selectLetter(int seat, int letter)
 {
     if (m_state != EngineState::AwaitingLetter || seat != m_currentSeat)
         return;
     if (letter < 1 || letter > kLetterCount)
         return;
-    const char c = converttoletter(letter);
+    const char c = letterOf(letter);
     m_used[letter] = true;
     int finds = 0;
     for (qsizetype i = 0; i < m_word.size(); ++i) {
         if (m_word[i] != c)
             continue;
         if (m_mask[i] == c) {
-            sendto(seat, msg::error(seat));
+            sendTo(seat, msg::error(seat));
             return;
         }
         m_mask[i] = c;
         ++finds;
     }
     if (finds == 0) {
-        misletter(seat, letter);
+        missLetter(seat, letter);
     } else if (m_mask.contains('*')) {
-        scorefind(seat, letter, finds, 0);
-        if (computerplayed(seat))
-            armcomputer();
+        scoreFind(seat, letter, finds, 0);
+        if (isComputerPlayed(seat))
+            armComputer();
     } else {
-        m_computertimer.stop();
-        m_turntimer.stop();
-        scorefind(seat, letter, finds, kCompletionBonus);
-        startpause(EngineState::PauseBeforeRound, kCompletedPause);
+        m_computerTimer.stop();
+        m_turnTimer.stop();
+        scoreFind(seat, letter, finds, kCompletionBonus);
+        startPause(EngineState::PauseBeforeRound, kCompletedPause);
     }
 }
 
-void GameServer::scorefind(int seat, int letter, int finds, int bonus)
+void GameServer::scoreFind(int seat, int letter, int finds, int bonus)
 {
     int& score = m_slots[seat].player.score;
     score += finds + bonus;
     std::array<int, 2> mates = {seat, seat};
     if (m_teamGame) {
-        mates = findteamie(seat);
+        mates = teamMates(seat);
         for (int mate : mates)
             m_slots[mate].player.score = score;
     }
     msg::Found found;
     found.seat = seat;
     found.letter = letter;
-    found.letterChar = converttoletter(letter);
+    found.letterChar = letterOf(letter);
     found.count = finds;
     found.bonus = bonus;
     found.score = score;
@@ -223,25 +223,25 @@ void GameServer::scorefind(int seat, int letter, int finds, int bonus)
     found.mate2 = mates[1];
     found.mate2Score = m_slots[mates[1]].player.score;
     found.mask = m_mask;
-    broadcast(msg::foundletter(found));
+    broadcast(msg::foundLetter(found));
 }
 
-void GameServer::misletter(int seat, int letter)
+void GameServer::missLetter(int seat, int letter)
 {
-    m_turntimer.stop();
-    m_computertimer.stop();
+    m_turnTimer.stop();
+    m_computerTimer.stop();
     ++m_misses;
-    const char c = converttoletter(letter);
+    const char c = letterOf(letter);
     if (m_misses >= kHangingMisses) {
-        broadcast(msg::addman(seat, letter, c, m_misses, m_word));
-        startpause(EngineState::PauseBeforeRound, kHangedPause);
+        broadcast(msg::addMan(seat, letter, c, m_misses, m_word));
+        startPause(EngineState::PauseBeforeRound, kHangedPause);
     } else {
-        broadcast(msg::addman(seat, letter, c, m_misses, "*"));
-        findplayer();
+        broadcast(msg::addMan(seat, letter, c, m_misses, "*"));
+        findNextPlayer();
     }
 }
 
-bool GameServer::checkforwin()
+bool GameServer::checkForWin()
 {
     int candidate = 0;
     for (int seat = kSeatCount; seat >= 1 && candidate == 0; --seat)
@@ -268,64 +268,64 @@ bool GameServer::checkforwin()
     return true;
 }
 
-void GameServer::timer1Timer()
+void GameServer::pauseEnded()
 {
     if (--m_pauseCount >= 1)
         return;
-    m_timer1.stop();
+    m_pauseTimer.stop();
     switch (m_state) {
-    case EngineState::PauseBeforeRound: startround(); break;
-    case EngineState::PauseBeforeNextSeat: findplayer(); break;
-    case EngineState::AwaitingCategory: autochoose(); break;
+    case EngineState::PauseBeforeRound: startRound(); break;
+    case EngineState::PauseBeforeNextSeat: findNextPlayer(); break;
+    case EngineState::AwaitingCategory: chooseCategoryAutomatically(); break;
     default: break;
     }
 }
 
-void GameServer::turntimerTimer()
+void GameServer::turnClockTick()
 {
     if (m_state != EngineState::AwaitingLetter) {
-        m_turntimer.stop();
+        m_turnTimer.stop();
         return;
     }
     if (--m_turnCount > 0)
         return;
-    m_turntimer.stop();
-    startpause(EngineState::PauseBeforeNextSeat, kOutOfTimePause);
-    broadcast(msg::outoftime(m_currentSeat));
+    m_turnTimer.stop();
+    startPause(EngineState::PauseBeforeNextSeat, kOutOfTimePause);
+    broadcast(msg::outOfTime(m_currentSeat));
 }
 
 // ---- Computer player ----
 
-void GameServer::armcomputer()
+void GameServer::armComputer()
 {
-    const int interval = botSpeed ? botSpeed() : m_botSpeedSetting;
-    m_computertimer.setInterval(std::max(1, interval));
-    m_computertimer.start();
+    const int interval = botSpeedSource ? botSpeedSource() : m_botSpeedSetting;
+    m_computerTimer.setInterval(std::max(1, interval));
+    m_computerTimer.start();
 }
 
-void GameServer::computertimerTimer()
+void GameServer::computerTurn()
 {
-    if (!computerplayed(m_currentSeat))
+    if (!isComputerPlayed(m_currentSeat))
         return;
     if (m_state == EngineState::AwaitingCategory)
-        autochoose();
+        chooseCategoryAutomatically();
     else
-        computerplay(m_currentSeat);
+        computerPlay(m_currentSeat);
 }
 
-void GameServer::computerplay(int seat)
+void GameServer::computerPlay(int seat)
 {
-    if (computercheckforword(seat))
+    if (computerCheckForWord(seat))
         return;
-    if (const auto letter = m_computer.guessletter(m_used))
-        selectletter(seat, *letter);
+    if (const auto letter = m_computer.guessLetter(m_used))
+        selectLetter(seat, *letter);
 }
 
-bool GameServer::computercheckforword(int seat)
+bool GameServer::computerCheckForWord(int seat)
 {
-    const auto letter = m_computer.readword(m_word, m_mask, m_used);
+    const auto letter = m_computer.readWord(m_word, m_mask, m_used);
     if (!letter)
         return false;
-    selectletter(seat, *letter);
+    selectLetter(seat, *letter);
     return true;
 }

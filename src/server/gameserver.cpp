@@ -20,7 +20,7 @@ ServerPeer::~ServerPeer() = default;
 GameServer::EventScope::~EventScope()
 {
     if (--m_server.m_depth == 0)
-        m_server.finishclosing();
+        m_server.finishClosing();
 }
 
 GameServer::GameServer(Clock& clock, quint32 seed) : GameServer(clock, seed, WordLists()) {}
@@ -29,36 +29,36 @@ GameServer::GameServer(Clock& clock, quint32 seed, WordLists lists)
     : m_rng(seed),
       m_words(std::move(lists)),
       m_computer(m_rng),
-      m_socktimer(clock, kSocktimerMs),
-      m_timer1(clock, kTimer1Ms),
-      m_turntimer(clock, kTurntimerMs),
-      m_computertimer(clock, kDefaultBotSpeedMs)
+      m_dispatchTimer(clock, kDispatchIntervalMs),
+      m_pauseTimer(clock, kPauseTickMs),
+      m_turnTimer(clock, kTurnTickMs),
+      m_computerTimer(clock, kDefaultBotSpeedMs)
 {
-    botSpeed = [this] { return m_botSpeedSetting; };
+    botSpeedSource = [this] { return m_botSpeedSetting; };
     for (int seat = 1; seat <= kSeatCount; ++seat)
         m_slots[seat].player.computerName = kComputerNames[seat];
     for (int number = 1; number <= kMaxSlots; ++number) {
-        m_slots[number].logintimer = std::make_unique<GameTimer>(clock, kLoginTimeoutMs);
-        m_slots[number].logintimer->onTimer = [this, number] {
+        m_slots[number].loginTimer = std::make_unique<GameTimer>(clock, kLoginTimeoutMs);
+        m_slots[number].loginTimer->onTimer = [this, number] {
             EventScope scope(*this);
-            loginTimerTimer(number);
+            loginTimedOut(number);
         };
     }
-    m_socktimer.onTimer = [this] {
+    m_dispatchTimer.onTimer = [this] {
         EventScope scope(*this);
-        socktimerTimer();
+        dispatchNextMessage();
     };
-    m_timer1.onTimer = [this] {
+    m_pauseTimer.onTimer = [this] {
         EventScope scope(*this);
-        timer1Timer();
+        pauseEnded();
     };
-    m_turntimer.onTimer = [this] {
+    m_turnTimer.onTimer = [this] {
         EventScope scope(*this);
-        turntimerTimer();
+        turnClockTick();
     };
-    m_computertimer.onTimer = [this] {
+    m_computerTimer.onTimer = [this] {
         EventScope scope(*this);
-        computertimerTimer();
+        computerTurn();
     };
 }
 
@@ -69,7 +69,7 @@ GameServer::~GameServer() = default;
 int GameServer::accept(ServerPeer* peer)
 {
     EventScope scope(*this);
-    const int number = freeslot();
+    const int number = freeSlot();
     if (number == 0) {
         try {
             peer->send(msg::full());
@@ -89,13 +89,13 @@ int GameServer::accept(ServerPeer* peer)
     s.closeNeeded = false;
     s.queued = 0;
     s.cutter = MessageCutter();
-    s.logintimer->stop();
-    s.logintimer->start();
-    sendto(number, msg::sendlogininfo(number));
+    s.loginTimer->stop();
+    s.loginTimer->start();
+    sendTo(number, msg::sendLoginInfo(number));
     return number;
 }
 
-int GameServer::freeslot()
+int GameServer::freeSlot()
 {
     for (int number = 1; number <= m_slotsInUse; ++number)
         if (!m_slots[number].player.connected)
@@ -122,18 +122,18 @@ void GameServer::received(ServerPeer* peer, const QByteArray& bytes)
     Slot& s = m_slots[number];
     for (QByteArray& text : s.cutter.feed(bytes)) {
         if (s.queued >= kMaxQueuedMessages) {
-            markclosing(number, true);
+            markClosing(number, true);
             return;
         }
-        m_receivedlist.push_back({s.connectionId, number, std::move(text)});
+        m_receivedQueue.push_back({s.connectionId, number, std::move(text)});
         ++s.queued;
     }
     if (s.cutter.overflowed()) {
-        markclosing(number, true);
+        markClosing(number, true);
         return;
     }
-    if (!m_receivedlist.empty())
-        m_socktimer.start();
+    if (!m_receivedQueue.empty())
+        m_dispatchTimer.start();
 }
 
 void GameServer::closed(ServerPeer* peer)
@@ -141,22 +141,22 @@ void GameServer::closed(ServerPeer* peer)
     EventScope scope(*this);
     const int number = slotOf(peer);
     if (number != 0 && !m_slots[number].closing)
-        markclosing(number, false);
+        markClosing(number, false);
 }
 
-void GameServer::disconnectsock(int slot)
+void GameServer::disconnectSlot(int slot)
 {
     if (m_slots[slot].player.connected && !m_slots[slot].closing)
-        markclosing(slot, true);
+        markClosing(slot, true);
 }
 
-void GameServer::markclosing(int slot, bool closeNeeded)
+void GameServer::markClosing(int slot, bool closeNeeded)
 {
     m_slots[slot].closing = true;
     m_slots[slot].closeNeeded = closeNeeded;
 }
 
-void GameServer::finishclosing()
+void GameServer::finishClosing()
 {
     if (m_finishing)
         return;
@@ -164,7 +164,7 @@ void GameServer::finishclosing()
     ++m_depth;
     for (int number = 1; number <= kMaxSlots; ++number) {
         if (m_slots[number].closing) {
-            cleanupslot(number);
+            cleanUpSlot(number);
             number = 0;
         }
     }
@@ -172,7 +172,7 @@ void GameServer::finishclosing()
     m_finishing = false;
 }
 
-void GameServer::cleanupslot(int slot)
+void GameServer::cleanUpSlot(int slot)
 {
     Slot& s = m_slots[slot];
     if (s.closeNeeded) {
@@ -182,9 +182,9 @@ void GameServer::cleanupslot(int slot)
         } catch (const std::exception&) {
         }
     }
-    broadcast(msg::playerdisconnected(slot, s.player.name));
-    purgequeue(s.connectionId);
-    s.logintimer->stop();
+    broadcast(msg::playerDisconnected(slot, s.player.name));
+    purgeQueue(s.connectionId);
+    s.loginTimer->stop();
     s.player.connected = false;
     s.player.connection = nullptr;
     s.player.name.clear();
@@ -192,25 +192,25 @@ void GameServer::cleanupslot(int slot)
     s.closing = false;
     s.queued = 0;
     if (slot != 1)
-        passturnof(slot);
+        passTurnOf(slot);
 }
 
-void GameServer::purgequeue(quint64 connectionId)
+void GameServer::purgeQueue(quint64 connectionId)
 {
-    std::erase_if(m_receivedlist, [connectionId](const Queued& q) { return q.connectionId == connectionId; });
-    if (m_receivedlist.empty())
-        m_socktimer.stop();
+    std::erase_if(m_receivedQueue, [connectionId](const Queued& q) { return q.connectionId == connectionId; });
+    if (m_receivedQueue.empty())
+        m_dispatchTimer.stop();
 }
 
-void GameServer::loginTimerTimer(int slot)
+void GameServer::loginTimedOut(int slot)
 {
     Slot& s = m_slots[slot];
-    s.logintimer->stop();
+    s.loginTimer->stop();
     if (!s.loggedIn)
-        disconnectsock(slot);
+        disconnectSlot(slot);
 }
 
-void GameServer::sendto(int slot, const QByteArray& bytes)
+void GameServer::sendTo(int slot, const QByteArray& bytes)
 {
     Slot& s = m_slots[slot];
     if (!s.player.connected || s.closing)
@@ -218,30 +218,30 @@ void GameServer::sendto(int slot, const QByteArray& bytes)
     try {
         s.player.connection->send(bytes);
         if (!s.closing && s.player.connection->pendingOutput() > kMaxOutgoingBytes)
-            markclosing(slot, true);
+            markClosing(slot, true);
     } catch (const std::exception&) {
-        markclosing(slot, true);
+        markClosing(slot, true);
     }
 }
 
 void GameServer::broadcast(const QByteArray& bytes)
 {
     for (int number = 1; number <= kMaxSlots; ++number)
-        sendto(number, bytes);
+        sendTo(number, bytes);
 }
 
 // ---- Dispatch ----
 
-void GameServer::socktimerTimer()
+void GameServer::dispatchNextMessage()
 {
-    if (m_receivedlist.empty()) {
-        m_socktimer.stop();
+    if (m_receivedQueue.empty()) {
+        m_dispatchTimer.stop();
         return;
     }
-    const Queued message = std::move(m_receivedlist.front());
-    m_receivedlist.pop_front();
-    if (m_receivedlist.empty())
-        m_socktimer.stop();
+    const Queued message = std::move(m_receivedQueue.front());
+    m_receivedQueue.pop_front();
+    if (m_receivedQueue.empty())
+        m_dispatchTimer.stop();
     Slot& s = m_slots[message.slot];
     if (s.connectionId == message.connectionId && s.queued > 0)
         --s.queued;
@@ -251,16 +251,16 @@ void GameServer::socktimerTimer()
 void GameServer::dispatch(const Queued& message)
 {
     static const std::array<std::pair<const char*, Handler>, 10> handlers = {{
-        {"CMD_logininfo", &GameServer::receivedlogininfo},
-        {"CMD_kickhim", &GameServer::kickhim},
-        {"CMD_botspeed", &GameServer::botspeed},
+        {"CMD_logininfo", &GameServer::loginInfo},
+        {"CMD_kickhim", &GameServer::kickHim},
+        {"CMD_botspeed", &GameServer::botSpeed},
         {"CMD_chat", &GameServer::chat},
         {"CMD_action", &GameServer::action},
-        {"CMD_startgame", &GameServer::startgame},
-        {"CMD_justwatch", &GameServer::justwatch},
-        {"CMD_selectletter", &GameServer::selectletter},
-        {"CMD_choosecat", &GameServer::choosecat},
-        {"CMD_playasound", &GameServer::playasound},
+        {"CMD_startgame", &GameServer::startGame},
+        {"CMD_justwatch", &GameServer::justWatch},
+        {"CMD_selectletter", &GameServer::selectLetter},
+        {"CMD_choosecat", &GameServer::chooseCat},
+        {"CMD_playasound", &GameServer::playASound},
     }};
     const Slot& s = m_slots[message.slot];
     if (!s.player.connected || s.closing || s.connectionId != message.connectionId)
@@ -276,17 +276,17 @@ void GameServer::dispatch(const Queued& message)
     }
 }
 
-bool GameServer::fromslot(int sender, const QByteArray& field) const
+bool GameServer::isFromSlot(int sender, const QByteArray& field) const
 {
     return field == QByteArray::number(sender);
 }
 
 // ---- Roster handlers ----
 
-void GameServer::receivedlogininfo(int sender, const QByteArray& args)
+void GameServer::loginInfo(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
-    if (!fromslot(sender, fields.next()))
+    if (!isFromSlot(sender, fields.next()))
         return;
     Slot& s = m_slots[sender];
     if (s.loggedIn)
@@ -294,21 +294,21 @@ void GameServer::receivedlogininfo(int sender, const QByteArray& args)
     const QByteArray version = fields.next();
     const QByteArray name = fields.rest();
     s.loggedIn = true;
-    s.logintimer->stop();
+    s.loginTimer->stop();
     s.player.name = name;
-    broadcast(msg::newplayerinfo(sender, name));
+    broadcast(msg::newPlayerInfo(sender, name));
     for (int other = 1; other <= kMaxSlots; ++other)
         if (other != sender && m_slots[other].player.connected)
-            sendto(sender, msg::existingplayers(other, m_slots[other].player.name));
+            sendTo(sender, msg::existingPlayers(other, m_slots[other].player.name));
     if (version != kVersion) {
-        sendto(1, msg::havewrongversion(name));
-        sendto(sender, msg::wrongversion());
+        sendTo(1, msg::haveWrongVersion(name));
+        sendTo(sender, msg::wrongVersion());
     }
     if (m_gameRunning)
-        sendcatchup(sender);
+        sendCatchUp(sender);
 }
 
-void GameServer::sendcatchup(int slot)
+void GameServer::sendCatchUp(int slot)
 {
     msg::GameStats stats;
     stats.slot = slot;
@@ -322,29 +322,29 @@ void GameServer::sendcatchup(int slot)
     stats.misses = m_misses;
     for (int seat = 1; seat <= kSeatCount; ++seat)
         stats.scores[seat - 1] = m_slots[seat].player.score;
-    sendto(slot, msg::gamestats(stats));
+    sendTo(slot, msg::gameStats(stats));
     QList<int> used;
     for (int letter = 1; letter <= kLetterCount; ++letter)
         if (m_used[letter])
             used.append(letter);
     if (!used.isEmpty())
-        sendto(slot, msg::markletters(slot, used));
+        sendTo(slot, msg::markLetters(slot, used));
 }
 
-void GameServer::kickhim(int sender, const QByteArray& args)
+void GameServer::kickHim(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
-    if (sender != 1 || !fromslot(sender, fields.next()))
+    if (sender != 1 || !isFromSlot(sender, fields.next()))
         return;
     const auto target = fields.nextNumber();
     if (target && *target >= 1 && *target <= kMaxSlots)
-        disconnectsock(*target);
+        disconnectSlot(*target);
 }
 
-void GameServer::botspeed(int sender, const QByteArray& args)
+void GameServer::botSpeed(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
-    if (sender != 1 || !fromslot(sender, fields.next()))
+    if (sender != 1 || !isFromSlot(sender, fields.next()))
         return;
     const auto milliseconds = fields.nextNumber();
     if (milliseconds && *milliseconds >= 1 && *milliseconds <= kMaxBotSpeedMs)
@@ -355,7 +355,7 @@ void GameServer::chat(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
     const QByteArray senderField = fields.next();
-    if (fromslot(sender, senderField))
+    if (isFromSlot(sender, senderField))
         broadcast(msg::chatRelay(senderField, m_slots[sender].player.name, fields.rest()));
 }
 
@@ -363,18 +363,18 @@ void GameServer::action(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
     const QByteArray senderField = fields.next();
-    if (fromslot(sender, senderField))
+    if (isFromSlot(sender, senderField))
         broadcast(msg::actionRelay(senderField, m_slots[sender].player.name, fields.rest()));
 }
 
-void GameServer::playasound(int sender, const QByteArray& args)
+void GameServer::playASound(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
-    if (fromslot(sender, fields.next()))
-        broadcast(msg::playasoundRelay(sender, fields.rest()));
+    if (isFromSlot(sender, fields.next()))
+        broadcast(msg::playASoundRelay(sender, fields.rest()));
 }
 
-void GameServer::justwatch(int sender, const QByteArray& args)
+void GameServer::justWatch(int sender, const QByteArray& args)
 {
     FieldReader fields(args);
     const auto seat = fields.nextNumber();
@@ -386,10 +386,10 @@ void GameServer::justwatch(int sender, const QByteArray& args)
     PlayerSlot& player = m_slots[*seat].player;
     if (state == "2") {
         player.watching = false;
-        broadcast(msg::justwatching(*seat, state));
+        broadcast(msg::justWatching(*seat, state));
     } else if (state == "1" && m_gameRunning && player.connected) {
         player.watching = true;
-        broadcast(msg::justwatching(*seat, state));
-        passturnof(*seat);
+        broadcast(msg::justWatching(*seat, state));
+        passTurnOf(*seat);
     }
 }

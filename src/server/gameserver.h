@@ -51,9 +51,9 @@ enum class EngineState {
 };
 
 constexpr int kSlotCount = 10; // slot 10 only ever refuses a connection
-constexpr int kSocktimerMs = 10;
-constexpr int kTimer1Ms = 1000;
-constexpr int kTurntimerMs = 1000;
+constexpr int kDispatchIntervalMs = 10;
+constexpr int kPauseTickMs = 1000;
+constexpr int kTurnTickMs = 1000;
 constexpr int kDefaultBotSpeedMs = 1500;
 constexpr int kLoginTimeoutMs = 30'000;
 constexpr int kMinPlayTo = 50;
@@ -86,17 +86,17 @@ public:
     GameServer(const GameServer&) = delete;
     GameServer& operator=(const GameServer&) = delete;
 
-    // Sock1Accept: takes the connection into the lowest free slot and returns it,
+    // acceptConnection: takes the connection into the lowest free slot and returns it,
     // or sends a tenth "CMD_full+", closes it and returns 0.
     int accept(ServerPeer* peer);
-    // Sock1Read: bytes that arrived on an accepted connection.
+    // readConnection: bytes that arrived on an accepted connection.
     void received(ServerPeer* peer, const QByteArray& bytes);
     // "Socket Closed": the connection is gone; a repeat for the same close changes nothing.
     void closed(ServerPeer* peer);
 
     // The host's bot speed in milliseconds, read each time the computer timer is
     // armed; by default the last value from "CMD_botspeed" (1500 at first).
-    std::function<int()> botSpeed;
+    std::function<int()> botSpeedSource;
 
     // Read-only state.
     const PlayerSlot& slot(int number) const { return m_slots[number].player; }
@@ -116,16 +116,16 @@ public:
     bool chooseCategory() const { return m_chooseCategory; }
     int pauseCount() const { return m_pauseCount; }
     int turnCount() const { return m_turnCount; }
-    int queuedMessages() const { return int(m_receivedlist.size()); }
-    bool socktimerRunning() const { return m_socktimer.isEnabled(); }
-    bool turntimerRunning() const { return m_turntimer.isEnabled(); }
-    bool computertimerRunning() const { return m_computertimer.isEnabled(); }
-    int computertimerInterval() const { return m_computertimer.interval(); }
+    int queuedMessages() const { return int(m_receivedQueue.size()); }
+    bool dispatchTimerRunning() const { return m_dispatchTimer.isEnabled(); }
+    bool turnTimerRunning() const { return m_turnTimer.isEnabled(); }
+    bool computerTimerRunning() const { return m_computerTimer.isEnabled(); }
+    int computerTimerInterval() const { return m_computerTimer.interval(); }
     const WordLists& wordLists() const { return m_words; }
     // Whether the computer plays this seat's turns now.
-    bool computerplayed(int seat) const;
+    bool isComputerPlayed(int seat) const;
     // The two team-mates of a seat, in the order "CMD_foundletter" names them.
-    static std::array<int, 2> findteamie(int seat);
+    static std::array<int, 2> teamMates(int seat);
 
 private:
     struct Slot {
@@ -136,7 +136,7 @@ private:
         bool closeNeeded = false;  // the server itself must close the connection
         int queued = 0;
         proto::MessageCutter cutter;
-        std::unique_ptr<GameTimer> logintimer;
+        std::unique_ptr<GameTimer> loginTimer;
     };
     struct Queued {
         quint64 connectionId;
@@ -155,55 +155,55 @@ private:
     using Handler = void (GameServer::*)(int sender, const QByteArray& args);
 
     // Connections and roster.
-    int freeslot();
+    int freeSlot();
     int slotOf(const ServerPeer* peer) const;
-    void markclosing(int slot, bool closeNeeded);
-    void finishclosing();
-    void cleanupslot(int slot);
-    void disconnectsock(int slot);
-    void purgequeue(quint64 connectionId);
-    void loginTimerTimer(int slot);
-    void socktimerTimer();
+    void markClosing(int slot, bool closeNeeded);
+    void finishClosing();
+    void cleanUpSlot(int slot);
+    void disconnectSlot(int slot);
+    void purgeQueue(quint64 connectionId);
+    void loginTimedOut(int slot);
+    void dispatchNextMessage();
     void dispatch(const Queued& message);
-    bool fromslot(int sender, const QByteArray& field) const;
-    void sendto(int slot, const QByteArray& bytes);
+    bool isFromSlot(int sender, const QByteArray& field) const;
+    void sendTo(int slot, const QByteArray& bytes);
     void broadcast(const QByteArray& bytes);
-    void sendcatchup(int slot);
+    void sendCatchUp(int slot);
 
     // Message handlers.
-    void receivedlogininfo(int sender, const QByteArray& args);
-    void kickhim(int sender, const QByteArray& args);
-    void botspeed(int sender, const QByteArray& args);
+    void loginInfo(int sender, const QByteArray& args);
+    void kickHim(int sender, const QByteArray& args);
+    void botSpeed(int sender, const QByteArray& args);
     void chat(int sender, const QByteArray& args);
     void action(int sender, const QByteArray& args);
-    void justwatch(int sender, const QByteArray& args);
-    void playasound(int sender, const QByteArray& args);
-    void startgame(int sender, const QByteArray& args);
-    void selectletter(int sender, const QByteArray& args);
-    void choosecat(int sender, const QByteArray& args);
+    void justWatch(int sender, const QByteArray& args);
+    void playASound(int sender, const QByteArray& args);
+    void startGame(int sender, const QByteArray& args);
+    void selectLetter(int sender, const QByteArray& args);
+    void chooseCat(int sender, const QByteArray& args);
 
     // Game engine.
-    void enterbusy();
-    void startpause(EngineState state, int seconds);
-    void startround();
-    void autochoose();
-    void beginround(int category);
-    void getword();
-    void findplayer();
-    void selectletter(int seat, int letter);
-    void scorefind(int seat, int letter, int finds, int bonus);
-    void misletter(int seat, int letter);
-    bool checkforwin();
-    void timer1Timer();
-    void turntimerTimer();
-    void passturnof(int seat);
-    bool rotationseat(int seat) const;
+    void enterBusy();
+    void startPause(EngineState state, int seconds);
+    void startRound();
+    void chooseCategoryAutomatically();
+    void beginRound(int category);
+    void drawWord();
+    void findNextPlayer();
+    void selectLetter(int seat, int letter);
+    void scoreFind(int seat, int letter, int finds, int bonus);
+    void missLetter(int seat, int letter);
+    bool checkForWin();
+    void pauseEnded();
+    void turnClockTick();
+    void passTurnOf(int seat);
+    bool isRotationSeat(int seat) const;
 
     // Computer player.
-    void armcomputer();
-    void computertimerTimer();
-    void computerplay(int seat);
-    bool computercheckforword(int seat);
+    void armComputer();
+    void computerTurn();
+    void computerPlay(int seat);
+    bool computerCheckForWord(int seat);
 
     std::mt19937 m_rng;
     WordLists m_words;
@@ -211,15 +211,15 @@ private:
     std::array<Slot, kSlotCount + 1> m_slots;
     int m_slotsInUse = 0;
     quint64 m_nextConnectionId = 1;
-    std::deque<Queued> m_receivedlist;
+    std::deque<Queued> m_receivedQueue;
     int m_depth = 0;
     bool m_finishing = false;
     int m_botSpeedSetting = kDefaultBotSpeedMs;
 
-    GameTimer m_socktimer;
-    GameTimer m_timer1;
-    GameTimer m_turntimer;
-    GameTimer m_computertimer;
+    GameTimer m_dispatchTimer;
+    GameTimer m_pauseTimer;
+    GameTimer m_turnTimer;
+    GameTimer m_computerTimer;
 
     bool m_gameRunning = false;
     EngineState m_state = EngineState::Busy;

@@ -60,7 +60,7 @@ WordLists::Drawn WordLists::draw(int category, std::mt19937& rng)
                 drawn.word = kLastResortWord;
         }
     }
-    drawn.mask = maskword(drawn.word);
+    drawn.mask = maskWord(drawn.word);
     return drawn;
 }
 
@@ -69,14 +69,14 @@ bool WordLists::takeFrom(int category, std::mt19937& rng, QByteArray& word)
     WordList& list = m_lists[category];
     while (!list.isEmpty()) {
         std::uniform_int_distribution<qsizetype> pick(0, list.size() - 1);
-        word = cleanword(list.takeAt(pick(rng)));
+        word = cleanWord(list.takeAt(pick(rng)));
         if (!word.isEmpty())
             return true;
     }
     return false;
 }
 
-QByteArray cleanword(const QByteArray& entry)
+QByteArray cleanWord(const QByteArray& entry)
 {
     qsizetype begin = 0;
     qsizetype end = entry.size();
@@ -91,7 +91,7 @@ QByteArray cleanword(const QByteArray& entry)
     return word;
 }
 
-QByteArray maskword(const QByteArray& word)
+QByteArray maskWord(const QByteArray& word)
 {
     QByteArray mask = word;
     for (char& c : mask)

@@ -50,6 +50,6 @@ private:
 };
 
 // Lower-cases A to Z (nothing else) and trims spaces at both ends; inner spaces stay.
-QByteArray cleanword(const QByteArray& entry);
+QByteArray cleanWord(const QByteArray& entry);
 // "*" for every character but the space and the apostrophe, which show as themselves.
-QByteArray maskword(const QByteArray& word);
+QByteArray maskWord(const QByteArray& word);

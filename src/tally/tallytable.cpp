@@ -1,17 +1,17 @@
 #include "tally/tallytable.h"
 
-#include "tally/lzrw1.h"
+#include "tally/tallycoder.h"
 
 #include <QFile>
 #include <QList>
 #include <QSaveFile>
 
-ETallyError::ETallyError(const QString& message)
+TallyError::TallyError(const QString& message)
     : std::runtime_error(message.toStdString())
 {
 }
 
-QString ETallyError::message() const
+QString TallyError::message() const
 {
     return QString::fromStdString(what());
 }
@@ -79,7 +79,7 @@ int leadingNumber(const QByteArray& line)
     bool ok = false;
     const int value = trimmed.left(end).toInt(&ok);
     if (!ok)
-        throw ETallyError(QStringLiteral("The tally file is damaged: no number in '%1'").arg(QString::fromLatin1(line.left(40))));
+        throw TallyError(QStringLiteral("The tally file is damaged: no number in '%1'").arg(QString::fromLatin1(line.left(40))));
     return value;
 }
 
@@ -100,15 +100,15 @@ TallyTable TallyTable::fromText(const QByteArray& text)
 {
     const QList<QByteArray> lines = splitLines(text);
     if (lines.size() < 2)
-        throw ETallyError(QStringLiteral("The tally file is damaged: it has no table"));
+        throw TallyError(QStringLiteral("The tally file is damaged: it has no table"));
     const int columns = leadingNumber(lines[0]);
     const int rowTotal = leadingNumber(lines[1]);
     if (columns != columnCount || rowTotal < 1 || rowTotal > maxRows)
-        throw ETallyError(QStringLiteral("The tally file is damaged: a table of %1 columns and %2 rows")
+        throw TallyError(QStringLiteral("The tally file is damaged: a table of %1 columns and %2 rows")
                               .arg(columns)
                               .arg(rowTotal));
     if (lines.size() < 2 + columns * rowTotal)
-        throw ETallyError(QStringLiteral("The tally file is damaged: it is cut short"));
+        throw TallyError(QStringLiteral("The tally file is damaged: it is cut short"));
     TallyTable table;
     table.rows.resize(rowTotal);
     int next = 2;
@@ -122,7 +122,7 @@ TallyTable TallyTable::fromText(const QByteArray& text)
             if (counter)
                 value.toLongLong(&ok);
             if (!ok)
-                throw ETallyError(QStringLiteral("The tally file is damaged: '%1' is not a number").arg(value.left(40)));
+                throw TallyError(QStringLiteral("The tally file is damaged: '%1' is not a number").arg(value.left(40)));
             table.rows[row][size_t(column)] = counter ? value : cleanName(value);
         }
     }
@@ -141,17 +141,17 @@ TallyTable readTallyFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw ELzrw1Exception(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + path);
-    Tlzrw1 coder;
+        throw TallyCoderError(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + path);
+    TallyCoder coder;
     return TallyTable::fromText(coder.decompress(file.readAll(), path));
 }
 
 void writeTallyFile(const QString& path, const TallyTable& table)
 {
-    Tlzrw1 coder;
-    const QByteArray packed = coder.compress(table.toText(), TCompressMode::Fast);
+    TallyCoder coder;
+    const QByteArray packed = coder.compress(table.toText(), CompressionMode::Fast);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(packed) != packed.size() || !file.commit())
-        throw ETallyError(QStringLiteral("The tally could not be saved to ") + path + QStringLiteral(": ")
+        throw TallyError(QStringLiteral("The tally could not be saved to ") + path + QStringLiteral(": ")
                           + file.errorString());
 }

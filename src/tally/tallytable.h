@@ -10,9 +10,9 @@
 #include <stdexcept>
 
 // A tally that cannot be read, or a counter cell that is not a number.
-class ETallyError : public std::runtime_error {
+class TallyError : public std::runtime_error {
 public:
-    explicit ETallyError(const QString& message);
+    explicit TallyError(const QString& message);
     // The error text as a QString.
     QString message() const;
 };
@@ -38,7 +38,7 @@ public:
 
     // The text dump: column count, row count, then every cell column by column, CR LF after each line.
     QByteArray toText() const;
-    // Reads a text dump. Throws ETallyError unless it has 9 columns, 1 to maxRows
+    // Reads a text dump. Throws TallyError unless it has 9 columns, 1 to maxRows
     // rows, all its cell lines, and counters that are decimal integers or empty
     // (empty ones become "0").
     static TallyTable fromText(const QByteArray& text);
@@ -51,9 +51,9 @@ private:
 };
 
 // Reads a tally file (a "WRZL" or "!HZL" container holding the text dump).
-// Throws ELzrw1Exception or ETallyError when it is damaged or unreadable.
+// Throws TallyCoderError or TallyError when it is damaged or unreadable.
 TallyTable readTallyFile(const QString& path);
 
 // Writes the tally file in Fast mode, atomically: on failure the old file stays
-// as it was and ETallyError is thrown.
+// as it was and TallyError is thrown.
 void writeTallyFile(const QString& path, const TallyTable& table);

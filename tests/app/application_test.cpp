@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "net/tsock.h"
+#include "net/gamesocket.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -15,7 +15,7 @@ TEST(HangmanApplication, ExceptionLeavingAHandlerIsReportedAndTheProgramGoesOn)
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, [&] {
         if (++clicks == 1)
-            TSock().send("CMD_chat+1+hi");
+            GameSocket().send("CMD_chat+1+hi");
     });
     QStringList shown;
     auto report = [&](const QString& text) { shown << text; };

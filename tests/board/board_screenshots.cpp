@@ -24,35 +24,35 @@ TEST(BoardScreenshots, WritesTheMainStates)
     board.seatTaken(1, "Anna");
     board.seatTaken(3, "Bartholomew the Great");
     save("board_created");
-    board.startthegame("Anna+200+20+f+");
-    board.loadword("*******+0+");
-    board.getnextplayer("1+");
+    board.startGame("Anna+200+20+f+");
+    board.loadWord("*******+0+");
+    board.nextPlayer("1+");
     clock.advance(1000);
     save("board_game_start");
 
-    board.loadword("h*ll* w*rld+2+");
-    board.markletters("1+8+12+15+4+");
-    board.foundletter("3+12+l+3+0+3+3+3+3+3+h*ll* w*rld+");
-    board.addman("3+1+a+1+*+");
-    board.addman("1+5+e+2+*+");
-    board.addman("2+9+i+3+*+");
-    board.getnextplayer("2+");
+    board.loadWord("h*ll* w*rld+2+");
+    board.markLetters("1+8+12+15+4+");
+    board.foundLetter("3+12+l+3+0+3+3+3+3+3+h*ll* w*rld+");
+    board.addMan("3+1+a+1+*+");
+    board.addMan("1+5+e+2+*+");
+    board.addMan("2+9+i+3+*+");
+    board.nextPlayer("2+");
     clock.advance(7000);
-    board.image_letter1MouseMove(19);
+    board.hoverTile(19);
     save("board_mid_round");
-    board.getnextplayer("1+");
-    board.image_letter1MouseMove(19);
+    board.nextPlayer("1+");
+    board.hoverTile(19);
     save("board_tile_lit");
 
-    board.choosecat("1+");
+    board.chooseCat("1+");
     save("board_choose_category");
-    board.button_cat0Click(0);
+    board.pickCategory(0);
 
-    board.loadword("a bird in the hand is worth two in the bush, don't you think so+4+");
+    board.loadWord("a bird in the hand is worth two in the bush, don't you think so+4+");
     save("board_long_phrase");
 
-    board.loadword("**t+3+");
-    board.addman("2+3+c+7+cat+");
+    board.loadWord("**t+3+");
+    board.addMan("2+3+c+7+cat+");
     save("board_hanged_0");
     clock.advance(1500);
     save("board_hanged_3");
@@ -62,11 +62,11 @@ TEST(BoardScreenshots, WritesTheMainStates)
     board.winner("Bartholomew the Great+");
     save("board_winner_other");
 
-    board.startthegame("Anna+300+30+t+");
-    board.loadword("p***s+1+");
-    board.getnextplayer("4+");
-    board.justwatching("3+1");
-    board.foundletter("4+16+p+1+0+6+2+6+4+6+p***s+");
+    board.startGame("Anna+300+30+t+");
+    board.loadWord("p***s+1+");
+    board.nextPlayer("4+");
+    board.justWatching("3+1");
+    board.foundLetter("4+16+p+1+0+6+2+6+4+6+p***s+");
     save("board_team_game");
 }
 

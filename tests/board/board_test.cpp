@@ -1,5 +1,5 @@
 #include "board/board.h"
-#include "board/tanimated.h"
+#include "board/animatedimage.h"
 #include "fakeboardhost.h"
 #include "net/protocol.h"
 
@@ -31,13 +31,13 @@ protected:
 
     void startGame(int seconds = 20, bool team = false)
     {
-        board.startthegame(argsOf(proto::msg::startgameAnnounce("Anna", 200, seconds, team ? "t" : "f")));
-        board.loadword(argsOf(proto::msg::loadword("*****", 0)));
+        board.startGame(argsOf(proto::msg::startGameAnnounce("Anna", 200, seconds, team ? "t" : "f")));
+        board.loadWord(argsOf(proto::msg::loadWord("*****", 0)));
     }
     QByteArray found(int seat, int letter, char letterChar, int count, int bonus, int score)
     {
         proto::msg::Found f{seat, letter, letterChar, count, bonus, score, seat, score, seat, score, "*e*e*"};
-        return argsOf(proto::msg::foundletter(f));
+        return argsOf(proto::msg::foundLetter(f));
     }
     void showWindow()
     {
@@ -51,8 +51,8 @@ TEST_F(BoardTest, FoundLetterShowsCountsBonusesAndKeepsTheTurn)
 {
     host.slot = 1;
     startGame();
-    board.getnextplayer("3+");
-    board.foundletter(found(3, 5, 'e', 1, 0, 1));
+    board.nextPlayer("3+");
+    board.foundLetter(found(3, 5, 'e', 1, 0, 1));
     EXPECT_EQ(text("label_status"), "1 E found.");
     EXPECT_EQ(text("label_bonus3"), "+1");
     EXPECT_EQ(text("label_score3"), "1");
@@ -61,23 +61,23 @@ TEST_F(BoardTest, FoundLetterShowsCountsBonusesAndKeepsTheTurn)
     EXPECT_EQ(board.turnSeat(), 3);
     EXPECT_EQ(host.sounds.last(), "inword");
 
-    board.foundletter(found(3, 5, 'e', 3, 0, 4));
+    board.foundLetter(found(3, 5, 'e', 3, 0, 4));
     EXPECT_EQ(text("label_status"), "3 E's found.");
     EXPECT_EQ(text("label_bonus3"), "+3");
 
-    board.foundletter(found(1, 19, 's', 2, 0, 2));
+    board.foundLetter(found(1, 19, 's', 2, 0, 2));
     EXPECT_EQ(text("label_status"), "Choose another Letter.");
     EXPECT_EQ(text("label_theword"), "*E*E*");
 
-    board.getnextplayer("2+");
+    board.nextPlayer("2+");
     EXPECT_EQ(text("label_bonus3"), "");
 }
 
 TEST_F(BoardTest, CompletedPuzzleCountsOnlyOnTheFindersClient)
 {
     startGame();
-    board.getnextplayer("1+");
-    board.foundletter(found(1, 5, 'e', 2, 10, 12));
+    board.nextPlayer("1+");
+    board.foundLetter(found(1, 5, 'e', 2, 10, 12));
     EXPECT_EQ(text("label_bonus1"), "+12");
     EXPECT_EQ(text("label_status"), "Puzzle is Complete!");
     EXPECT_EQ(host.sounds.last(), "puzzlecomplete");
@@ -87,24 +87,24 @@ TEST_F(BoardTest, CompletedPuzzleCountsOnlyOnTheFindersClient)
     FakeBoardHost otherHost;
     otherHost.slot = 2;
     Board other(otherHost, clock);
-    other.foundletter(found(1, 5, 'e', 2, 10, 12));
+    other.foundLetter(found(1, 5, 'e', 2, 10, 12));
     EXPECT_EQ(otherHost.puzzles, 0);
 }
 
 TEST_F(BoardTest, WordFontShrinksAbove36CharactersAndWrapsInsideTheBoard)
 {
-    board.loadword(argsOf(proto::msg::loadword(QByteArray(36, '*'), 0)));
+    board.loadWord(argsOf(proto::msg::loadWord(QByteArray(36, '*'), 0)));
     EXPECT_EQ(label("label_theword")->font().pointSize(), 22);
     const QByteArray phrase = "a stitch in time saves nine and more**";
     ASSERT_EQ(phrase.size(), 38);
-    board.loadword(argsOf(proto::msg::loadword(phrase.left(37), 4)));
+    board.loadWord(argsOf(proto::msg::loadWord(phrase.left(37), 4)));
     EXPECT_EQ(label("label_theword")->font().pointSize(), 18);
     EXPECT_EQ(text("label_theword"), "A STITCH IN TIME SAVES NINE AND MORE*");
     const QRect word = label("label_theword")->geometry();
     EXPECT_GE(label("label_theword")->height(), label("label_theword")->heightForWidth(word.width()));
     EXPECT_LE(word.bottom(), label("label_status")->y());
     EXPECT_GE(word.top(), label("label_tag")->geometry().bottom());
-    board.loadword(argsOf(proto::msg::loadword("short", 0)));
+    board.loadWord(argsOf(proto::msg::loadWord("short", 0)));
     EXPECT_EQ(label("label_theword")->font().pointSize(), 22);
     EXPECT_EQ(label("label_theword")->geometry(), QRect(8, 183, 683, 41));
 }
@@ -112,7 +112,7 @@ TEST_F(BoardTest, WordFontShrinksAbove36CharactersAndWrapsInsideTheBoard)
 TEST_F(BoardTest, CountdownOfTwentySeconds)
 {
     startGame(20);
-    board.getnextplayer("1+");
+    board.nextPlayer("1+");
     EXPECT_EQ(host.sounds.last(), "turn");
     EXPECT_EQ(text("label_status"), "Your Turn.");
     host.sounds.clear();
@@ -128,7 +128,7 @@ TEST_F(BoardTest, CountdownOfTwentySeconds)
     EXPECT_EQ(text("label_timer"), "Time: 0:00");
     EXPECT_EQ(child("image_timer")->width(), 0);
     EXPECT_EQ(board.turnSeat(), 0);
-    board.image_letter1Click(1);
+    board.pickLetter(1);
     EXPECT_TRUE(host.sent.isEmpty());
     EXPECT_FALSE(tile(1)->isHidden());
 }
@@ -136,7 +136,7 @@ TEST_F(BoardTest, CountdownOfTwentySeconds)
 TEST_F(BoardTest, CountdownTicksAt20And15ThenEverySecondFrom10)
 {
     startGame(30);
-    board.getnextplayer("2+");
+    board.nextPlayer("2+");
     QList<int> ticks;
     for (int second = 0; second < 30; ++second) {
         host.sounds.clear();
@@ -153,7 +153,7 @@ TEST_F(BoardTest, PickingThroughClicksAndKeys)
 {
     showWindow();
     startGame();
-    board.getnextplayer("1+");
+    board.nextPlayer("1+");
     host.watching = true;
     QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(tile(5)));
     EXPECT_EQ(host.messages, QStringList{"You must first turn off just watch before you can play."});
@@ -162,11 +162,11 @@ TEST_F(BoardTest, PickingThroughClicksAndKeys)
     host.watching = false;
     QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(tile(5)));
     QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, centreOf(tile(6)));
-    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::selectletter(1, 5)});
+    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::selectLetter(1, 5)});
     EXPECT_TRUE(tile(5)->isHidden());
     EXPECT_FALSE(tile(6)->isHidden());
 
-    board.getnextplayer("1+");
+    board.nextPlayer("1+");
     board.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&board));
     board.clearFocus();
@@ -175,24 +175,24 @@ TEST_F(BoardTest, PickingThroughClicksAndKeys)
     QTest::keyClick(&board, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&board, Qt::Key_E);
     QTest::keyClick(&board, Qt::Key_Z);
-    EXPECT_EQ(host.sent.last(), proto::msg::selectletter(1, 26));
+    EXPECT_EQ(host.sent.last(), proto::msg::selectLetter(1, 26));
     EXPECT_EQ(host.sent.size(), 2);
 }
 
 TEST_F(BoardTest, TilesLightOnlyDuringTheOwnTurn)
 {
     startGame();
-    board.getnextplayer("2+");
-    board.image_letter1MouseMove(3);
+    board.nextPlayer("2+");
+    board.hoverTile(3);
     EXPECT_EQ(board.tileState(3), 'n');
-    board.getnextplayer("1+");
+    board.nextPlayer("1+");
     showWindow();
     QTest::mouseMove(board.windowHandle(), centreOf(tile(3)));
     EXPECT_EQ(board.tileState(3), 'y');
-    board.image_letter1MouseMove(4);
+    board.hoverTile(4);
     EXPECT_EQ(board.tileState(3), 'n');
     EXPECT_EQ(board.tileState(4), 'y');
-    board.FlatPanel1MouseMove();
+    board.leaveTiles();
     EXPECT_EQ(board.tileState(4), 'n');
 }
 
@@ -211,9 +211,9 @@ TEST_F(BoardTest, LateJoinerRebuildsTheBoard)
     stats.misses = 3;
     stats.scores[0] = 5;
     stats.scores[1] = 7;
-    board.gamestats(argsOf(proto::msg::gamestats(stats)));
-    board.markletters(argsOf(proto::msg::markletters(3, {8, 12, 15})));
-    board.markletters(argsOf(proto::msg::markletters(4, {1})));
+    board.gameStats(argsOf(proto::msg::gameStats(stats)));
+    board.markLetters(argsOf(proto::msg::markLetters(3, {8, 12, 15})));
+    board.markLetters(argsOf(proto::msg::markLetters(4, {1})));
 
     EXPECT_EQ(text("label_theword"), "H*LL* W*RLD");
     EXPECT_EQ(board.category(), 2);
@@ -233,7 +233,7 @@ TEST_F(BoardTest, LateJoinerRebuildsTheBoard)
 
     stats.slot = 4;
     stats.mask = "other";
-    board.gamestats(argsOf(proto::msg::gamestats(stats)));
+    board.gameStats(argsOf(proto::msg::gameStats(stats)));
     EXPECT_EQ(text("label_theword"), "H*LL* W*RLD");
 }
 
@@ -271,9 +271,9 @@ TEST_F(BoardTest, WinnerOnTheWinnersOtherPlayersAndSpiesClients)
 
 TEST_F(BoardTest, LayoutOfPointerAndTiles)
 {
-    board.getnextplayer("2+");
+    board.nextPlayer("2+");
     EXPECT_EQ(child("image_Turn")->pos(), QPoint(478, 54));
-    board.getnextplayer("5+");
+    board.nextPlayer("5+");
     EXPECT_EQ(child("image_Turn")->pos(), QPoint(265, 101));
 
     const QRect usedBoard = child("Image4")->geometry();
@@ -290,14 +290,14 @@ TEST_F(BoardTest, LayoutOfPointerAndTiles)
 TEST_F(BoardTest, FigureStagesAndTheHangedAnimation)
 {
     startGame();
-    board.loadword(argsOf(proto::msg::loadword("c*t", 0)));
+    board.loadWord(argsOf(proto::msg::loadWord("c*t", 0)));
     for (int misses = 1; misses <= 6; ++misses) {
-        board.addman(argsOf(proto::msg::addman(2, misses, char('a' + misses - 1), misses, "*")));
+        board.addMan(argsOf(proto::msg::addMan(2, misses, char('a' + misses - 1), misses, "*")));
         EXPECT_EQ(board.figureStage(), misses);
         EXPECT_EQ(host.sounds.last(), "notinword");
         EXPECT_EQ(board.tileState(misses), 'u');
     }
-    board.addman(argsOf(proto::msg::addman(2, 7, 'g', 7, "cat")));
+    board.addMan(argsOf(proto::msg::addMan(2, 7, 'g', 7, "cat")));
     EXPECT_EQ(board.figureStage(), 7);
     EXPECT_TRUE(child("image_hang")->isHidden());
     EXPECT_FALSE(child("animated_hanged")->isHidden());
@@ -307,11 +307,11 @@ TEST_F(BoardTest, FigureStagesAndTheHangedAnimation)
     clock.advance(1500);
     EXPECT_EQ(board.hangedAnimation()->frame(), 3);
 
-    board.loadword(argsOf(proto::msg::loadword("***", 1)));
+    board.loadWord(argsOf(proto::msg::loadWord("***", 1)));
     EXPECT_EQ(board.figureStage(), 0);
     EXPECT_TRUE(child("animated_hanged")->isHidden());
     EXPECT_FALSE(board.hangedAnimation()->play());
-    board.addman(argsOf(proto::msg::addman(2, 1, 'a', 7, "*")));
+    board.addMan(argsOf(proto::msg::addMan(2, 1, 'a', 7, "*")));
     EXPECT_EQ(text("label_theword"), "***");
 }
 
@@ -319,22 +319,22 @@ TEST_F(BoardTest, CategoryChoice)
 {
     showWindow();
     board.seatTaken(2, "Bert");
-    board.choosecat("2+");
+    board.chooseCat("2+");
     EXPECT_EQ(text("label_status"), "Bert is choosing a category.");
     EXPECT_TRUE(child("panel_choose")->isHidden());
-    board.button_cat0Click(1);
+    board.pickCategory(1);
     EXPECT_TRUE(host.sent.isEmpty());
 
-    board.choosecat("1+");
+    board.chooseCat("1+");
     EXPECT_EQ(text("label_status"), "Choose a category");
     EXPECT_FALSE(child("panel_choose")->isHidden());
     QTest::mouseClick(board.findChild<QPushButton*>("button_cat3"), Qt::LeftButton);
-    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::choosecat(1, 3)});
+    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::chooseCat(1, 3)});
     EXPECT_TRUE(child("panel_choose")->isHidden());
     EXPECT_EQ(board.chooserSeat(), 0);
 
     host.watching = true;
-    board.choosecat("1+");
+    board.chooseCat("1+");
     EXPECT_TRUE(child("panel_choose")->isHidden());
 }
 
@@ -373,12 +373,12 @@ TEST_F(BoardTest, TeamSettingAndSeatsKeepPeopleInPlace)
 TEST_F(BoardTest, JustWatchingAndTheStartButton)
 {
     board.seatTaken(2, "Bert");
-    board.justwatching("1+1");
+    board.justWatching("1+1");
     EXPECT_TRUE(host.watching);
     EXPECT_FALSE(child("image_eyes1")->isHidden());
-    board.justwatching("2+2");
+    board.justWatching("2+2");
     EXPECT_EQ(host.lines.last(), "Bert is now playing again");
-    board.justwatching("1+2");
+    board.justWatching("1+2");
     EXPECT_FALSE(host.watching);
     EXPECT_TRUE(child("image_eyes1")->isHidden());
 
@@ -395,8 +395,8 @@ TEST_F(BoardTest, JustWatchingAndTheStartButton)
 TEST_F(BoardTest, HostileInputLeavesTheBoardAsItWas)
 {
     startGame();
-    board.loadword(argsOf(proto::msg::loadword("a*c", 1)));
-    board.getnextplayer("1+");
+    board.loadWord(argsOf(proto::msg::loadWord("a*c", 1)));
+    board.nextPlayer("1+");
     const auto snapshot = [&] {
         QStringList state{text("label_theword"), text("label_status"), QString::number(board.turnSeat()),
                           QString::number(board.figureStage()), QString::number(board.category()),
@@ -407,40 +407,40 @@ TEST_F(BoardTest, HostileInputLeavesTheBoardAsItWas)
     };
     const QStringList before = snapshot();
     for (const QByteArray& args : {QByteArray("xyz+x+"), QByteArray("abc+5+"), QByteArray("abc+-1+")})
-        board.loadword(args);
+        board.loadWord(args);
     for (const QByteArray& args : {QByteArray("7+"), QByteArray("0+"), QByteArray("x+"), QByteArray("")}) {
-        board.getnextplayer(args);
-        board.choosecat(args);
+        board.nextPlayer(args);
+        board.chooseCat(args);
     }
-    board.foundletter("9+5+e+1+0+1+9+1+9+1+*e*+");
-    board.foundletter("1+27+e+1+0+1+1+1+1+1+*e*+");
-    board.foundletter("1+5+e+1+0+1+1+1+1+");
-    board.foundletter("1+5+e+one+0+1+1+1+1+1+*e*+");
-    board.addman("2+0+a+3+*+");
-    board.addman("2+5+a+-1+*+");
-    board.addman("2+5+a+x+*+");
-    board.markletters("1+0+27+-3+x+");
-    board.gamestats("1+8+200+20+0+f+zzz+0+0+0+0+0+0+0+0+");
-    board.gamestats("1+1+200+20+0+f+zzz+9+0+0+0+0+0+0+0+");
-    board.gamestats("1+1+200+20+0+f+zzz+0+0+0+0+0+0+0+");
-    board.justwatching("7+1");
-    board.justwatching("0+1");
-    board.image_letter1Click(0);
-    board.image_letter1Click(27);
-    board.button_cat0Click(5);
+    board.foundLetter("9+5+e+1+0+1+9+1+9+1+*e*+");
+    board.foundLetter("1+27+e+1+0+1+1+1+1+1+*e*+");
+    board.foundLetter("1+5+e+1+0+1+1+1+1+");
+    board.foundLetter("1+5+e+one+0+1+1+1+1+1+*e*+");
+    board.addMan("2+0+a+3+*+");
+    board.addMan("2+5+a+-1+*+");
+    board.addMan("2+5+a+x+*+");
+    board.markLetters("1+0+27+-3+x+");
+    board.gameStats("1+8+200+20+0+f+zzz+0+0+0+0+0+0+0+0+");
+    board.gameStats("1+1+200+20+0+f+zzz+9+0+0+0+0+0+0+0+");
+    board.gameStats("1+1+200+20+0+f+zzz+0+0+0+0+0+0+0+");
+    board.justWatching("7+1");
+    board.justWatching("0+1");
+    board.pickLetter(0);
+    board.pickLetter(27);
+    board.pickCategory(5);
     EXPECT_EQ(snapshot(), before);
     EXPECT_TRUE(host.sent.isEmpty());
     EXPECT_FALSE(host.watching);
 
-    board.startthegame("Anna+200+0+f+");
+    board.startGame("Anna+200+0+f+");
     EXPECT_EQ(board.timePerTurn(), 30);
     EXPECT_EQ(board.pixelsPerSecond(), 6);
-    board.startthegame("Anna+200+-5+f+");
+    board.startGame("Anna+200+-5+f+");
     EXPECT_EQ(board.timePerTurn(), 30);
     EXPECT_EQ(text("label_timeperturn"), "Time Per Turn: 30");
-    board.addman("2+5+e+12+*+");
+    board.addMan("2+5+e+12+*+");
     EXPECT_EQ(board.figureStage(), 7);
-    board.gamestats("1+1+200+20+0+f+zzz+0+7+0+0+0+0+0+0+");
+    board.gameStats("1+1+200+20+0+f+zzz+0+7+0+0+0+0+0+0+");
     EXPECT_TRUE(board.hangedAnimation()->play());
 }
 

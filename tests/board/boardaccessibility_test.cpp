@@ -46,8 +46,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&board));
         board.seatTaken(1, "Anna");
         board.seatTaken(3, "Bob");
-        board.startthegame(argsOf(proto::msg::startgameAnnounce("Anna", 50, 20, "f")));
-        board.loadword(argsOf(proto::msg::loadword("*****", 0)));
+        board.startGame(argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "f")));
+        board.loadWord(argsOf(proto::msg::loadWord("*****", 0)));
     }
 
     QAccessibleInterface* root() { return QAccessible::queryAccessibleInterface(&board); }
@@ -61,7 +61,7 @@ protected:
     QObject* object(const QString& objectName) { return board.findChild<QObject*>(objectName); }
     QByteArray found(int seat, int tile, char letter, int count, int score, const QByteArray& mask)
     {
-        return argsOf(proto::msg::foundletter({seat, tile, letter, count, 0, score, 0, 0, 0, 0, mask}));
+        return argsOf(proto::msg::foundLetter({seat, tile, letter, count, 0, score, 0, 0, 0, 0, mask}));
     }
 };
 
@@ -77,7 +77,7 @@ TEST_F(AccessibleBoard, TilesAreButtonsThatPickTheirLetterOnlyOnTheOwnTurn)
     tileA->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(host.sent.isEmpty());
 
-    board.getnextplayer("1+");
+    board.nextPlayer("1+");
     EXPECT_FALSE(tileA->state().disabled);
     EXPECT_FALSE(named("Z")->state().disabled);
     host.watching = true;
@@ -85,7 +85,7 @@ TEST_F(AccessibleBoard, TilesAreButtonsThatPickTheirLetterOnlyOnTheOwnTurn)
     host.watching = false;
 
     tileA->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    ASSERT_EQ(host.sent, QList<QByteArray>{proto::msg::selectletter(1, 1)});
+    ASSERT_EQ(host.sent, QList<QByteArray>{proto::msg::selectLetter(1, 1)});
     EXPECT_TRUE(tileA->state().disabled);
     EXPECT_TRUE(tileA->state().invisible);
     EXPECT_TRUE(named("Z")->state().disabled);
@@ -93,8 +93,8 @@ TEST_F(AccessibleBoard, TilesAreButtonsThatPickTheirLetterOnlyOnTheOwnTurn)
     EXPECT_EQ(host.sent.size(), 1);
 
     // Used letters stay unavailable when the turn comes back.
-    board.addman(argsOf(proto::msg::addman(1, 1, 'a', 1, "*")));
-    board.getnextplayer("1+");
+    board.addMan(argsOf(proto::msg::addMan(1, 1, 'a', 1, "*")));
+    board.nextPlayer("1+");
     EXPECT_TRUE(tileA->state().disabled);
     EXPECT_FALSE(named("B")->state().disabled);
 }
@@ -108,7 +108,7 @@ TEST_F(AccessibleBoard, PartsReadWordSeatsClockFigureStatusAndWinner)
     EXPECT_EQ(descriptionOf("label_playername2"), "score 0, computer player");
     EXPECT_EQ(descriptionOf("label_playername4"), "score 0, empty seat");
 
-    board.getnextplayer("3+");
+    board.nextPlayer("3+");
     EXPECT_EQ(nameOf("label_status"), "Bob's turn.");
     EXPECT_EQ(descriptionOf("label_playername3"), "score 0, has the turn");
     clock.advance(5000);
@@ -120,25 +120,25 @@ TEST_F(AccessibleBoard, PartsReadWordSeatsClockFigureStatusAndWinner)
     EXPECT_EQ(clockPart->valueInterface()->currentValue().toInt(), 15);
     EXPECT_EQ(clockPart->valueInterface()->maximumValue().toInt(), 20);
 
-    board.foundletter(found(3, 5, 'e', 2, 2, "*E*E*"));
+    board.foundLetter(found(3, 5, 'e', 2, 2, "*E*E*"));
     EXPECT_EQ(nameOf("label_theword"), "General Words, 5 letters: blank, E, blank, E, blank");
     EXPECT_EQ(nameOf("label_status"), "2 E's found.");
     EXPECT_EQ(descriptionOf("label_playername3"), "score 2, last find +2, has the turn");
     ASSERT_TRUE(of("label_playername3")->valueInterface());
     EXPECT_EQ(of("label_playername3")->valueInterface()->currentValue().toInt(), 2);
 
-    board.addman(argsOf(proto::msg::addman(3, 1, 'a', 3, "*")));
+    board.addMan(argsOf(proto::msg::addMan(3, 1, 'a', 3, "*")));
     QAccessibleInterface* figure = of("image_hang");
     EXPECT_EQ(figure->text(QAccessible::Name), "Hangman: 3 of 7 misses");
     EXPECT_EQ(figure->valueInterface()->currentValue().toInt(), 3);
     EXPECT_EQ(clockPart->text(QAccessible::Name), "Turn clock: stopped");
     EXPECT_FALSE(clockPart->state().animated);
 
-    board.getnextplayer("1+");
-    board.justwatching("3+1");
+    board.nextPlayer("1+");
+    board.justWatching("3+1");
     EXPECT_EQ(descriptionOf("label_playername3"), "score 2, just watching");
 
-    board.choosecat("1+");
+    board.chooseCat("1+");
     QAccessibleInterface* holiday = named("Holiday Related Words");
     ASSERT_TRUE(holiday);
     EXPECT_EQ(holiday->role(), QAccessible::Button);
@@ -146,7 +146,7 @@ TEST_F(AccessibleBoard, PartsReadWordSeatsClockFigureStatusAndWinner)
     EXPECT_TRUE(holiday->state().focusable);
     holiday->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !host.sent.isEmpty(); }, 2000));
-    EXPECT_EQ(host.sent.last(), proto::msg::choosecat(1, 1));
+    EXPECT_EQ(host.sent.last(), proto::msg::chooseCat(1, 1));
 
     EXPECT_EQ(nameOf("panel_winner"), "");
     board.winner("Anna+");
@@ -156,11 +156,11 @@ TEST_F(AccessibleBoard, PartsReadWordSeatsClockFigureStatusAndWinner)
 
 TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
 {
-    board.getnextplayer("1+");
+    board.nextPlayer("1+");
     AccessibilityRecorder recorder;
     QObject* status = object("label_status");
 
-    board.getnextplayer("3+");
+    board.nextPlayer("3+");
     EXPECT_EQ(recorder.count(status, QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername1"), QAccessible::DescriptionChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername3"), QAccessible::DescriptionChanged), 1);
@@ -171,7 +171,7 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
     EXPECT_EQ(recorder.count(object("label_timer"), QAccessible::NameChanged), 0);
 
     recorder.clear();
-    board.foundletter(found(3, 5, 'e', 2, 2, "*E*E*"));
+    board.foundLetter(found(3, 5, 'e', 2, 2, "*E*E*"));
     EXPECT_EQ(recorder.count(object("label_theword"), QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername3"), QAccessible::ValueChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername3"), QAccessible::DescriptionChanged), 1);
@@ -179,7 +179,7 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
     EXPECT_EQ(recorder.count(object("label_score3"), QAccessible::NameChanged), 0);
 
     recorder.clear();
-    board.addman(argsOf(proto::msg::addman(3, 1, 'a', 1, "*")));
+    board.addMan(argsOf(proto::msg::addMan(3, 1, 'a', 1, "*")));
     EXPECT_EQ(recorder.count(object("image_hang"), QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("image_hang"), QAccessible::ValueChanged), 1);
     EXPECT_EQ(recorder.count(object("label_timer"), QAccessible::StateChanged), 1);
@@ -187,13 +187,13 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
     EXPECT_EQ(recorder.count(object("label_theword"), QAccessible::NameChanged), 0);
 
     recorder.clear();
-    board.getnextplayer("3+");
+    board.nextPlayer("3+");
     EXPECT_EQ(recorder.count(status, QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("label_timer"), QAccessible::StateChanged), 1);
 
     // The seventh miss: the hanged animation speaks, not the still figure it replaces.
     recorder.clear();
-    board.addman(argsOf(proto::msg::addman(3, 2, 'b', 7, "table")));
+    board.addMan(argsOf(proto::msg::addMan(3, 2, 'b', 7, "table")));
     EXPECT_EQ(recorder.count(object("animated_hanged"), QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("image_hang"), QAccessible::NameChanged), 0);
     EXPECT_EQ(recorder.count(object("label_theword"), QAccessible::NameChanged), 1);
@@ -225,11 +225,11 @@ TEST(BoardKeyboard, TabReachesTheBoardWhichTakesLettersAndShowsAFocusMark)
     if (const QByteArray folder = qgetenv("HANGMAN_SCREENSHOTS"); !folder.isEmpty())
         focused.save(QString::fromLocal8Bit(folder) + "/board_focused.png");
 
-    board->startthegame(argsOf(proto::msg::startgameAnnounce("Anna", 50, 20, "f")));
-    board->loadword(argsOf(proto::msg::loadword("*****", 0)));
-    board->getnextplayer("1+");
+    board->startGame(argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "f")));
+    board->loadWord(argsOf(proto::msg::loadWord("*****", 0)));
+    board->nextPlayer("1+");
     QTest::keyClick(board, Qt::Key_Q);
-    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::selectletter(1, 17)});
+    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::selectLetter(1, 17)});
 }
 
 TEST(SpokenWord, ReadsLettersBlanksAndWords)

@@ -3,12 +3,12 @@
 // values in mid-game (printed, for reading), the chat controls' names, a chat
 // line announced once, and Tab visiting every control of the window.
 #include "board/board.h"
-#include "client/chatform.h"
+#include "client/mainwindow.h"
 #include "client/chatview.h"
-#include "server/serverform.h"
+#include "server/hostedserver.h"
 #include "support/accessibilityrecorder.h"
-#include "tally/tallylistform.h"
-#include "windows/gamestartform.h"
+#include "tally/tallywindow.h"
+#include "windows/gameoptionsdialog.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -103,10 +103,10 @@ class AccessibleGame : public ::testing::Test {
 protected:
     VirtualClock clock;
     QTemporaryDir folder;
-    TServer server{clock, 11, WordLists(lists())};
-    Tgamestart gamestart;
-    Ttallylist tally{folder.path() + "/hangmantally.tld"};
-    Tchat chat{clock};
+    HostedServer server{clock, 11, WordLists(lists())};
+    GameOptionsDialog gamestart;
+    TallyWindow tally{folder.path() + "/hangmantally.tld"};
+    MainWindow chat{clock};
     QStringList lines;
 
     static WordListSet lists()
@@ -122,8 +122,8 @@ protected:
         chat.setArguments({});
         chat.setGamePort(0);
         chat.setSettingsPath(folder.path() + "/vorlixlobby.ini");
-        QObject::connect(&chat, &Tchat::chatLineAdded, [this](int, const QString& text) { lines << text; });
-        Tchat::Windows windows;
+        QObject::connect(&chat, &MainWindow::chatLineAdded, [this](int, const QString& text) { lines << text; });
+        MainWindow::Windows windows;
         windows.server = &server;
         windows.gamestart = &gamestart;
         windows.tally = &tally;
@@ -181,17 +181,17 @@ TEST_F(AccessibleGame, ChatControlsAreNamedAndALineIsAnnouncedOnce)
     EXPECT_TRUE(button("Way To Go!"));
     chat.setPhrases({"Nice one", "", "", "", "", "", "", "", ""});
     EXPECT_TRUE(button("Nice one"));
-    QAccessibleInterface* input = QAccessible::queryAccessibleInterface(chat.mychat());
+    QAccessibleInterface* input = QAccessible::queryAccessibleInterface(chat.chatInput());
     EXPECT_EQ(input->text(QAccessible::Name), "Chat input");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(chat.mainchat())->text(QAccessible::Name), "Chat messages");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(chat.chatView())->text(QAccessible::Name), "Chat messages");
 
     chat.addSystemLine("Welcome");
     AccessibilityRecorder recorder;
-    chat.addlinetochat("3+Bob: see www.example.org :) now", Qt::darkGreen);
+    chat.addChatLine("3+Bob: see www.example.org :) now", Qt::darkGreen);
     chat.addSystemLine("Bob is just watching");
     QStringList inserted;
     for (const AccessibilityRecorder::Told& told : recorder.events())
-        if (told.object == chat.mainchat()
+        if (told.object == chat.chatView()
             && (told.type == QAccessible::TextInserted || told.type == QAccessible::TextUpdated))
             inserted << told.text.simplified();
     // Each line comes as one insertion (or one update of the new paragraph): never the whole chat again.

@@ -1,8 +1,8 @@
 // Writes pictures of the main window with a chat and of the spy list to the
 // folder named by HANGMAN_SCREENSHOTS, for looking at by eye; skipped otherwise.
 #include "board/board.h"
-#include "client/chatform.h"
-#include "windows/spylistform.h"
+#include "client/mainwindow.h"
+#include "windows/spylistwindow.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -14,21 +14,21 @@ TEST(ClientScreenshots, MainWindowWithChatAndSpyList)
         GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
     QDir().mkpath(folder);
     VirtualClock clock;
-    Tchat chat(clock);
-    Tspylist spylist;
-    Tchat::Windows windows;
+    MainWindow chat(clock);
+    SpyListWindow spylist;
+    MainWindow::Windows windows;
     windows.spylist = &spylist;
     chat.setWindows(windows);
     chat.board()->seatTaken(1, "Ann");
     chat.board()->seatTaken(2, "Bob");
-    chat.board()->startthegame("Ann+200+20+f+");
-    chat.board()->loadword("b***r'* ***e*+0+");
-    chat.board()->getnextplayer("2+");
+    chat.board()->startGame("Ann+200+20+f+");
+    chat.board()->loadWord("b***r'* ***e*+0+");
+    chat.board()->nextPlayer("2+");
     chat.addSystemLine("You are Connected.");
     chat.addSystemLine("Bob is Connected.");
-    chat.addlinetochat("1+Ann chats: hello Bob :)#10 ready for a game?", Qt::darkGreen);
-    chat.addlinetochat("2+Bob chats: sure! rules at www.example.org", QColor(128, 0, 128));
-    chat.addlinetochat("2+Bob says: Good Game Everyone!", QColor(128, 0, 128));
+    chat.addChatLine("1+Ann chats: hello Bob :)#10 ready for a game?", Qt::darkGreen);
+    chat.addChatLine("2+Bob chats: sure! rules at www.example.org", QColor(128, 0, 128));
+    chat.addChatLine("2+Bob says: Good Game Everyone!", QColor(128, 0, 128));
     chat.addSystemLine("Ann has started a game.");
     chat.resize(712, 524);
     chat.show();

@@ -1,10 +1,10 @@
 // A whole solo game, started from the start button and played through the
 // board's letter keys against the computer, in virtual time over loopback.
 #include "board/board.h"
-#include "client/chatform.h"
-#include "server/serverform.h"
-#include "tally/tallylistform.h"
-#include "windows/gamestartform.h"
+#include "client/mainwindow.h"
+#include "server/hostedserver.h"
+#include "tally/tallywindow.h"
+#include "windows/gameoptionsdialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,16 +43,16 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
 {
     VirtualClock clock;
     QTemporaryDir folder;
-    TServer server(clock, 11, WordLists(smallLists()));
-    Tgamestart gamestart;
-    Ttallylist tally(folder.path() + "/hangmantally.tld");
-    Tchat chat(clock);
+    HostedServer server(clock, 11, WordLists(smallLists()));
+    GameOptionsDialog gamestart;
+    TallyWindow tally(folder.path() + "/hangmantally.tld");
+    MainWindow chat(clock);
     chat.setArguments({});
     chat.setGamePort(0);
     chat.setSettingsPath(folder.path() + "/vorlixlobby.ini");
     QStringList lines;
-    QObject::connect(&chat, &Tchat::chatLineAdded, [&](int, const QString& text) { lines << text; });
-    Tchat::Windows windows;
+    QObject::connect(&chat, &MainWindow::chatLineAdded, [&](int, const QString& text) { lines << text; });
+    MainWindow::Windows windows;
     windows.server = &server;
     windows.gamestart = &gamestart;
     windows.tally = &tally;

@@ -24,7 +24,7 @@ TEST(Protocol, CutterQueuesWholeMessagesAcrossReads)
     EXPECT_EQ(cutter.feed(wire("Red#CMD_nex")), (QList<QByteArray>{"CMD_chat+3+Ann chats: hi|clRed"}));
     EXPECT_EQ(cutter.pendingBytes(), 7);
     // The double terminator of a login makes one empty message, which dispatch drops.
-    const QList<QByteArray> login = MessageCutter().feed(msg::logininfo(2, kVersion, "Bob"));
+    const QList<QByteArray> login = MessageCutter().feed(msg::loginInfo(2, kVersion, "Bob"));
     ASSERT_EQ(login.size(), 2);
     EXPECT_EQ(login[0], "CMD_logininfo+2+1.0.6+Bob");
     EXPECT_EQ(login[1], "");
@@ -92,41 +92,41 @@ TEST(Protocol, FieldsAreCutFromTheFrontAndTheRestKeepsPlus)
 
 TEST(Protocol, SoloGameOpeningIsByteExact)
 {
-    EXPECT_EQ(msg::sendlogininfo(1), wire("CMD_sendlogininfo+1#"));
-    EXPECT_EQ(msg::logininfo(1, kVersion, "You"), wire("CMD_logininfo+1+1.0.6+You##"));
-    EXPECT_EQ(msg::newplayerinfo(1, "You"), wire("CMD_newplayerinfo+1+You#"));
-    EXPECT_EQ(msg::startgame("You", "200", "20", false, false), wire("CMD_startgame+You+200+20+f+f+#"));
-    EXPECT_EQ(msg::startgameAnnounce("You", 200, 20, "f"), wire("CMD_startgame+You+200+20+f+#"));
-    EXPECT_EQ(msg::loadword("*****'* *****", 0), wire("CMD_loadword+*****'* *****+0+#"));
-    EXPECT_EQ(msg::nextplayer(2), wire("CMD_nextplayer+2+#"));
+    EXPECT_EQ(msg::sendLoginInfo(1), wire("CMD_sendlogininfo+1#"));
+    EXPECT_EQ(msg::loginInfo(1, kVersion, "You"), wire("CMD_logininfo+1+1.0.6+You##"));
+    EXPECT_EQ(msg::newPlayerInfo(1, "You"), wire("CMD_newplayerinfo+1+You#"));
+    EXPECT_EQ(msg::startGame("You", "200", "20", false, false), wire("CMD_startgame+You+200+20+f+f+#"));
+    EXPECT_EQ(msg::startGameAnnounce("You", 200, 20, "f"), wire("CMD_startgame+You+200+20+f+#"));
+    EXPECT_EQ(msg::loadWord("*****'* *****", 0), wire("CMD_loadword+*****'* *****+0+#"));
+    EXPECT_EQ(msg::nextPlayer(2), wire("CMD_nextplayer+2+#"));
     msg::Found found{2, 5, 'e', 2, 0, 2, 2, 2, 2, 2, "***e*'* ***e*"};
-    EXPECT_EQ(msg::foundletter(found), wire("CMD_foundletter+2+5+e+2+0+2+2+2+2+2+***e*'* ***e*+#"));
-    EXPECT_EQ(msg::addman(2, 20, 't', 1, "*"), wire("CMD_addman+2+20+t+1+*+#"));
+    EXPECT_EQ(msg::foundLetter(found), wire("CMD_foundletter+2+5+e+2+0+2+2+2+2+2+***e*'* ***e*+#"));
+    EXPECT_EQ(msg::addMan(2, 20, 't', 1, "*"), wire("CMD_addman+2+20+t+1+*+#"));
 }
 
 TEST(Protocol, CatalogueFormsAreExact)
 {
     EXPECT_EQ(msg::full(), wire("CMD_full+#"));
-    EXPECT_EQ(msg::wrongversion(), wire("CMD_wrongversion+#"));
-    EXPECT_EQ(msg::havewrongversion("A+B"), wire("CMD_havewrongversion+A+B#"));
-    EXPECT_EQ(msg::existingplayers(8, "Spy"), wire("CMD_existingplayers+8+Spy#"));
-    EXPECT_EQ(msg::playerdisconnected(3, "C+D"), wire("CMD_playerdisconnected+3+C+D#"));
-    EXPECT_EQ(msg::kickhim(1, 4), wire("CMD_kickhim+1+4+#"));
-    EXPECT_EQ(msg::botspeed(1, 2000), wire("CMD_botspeed+1+2000+#"));
+    EXPECT_EQ(msg::wrongVersion(), wire("CMD_wrongversion+#"));
+    EXPECT_EQ(msg::haveWrongVersion("A+B"), wire("CMD_havewrongversion+A+B#"));
+    EXPECT_EQ(msg::existingPlayers(8, "Spy"), wire("CMD_existingplayers+8+Spy#"));
+    EXPECT_EQ(msg::playerDisconnected(3, "C+D"), wire("CMD_playerdisconnected+3+C+D#"));
+    EXPECT_EQ(msg::kickHim(1, 4), wire("CMD_kickhim+1+4+#"));
+    EXPECT_EQ(msg::botSpeed(1, 2000), wire("CMD_botspeed+1+2000+#"));
     EXPECT_EQ(msg::chat(3, "hi", "clRed"), wire("CMD_chat+3+hi|clRed#"));
     EXPECT_EQ(msg::chatRelay("3", "Ann", "hi|clRed"), wire("CMD_chat+3+Ann chats: hi|clRed#"));
     EXPECT_EQ(msg::actionRelay("3", "Ann", "waves|$00FF0000"), wire("CMD_action+3+Ann waves|$00FF0000#"));
-    EXPECT_EQ(msg::justwatch(4, 1), wire("CMD_justwatch+4+1#"));
-    EXPECT_EQ(msg::justwatching(4, "2"), wire("CMD_justwatching+4+2#"));
-    EXPECT_EQ(msg::selectletter(2, 26), wire("CMD_selectletter+2+26+#"));
-    EXPECT_EQ(msg::choosecat(5, 4), wire("CMD_choosecat+5+4+#"));
-    EXPECT_EQ(msg::choosecatAnnounce(5), wire("CMD_choosecat+5+#"));
-    EXPECT_EQ(msg::playasound(2, 7), wire("CMD_playasound+2+wave7+#"));
-    EXPECT_EQ(msg::playasoundRelay(2, "wave7+"), wire("CMD_playasound+2+wave7+#"));
+    EXPECT_EQ(msg::justWatch(4, 1), wire("CMD_justwatch+4+1#"));
+    EXPECT_EQ(msg::justWatching(4, "2"), wire("CMD_justwatching+4+2#"));
+    EXPECT_EQ(msg::selectLetter(2, 26), wire("CMD_selectletter+2+26+#"));
+    EXPECT_EQ(msg::chooseCat(5, 4), wire("CMD_choosecat+5+4+#"));
+    EXPECT_EQ(msg::chooseCatAnnounce(5), wire("CMD_choosecat+5+#"));
+    EXPECT_EQ(msg::playASound(2, 7), wire("CMD_playasound+2+wave7+#"));
+    EXPECT_EQ(msg::playASoundRelay(2, "wave7+"), wire("CMD_playasound+2+wave7+#"));
     EXPECT_EQ(msg::error(3), wire("CMD_error+3+1+#"));
-    EXPECT_EQ(msg::outoftime(3), wire("CMD_outoftime+3+#"));
+    EXPECT_EQ(msg::outOfTime(3), wire("CMD_outoftime+3+#"));
     EXPECT_EQ(msg::winner("The Gray Team"), wire("CMD_winner+The Gray Team+#"));
-    EXPECT_EQ(msg::markletters(2, {1, 5, 20}), wire("CMD_markletters+2+1+5+20#"));
+    EXPECT_EQ(msg::markLetters(2, {1, 5, 20}), wire("CMD_markletters+2+1+5+20#"));
     msg::GameStats stats;
     stats.slot = 3;
     stats.currentSeat = 2;
@@ -139,7 +139,7 @@ TEST(Protocol, CatalogueFormsAreExact)
     stats.misses = 6;
     stats.scores[0] = 12;
     stats.scores[5] = 7;
-    EXPECT_EQ(msg::gamestats(stats), wire("CMD_gamestats+3+2+200+20+4+t+a** '*+4+6+12+0+0+0+0+7+#"));
+    EXPECT_EQ(msg::gameStats(stats), wire("CMD_gamestats+3+2+200+20+4+t+a** '*+4+6+12+0+0+0+0+7+#"));
 }
 
 TEST(Protocol, TextTravelsAsLatin1)

@@ -9,52 +9,52 @@ LettersUsed usedLetters(const char* letters)
 {
     LettersUsed used{};
     for (const char* c = letters; *c; ++c)
-        used[converttonum(*c)] = true;
+        used[letterNumber(*c)] = true;
     return used;
 }
 
 TEST(ComputerPlayer, LetterNumbersAndLetters)
 {
-    EXPECT_EQ(converttonum('a'), 1);
-    EXPECT_EQ(converttonum('z'), 26);
-    EXPECT_EQ(converttonum('.'), 1);
-    EXPECT_EQ(converttonum('A'), 1);
-    EXPECT_EQ(converttoletter(26), 'z');
-    EXPECT_EQ(converttoletter(0), 'a');
-    EXPECT_EQ(converttoletter(27), 'a');
+    EXPECT_EQ(letterNumber('a'), 1);
+    EXPECT_EQ(letterNumber('z'), 26);
+    EXPECT_EQ(letterNumber('.'), 1);
+    EXPECT_EQ(letterNumber('A'), 1);
+    EXPECT_EQ(letterOf(26), 'z');
+    EXPECT_EQ(letterOf(0), 'a');
+    EXPECT_EQ(letterOf(27), 'a');
 }
 
 TEST(ComputerPlayer, ReadsTheLastHiddenLetter)
 {
     std::mt19937 rng(1);
     ComputerPlayer computer(rng);
-    EXPECT_EQ(computer.readword("actor", "act*r", usedLetters("actr")), converttonum('o'));
+    EXPECT_EQ(computer.readWord("actor", "act*r", usedLetters("actr")), letterNumber('o'));
     // A hidden character that is no letter reads as "a"; once "a" is used there is nothing to read.
-    EXPECT_EQ(computer.readword("dr. who", "dr* who", usedLetters("drwho")), converttonum('a'));
-    EXPECT_EQ(computer.readword("dr. who", "dr* who", usedLetters("drwhoa")), std::nullopt);
+    EXPECT_EQ(computer.readWord("dr. who", "dr* who", usedLetters("drwho")), letterNumber('a'));
+    EXPECT_EQ(computer.readWord("dr. who", "dr* who", usedLetters("drwhoa")), std::nullopt);
 }
 
 TEST(ComputerPlayer, ReadsOnlyBelowTheThresholdOfTheMaskLength)
 {
-    EXPECT_EQ(ComputerPlayer::readingthreshold(4), 1);
-    EXPECT_EQ(ComputerPlayer::readingthreshold(5), 2);
-    EXPECT_EQ(ComputerPlayer::readingthreshold(10), 3);
-    EXPECT_EQ(ComputerPlayer::readingthreshold(13), 4);
-    EXPECT_EQ(ComputerPlayer::readingthreshold(18), 5);
-    EXPECT_EQ(ComputerPlayer::readingthreshold(19), 6);
+    EXPECT_EQ(ComputerPlayer::readingThreshold(4), 1);
+    EXPECT_EQ(ComputerPlayer::readingThreshold(5), 2);
+    EXPECT_EQ(ComputerPlayer::readingThreshold(10), 3);
+    EXPECT_EQ(ComputerPlayer::readingThreshold(13), 4);
+    EXPECT_EQ(ComputerPlayer::readingThreshold(18), 5);
+    EXPECT_EQ(ComputerPlayer::readingThreshold(19), 6);
 
     std::mt19937 rng(5);
     ComputerPlayer computer(rng);
     int read = 0;
     for (int i = 0; i < 200; ++i) {
         // Length 10 with two hidden: nearly always read within 20 random looks.
-        const auto letter = computer.readword("basketball", "b*sketb*ll", usedLetters("bsketl"));
+        const auto letter = computer.readWord("basketball", "b*sketb*ll", usedLetters("bsketl"));
         if (letter) {
-            EXPECT_EQ(*letter, converttonum('a'));
+            EXPECT_EQ(*letter, letterNumber('a'));
             ++read;
         }
         // Length 10 with three hidden: never read.
-        EXPECT_EQ(computer.readword("basketball", "b*sk*tb*ll", usedLetters("bsktl")), std::nullopt);
+        EXPECT_EQ(computer.readWord("basketball", "b*sk*tb*ll", usedLetters("bsktl")), std::nullopt);
     }
     EXPECT_GT(read, 190);
 }
@@ -65,21 +65,21 @@ TEST(ComputerPlayer, GuessesCommonLettersThenTheWeightedAlphabetAndGivesUpWhenAl
     ComputerPlayer computer(rng);
     const QByteArray common = "tadeghinors";
     for (int i = 0; i < 100; ++i) {
-        const auto letter = computer.guessletter(usedLetters(""));
+        const auto letter = computer.guessLetter(usedLetters(""));
         ASSERT_TRUE(letter);
-        EXPECT_TRUE(common.contains(converttoletter(*letter)));
+        EXPECT_TRUE(common.contains(letterOf(*letter)));
     }
     const LettersUsed allCommon = usedLetters("tadeghinors");
     bool sawRare = false;
     for (int i = 0; i < 200; ++i) {
-        const auto letter = computer.guessletter(allCommon);
+        const auto letter = computer.guessLetter(allCommon);
         ASSERT_TRUE(letter);
         EXPECT_FALSE(allCommon[*letter]);
-        sawRare = sawRare || *letter == converttonum('q') || *letter == converttonum('z');
+        sawRare = sawRare || *letter == letterNumber('q') || *letter == letterNumber('z');
     }
     EXPECT_TRUE(sawRare);
-    EXPECT_EQ(computer.guessletter(usedLetters("abcdefghijklmnopqrstuvwxy")), converttonum('z'));
-    EXPECT_EQ(computer.guessletter(usedLetters("abcdefghijklmnopqrstuvwxyz")), std::nullopt);
+    EXPECT_EQ(computer.guessLetter(usedLetters("abcdefghijklmnopqrstuvwxy")), letterNumber('z'));
+    EXPECT_EQ(computer.guessLetter(usedLetters("abcdefghijklmnopqrstuvwxyz")), std::nullopt);
 }
 
 } // namespace

@@ -46,12 +46,12 @@ TEST(Engine, StartOptionsAreCheckedAndAnnounced)
     ServerHarness h;
     FakePeer& host = h.join("You");
     host.take();
-    h.startgame(host, "20", "x");
+    h.startGame(host, "20", "x");
     EXPECT_EQ(host.take().first(), "CMD_startgame+You+50+30+f+");
     EXPECT_EQ(h.server.playTo(), 50);
-    h.startgame(host, "abc", "0");
+    h.startGame(host, "abc", "0");
     EXPECT_EQ(host.take().first(), "CMD_startgame+You+200+30+f+");
-    h.startgame(host, "300", "100000");
+    h.startGame(host, "300", "100000");
     EXPECT_EQ(host.take().first(), "CMD_startgame+You+300+600+f+");
     h.send(host, "CMD_startgame+You+300+45+t+t+\xFF");
     EXPECT_EQ(host.take().first(), "CMD_startgame+You+300+45+t+");
@@ -64,7 +64,7 @@ TEST(Engine, ASoloGameAlternatesSeatsOneAndTwoAndOnlySeatOneCanWin)
 {
     ServerHarness h(sameWordEverywhere("baker's dozen", 400));
     FakePeer& host = h.join("You");
-    h.startgame(host, "50", "10");
+    h.startGame(host, "50", "10");
     // The host never picks: the computer at seat 2 passes 50 but cannot win.
     ASSERT_TRUE(h.until([&] { return h.server.score(2) > 60; }, 3'600'000));
     EXPECT_TRUE(h.server.gameRunning());
@@ -77,7 +77,7 @@ TEST(Engine, ASoloGameAlternatesSeatsOneAndTwoAndOnlySeatOneCanWin)
         EXPECT_TRUE(seatOf(turn) == 1 || seatOf(turn) == 2);
     EXPECT_TRUE(withName(got, "CMD_winner").isEmpty());
 
-    h.send(host, msg::justwatch(1, 1));
+    h.send(host, msg::justWatch(1, 1));
     ASSERT_TRUE(h.until([&] { return !h.server.gameRunning(); }, 36'000'000));
     EXPECT_EQ(withName(host.take(), "CMD_winner"), QList<QByteArray>{"CMD_winner+You+"});
     EXPECT_GT(h.server.score(1), 50);
@@ -87,8 +87,8 @@ TEST(Engine, ATeamGameWithOnlyTheHostVisitsAllSixSeatsAndOnlyTheYellowTeamWins)
 {
     ServerHarness h(sameWordEverywhere("baker's dozen", 400));
     FakePeer& host = h.join("You");
-    h.startgame(host, "50", "10", true, false);
-    h.send(host, msg::justwatch(1, 1));
+    h.startGame(host, "50", "10", true, false);
+    h.send(host, msg::justWatch(1, 1));
     ASSERT_TRUE(h.until([&] { return !h.server.gameRunning(); }, 36'000'000));
     const QList<QByteArray> got = host.take();
     const QList<QByteArray> turns = withName(got, "CMD_nextplayer");
@@ -97,7 +97,7 @@ TEST(Engine, ATeamGameWithOnlyTheHostVisitsAllSixSeatsAndOnlyTheYellowTeamWins)
         EXPECT_EQ(seatOf(turns[i]), seatOf(turns[i - 1]) % 6 + 1);
     for (const QByteArray& found : withName(got, "CMD_foundletter")) {
         const QList<QByteArray> f = fieldsOf(found);
-        const auto mates = GameServer::findteamie(f[1].toInt());
+        const auto mates = GameServer::teamMates(f[1].toInt());
         EXPECT_EQ(f[7].toInt(), mates[0]);
         EXPECT_EQ(f[9].toInt(), mates[1]);
         EXPECT_EQ(f[8], f[6]);
@@ -111,7 +111,7 @@ TEST(Engine, ATeamGameWithOnlyTheHostVisitsAllSixSeatsAndOnlyTheYellowTeamWins)
 TEST(Engine, FindsScoreAndCompletingAddsTheBonusThenPausesFourSeconds)
 {
     TwoPlayers t(sameWordEverywhere("abba"));
-    t.h.startgame(t.host, "200", "30");
+    t.h.startGame(t.host, "200", "30");
     const int seat = t.h.server.currentSeat();
     FakePeer& player = t.at(seat);
     t.drainInboxes();
@@ -126,7 +126,7 @@ TEST(Engine, FindsScoreAndCompletingAddsTheBonusThenPausesFourSeconds)
     EXPECT_TRUE(t.host.take().isEmpty());
     EXPECT_TRUE(awaitingLetterFrom(t.h, seat));
     t.h.pick(player, char('a' + 26)); // letter number 27
-    t.h.send(player, msg::selectletter(seat, 0));
+    t.h.send(player, msg::selectLetter(seat, 0));
     EXPECT_TRUE(t.host.take().isEmpty());
 
     t.h.pick(player, 'b');
@@ -137,7 +137,7 @@ TEST(Engine, FindsScoreAndCompletingAddsTheBonusThenPausesFourSeconds)
     EXPECT_EQ(found[6], "14");
     EXPECT_EQ(t.h.server.score(seat), 14);
     EXPECT_EQ(t.h.server.state(), EngineState::PauseBeforeRound);
-    EXPECT_FALSE(t.h.server.turntimerRunning());
+    EXPECT_FALSE(t.h.server.turnTimerRunning());
     t.h.clock.advance(3999);
     EXPECT_TRUE(t.host.take().isEmpty());
     t.h.clock.advance(1);
@@ -147,9 +147,9 @@ TEST(Engine, FindsScoreAndCompletingAddsTheBonusThenPausesFourSeconds)
 TEST(Engine, TheSeventhMissShowsTheWordPausesSixSecondsAndTheMisserChoosesNext)
 {
     TwoPlayers t(sameWordEverywhere("abba"));
-    t.h.startgame(t.host, "200", "30", false, true);
+    t.h.startGame(t.host, "200", "30", false, true);
     const int chooser = t.h.server.currentSeat();
-    t.h.send(t.at(chooser), msg::choosecat(chooser, 2));
+    t.h.send(t.at(chooser), msg::chooseCat(chooser, 2));
     EXPECT_EQ(t.h.server.category(), 2);
     t.drainInboxes();
     int misser = 0;
@@ -170,7 +170,7 @@ TEST(Engine, TheSeventhMissShowsTheWordPausesSixSecondsAndTheMisserChoosesNext)
 TEST(Engine, TheTurnRunsOutAfterTurnTimePlusFourSecondsAndFindsDoNotExtendIt)
 {
     TwoPlayers t(sameWordEverywhere("abcdefghij"));
-    t.h.startgame(t.host, "200", "20");
+    t.h.startGame(t.host, "200", "20");
     const int seat = t.h.server.currentSeat();
     t.drainInboxes();
     t.h.clock.advance(10'000);
@@ -190,10 +190,10 @@ TEST(Engine, TheChooserGetsSevenSecondsBeforeTheAutomaticChoice)
 {
     TwoPlayers t(sameWordEverywhere("abba"));
     t.drainInboxes();
-    t.h.startgame(t.host, "200", "30", false, true);
+    t.h.startGame(t.host, "200", "30", false, true);
     EXPECT_EQ(t.host.takeNames(), (QList<QByteArray>{"CMD_startgame", "CMD_choosecat"}));
     const int chooser = t.h.server.currentSeat();
-    t.h.send(t.at(3 - chooser), msg::choosecat(3 - chooser, 1)); // not the chooser
+    t.h.send(t.at(3 - chooser), msg::chooseCat(3 - chooser, 1)); // not the chooser
     t.h.clock.advance(7000 - 10 - 1);
     EXPECT_EQ(t.h.server.state(), EngineState::AwaitingCategory);
     t.h.clock.advance(1);
@@ -208,12 +208,12 @@ TEST(Engine, EqualScoresAboveThePlayToScorePlayAnotherRound)
         lists[0].append("ab");
     lists[1] = {"aaabbbc"};
     TwoPlayers t(lists);
-    t.h.startgame(t.host, "50", "60", false, true);
+    t.h.startGame(t.host, "50", "60", false, true);
     // Eight rounds of "ab", each completed by the seat that guesses first: 48 each.
     for (int round = 0; round < 8; ++round) {
         ASSERT_EQ(t.h.server.state(), EngineState::AwaitingCategory);
         const int chooser = t.h.server.currentSeat();
-        t.h.send(t.at(chooser), msg::choosecat(chooser, 0));
+        t.h.send(t.at(chooser), msg::chooseCat(chooser, 0));
         const int guesser = t.h.server.currentSeat();
         ASSERT_EQ(guesser, 3 - chooser);
         t.h.pick(t.at(guesser), 'a');
@@ -224,7 +224,7 @@ TEST(Engine, EqualScoresAboveThePlayToScorePlayAnotherRound)
     ASSERT_EQ(t.h.server.score(2), 48);
     // Both reach 51 in a round that ends by hanging.
     const int chooser = t.h.server.currentSeat();
-    t.h.send(t.at(chooser), msg::choosecat(chooser, 1));
+    t.h.send(t.at(chooser), msg::chooseCat(chooser, 1));
     t.drainInboxes();
     t.h.pick(t.at(3 - chooser), 'a');
     t.h.pick(t.at(3 - chooser), 'z');
@@ -240,14 +240,14 @@ TEST(Engine, EqualScoresAboveThePlayToScorePlayAnotherRound)
     EXPECT_EQ(t.h.server.state(), EngineState::AwaitingCategory);
     // The next completed word decides it.
     const int next = t.h.server.currentSeat();
-    t.h.send(t.at(next), msg::choosecat(next, 0));
+    t.h.send(t.at(next), msg::chooseCat(next, 0));
     t.h.pick(t.at(3 - next), 'a');
     t.h.pick(t.at(3 - next), 'b');
     t.h.clock.advance(4000);
     EXPECT_EQ(withName(t.host.take(), "CMD_winner"),
               QList<QByteArray>{"CMD_winner+" + (3 - next == 1 ? QByteArray("You") : QByteArray("Ann")) + "+"});
     EXPECT_FALSE(t.h.server.gameRunning());
-    EXPECT_FALSE(t.h.server.turntimerRunning());
+    EXPECT_FALSE(t.h.server.turnTimerRunning());
 }
 
 TEST(Engine, TheTurnPassesOnLeavingOrWatchingOnlyWhileALetterIsAwaited)
@@ -255,7 +255,7 @@ TEST(Engine, TheTurnPassesOnLeavingOrWatchingOnlyWhileALetterIsAwaited)
     WordListSet lists = sameWordEverywhere("abba");
     TwoPlayers t(lists);
     FakePeer& bob = t.h.join("Bob");
-    t.h.startgame(t.host, "200", "30");
+    t.h.startGame(t.host, "200", "30");
     // Hang the word; the last miss is bob's or another's, then everyone leaves or watches in the pause.
     for (char letter = 'c'; letter < 'c' + 7; ++letter) {
         const int seat = t.h.server.currentSeat();
@@ -265,7 +265,7 @@ TEST(Engine, TheTurnPassesOnLeavingOrWatchingOnlyWhileALetterIsAwaited)
     const int lastSeat = t.h.server.currentSeat();
     t.drainInboxes();
     if (lastSeat == 1)
-        t.h.send(t.host, msg::justwatch(1, 1));
+        t.h.send(t.host, msg::justWatch(1, 1));
     else
         t.h.server.closed(lastSeat == 2 ? &t.ann : &bob);
     EXPECT_TRUE(withName(t.host.take(), "CMD_nextplayer").isEmpty());
@@ -278,10 +278,10 @@ TEST(Engine, TheTurnPassesOnLeavingOrWatchingOnlyWhileALetterIsAwaited)
 TEST(Engine, WatchingDuringTheOwnTurnPassesItAndTheComputerTakesTheNextOnes)
 {
     TwoPlayers t(sameWordEverywhere("abcdefghijklmnopqrstuvwxyz"));
-    t.h.startgame(t.host, "200", "30");
+    t.h.startGame(t.host, "200", "30");
     ASSERT_TRUE(t.h.until([&] { return awaitingLetterFrom(t.h, 1); }));
     t.drainInboxes();
-    t.h.send(t.host, msg::justwatch(1, 1));
+    t.h.send(t.host, msg::justWatch(1, 1));
     EXPECT_EQ(t.ann.take(), (QList<QByteArray>{"CMD_justwatching+1+1", "CMD_nextplayer+2+"}));
     t.h.pick(t.ann, 'z');
     EXPECT_TRUE(awaitingLetterFrom(t.h, 2));
@@ -289,7 +289,7 @@ TEST(Engine, WatchingDuringTheOwnTurnPassesItAndTheComputerTakesTheNextOnes)
     t.h.pick(t.ann, 'y'); // found too: every letter is in the word
     t.h.clock.advance(34'000 + 3'000);
     ASSERT_TRUE(awaitingLetterFrom(t.h, 1));
-    EXPECT_TRUE(t.h.server.computertimerRunning());
+    EXPECT_TRUE(t.h.server.computerTimerRunning());
     t.h.clock.advance(kDefaultBotSpeedMs);
     EXPECT_GT(t.h.server.score(1), 0);
 }
@@ -297,10 +297,10 @@ TEST(Engine, WatchingDuringTheOwnTurnPassesItAndTheComputerTakesTheNextOnes)
 TEST(Engine, ARestartStopsTheOldTurnClock)
 {
     TwoPlayers t(sameWordEverywhere("abba"));
-    t.h.startgame(t.host, "200", "10");
+    t.h.startGame(t.host, "200", "10");
     t.h.clock.advance(13'000); // one second before the turn runs out
-    t.h.startgame(t.host, "200", "10", false, true);
-    EXPECT_FALSE(t.h.server.turntimerRunning());
+    t.h.startGame(t.host, "200", "10", false, true);
+    EXPECT_FALSE(t.h.server.turnTimerRunning());
     t.drainInboxes();
     t.h.clock.advance(6'500);
     EXPECT_TRUE(t.host.take().isEmpty());
@@ -311,18 +311,18 @@ TEST(Engine, TheComputerReadsTheBotSpeedEachTimeItIsArmed)
 {
     ServerHarness h(sameWordEverywhere("abcdefghijklmnopqrstuvwxyz", 400));
     int speed = 1000;
-    h.server.botSpeed = [&] { return speed; };
+    h.server.botSpeedSource = [&] { return speed; };
     FakePeer& host = h.join("You");
-    h.startgame(host, "200", "60");
+    h.startGame(host, "200", "60");
     ASSERT_TRUE(h.until([&] { return awaitingLetterFrom(h, 2); }));
-    EXPECT_EQ(h.server.computertimerInterval(), 1000);
+    EXPECT_EQ(h.server.computerTimerInterval(), 1000);
     host.take();
     h.clock.advance(999);
     EXPECT_TRUE(host.take().isEmpty());
     speed = 2000;
     h.clock.advance(1); // picks a letter (every letter is in the word) and arms again
     EXPECT_EQ(host.takeNames(), QList<QByteArray>{"CMD_foundletter"});
-    EXPECT_EQ(h.server.computertimerInterval(), 2000);
+    EXPECT_EQ(h.server.computerTimerInterval(), 2000);
     h.clock.advance(1999);
     EXPECT_TRUE(host.take().isEmpty());
     h.clock.advance(1);

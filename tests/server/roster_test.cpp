@@ -1,4 +1,4 @@
-// Connections, login, relays, just watch, kicking and clean-up, with the
+// Connections, login, relays, just watch, kickPlayer and clean-up, with the
 // connection-bound checks and the input and output bounds.
 #include "serverharness.h"
 
@@ -21,8 +21,8 @@ TEST(Roster, SlotsAreHandedOutInOrderAndAFreedSlotIsReusedWithItsScore)
     EXPECT_EQ(third.slot, 3);
     EXPECT_EQ(host.take().first(), "CMD_sendlogininfo+1");
 
-    h.startgame(host);
-    h.send(second, msg::justwatch(2, 1)); // the computer plays for slot 2
+    h.startGame(host);
+    h.send(second, msg::justWatch(2, 1)); // the computer plays for slot 2
     ASSERT_TRUE(h.until([&] { return h.server.score(2) > 0; }));
     const int kept = h.server.score(2);
 
@@ -73,7 +73,7 @@ TEST(Roster, ALatecomerIsBroughtUpToDateInOrder)
 {
     ServerHarness h(sameWordEverywhere("baker's dozen"));
     FakePeer& host = h.join("You");
-    h.startgame(host, "50", "20");
+    h.startGame(host, "50", "20");
     ASSERT_TRUE(h.until([&] {
         for (int letter = 1; letter <= kLetterCount; ++letter)
             if (h.server.letterUsed(letter))
@@ -105,7 +105,7 @@ TEST(Roster, NoLettersMeansNoMarkletters)
 {
     ServerHarness h;
     FakePeer& host = h.join("You");
-    h.startgame(host, "50", "20", false, true); // awaiting the category: no letter used yet
+    h.startGame(host, "50", "20", false, true); // awaiting the category: no letter used yet
     FakePeer& late = h.join("Late");
     EXPECT_EQ(late.takeNames().last(), "CMD_gamestats");
 }
@@ -132,13 +132,13 @@ TEST(Roster, OnlyTheHostKicksAndTheDoubleSocketClosedChangesNothingTheSecondTime
     FakePeer& host = h.join("You");
     FakePeer& ann = h.join("Ann");
     FakePeer& bob = h.join("Bob");
-    h.send(ann, msg::kickhim(2, 3));
-    h.send(ann, msg::kickhim(1, 3)); // written as the host, but from slot 2's connection
+    h.send(ann, msg::kickHim(2, 3));
+    h.send(ann, msg::kickHim(1, 3)); // written as the host, but from slot 2's connection
     EXPECT_TRUE(h.server.slot(3).connected);
     host.take();
     ann.take();
 
-    h.send(host, msg::kickhim(1, 3));
+    h.send(host, msg::kickHim(1, 3));
     EXPECT_FALSE(h.server.slot(3).connected);
     EXPECT_EQ(bob.closeCalls, 1);
     EXPECT_EQ(host.take(), QList<QByteArray>{"CMD_playerdisconnected+3+Bob"});
@@ -155,7 +155,7 @@ TEST(Roster, LeavingDuringTheOwnTurnPassesItExceptForSlotOne)
     ServerHarness h;
     FakePeer& host = h.join("You");
     FakePeer& ann = h.join("Ann");
-    h.startgame(host, "200", "30");
+    h.startGame(host, "200", "30");
     ASSERT_TRUE(h.until([&] { return h.server.state() == EngineState::AwaitingLetter && h.server.currentSeat() == 2; }));
     host.take();
     h.server.closed(&ann);
@@ -173,30 +173,30 @@ TEST(Roster, JustWatchIsTakenForTheOwnSeatOrFromTheHostAndOnlyForAConnectedSeatI
     ServerHarness h;
     FakePeer& host = h.join("You");
     FakePeer& ann = h.join("Ann");
-    h.send(ann, msg::justwatch(2, 1));
+    h.send(ann, msg::justWatch(2, 1));
     EXPECT_FALSE(h.server.slot(2).watching); // no game yet
-    h.send(ann, msg::justwatch(2, 2));
+    h.send(ann, msg::justWatch(2, 2));
     EXPECT_EQ(ann.takeNames().last(), "CMD_justwatching"); // state 2 always answers
 
-    h.startgame(host, "200", "30", false, true);
-    h.send(ann, msg::justwatch(1, 1)); // another seat, not from the host
+    h.startGame(host, "200", "30", false, true);
+    h.send(ann, msg::justWatch(1, 1)); // another seat, not from the host
     EXPECT_FALSE(h.server.slot(1).watching);
-    h.send(ann, msg::justwatch(2, 1));
+    h.send(ann, msg::justWatch(2, 1));
     EXPECT_TRUE(h.server.slot(2).watching);
-    h.send(host, msg::justwatch(2, 2));
+    h.send(host, msg::justWatch(2, 2));
     EXPECT_FALSE(h.server.slot(2).watching);
-    h.send(host, msg::justwatch(2, 1));
+    h.send(host, msg::justWatch(2, 1));
     EXPECT_TRUE(h.server.slot(2).watching);
-    h.send(host, msg::justwatch(4, 1)); // nobody at seat 4
+    h.send(host, msg::justWatch(4, 1)); // nobody at seat 4
     EXPECT_FALSE(h.server.slot(4).watching);
-    h.send(host, msg::justwatch(7, 1));
+    h.send(host, msg::justWatch(7, 1));
 
     h.server.closed(&ann);
     EXPECT_FALSE(h.server.slot(2).watching);
     FakePeer& newcomer = h.connect();
     EXPECT_EQ(newcomer.slot, 2);
     EXPECT_FALSE(h.server.slot(2).watching);
-    EXPECT_FALSE(h.server.computerplayed(2));
+    EXPECT_FALSE(h.server.isComputerPlayed(2));
 }
 
 TEST(Roster, MessagesAreBoundToTheirConnection)
@@ -207,26 +207,26 @@ TEST(Roster, MessagesAreBoundToTheirConnection)
     host.take();
     h.send(ann, "CMD_chat+1+I am the host|clRed" + T);
     h.send(ann, "CMD_playasound+1+wave2+" + T);
-    h.send(ann, msg::logininfo(1, kVersion, "Thief"));
-    h.send(ann, msg::startgame("Ann", "50", "10", false, false));
+    h.send(ann, msg::loginInfo(1, kVersion, "Thief"));
+    h.send(ann, msg::startGame("Ann", "50", "10", false, false));
     EXPECT_TRUE(host.take().isEmpty());
     EXPECT_EQ(h.server.slot(1).name, "You");
     EXPECT_FALSE(h.server.gameRunning());
 
-    h.send(ann, msg::logininfo(2, kVersion, "Renamed")); // a second login is ignored
+    h.send(ann, msg::loginInfo(2, kVersion, "Renamed")); // a second login is ignored
     EXPECT_EQ(h.server.slot(2).name, "Ann");
 
     // Nobody chooses or picks for another seat.
-    h.startgame(host, "50", "30", false, true);
+    h.startGame(host, "50", "30", false, true);
     const int chooser = h.server.currentSeat();
     FakePeer& other = chooser == 1 ? ann : host;
-    h.send(other, msg::choosecat(chooser, 2));
+    h.send(other, msg::chooseCat(chooser, 2));
     EXPECT_EQ(h.server.state(), EngineState::AwaitingCategory);
-    h.send(chooser == 1 ? host : ann, msg::choosecat(chooser, 2));
+    h.send(chooser == 1 ? host : ann, msg::chooseCat(chooser, 2));
     const int guesser = h.server.currentSeat();
-    h.send(guesser == 1 ? ann : host, msg::selectletter(guesser, 1));
+    h.send(guesser == 1 ? ann : host, msg::selectLetter(guesser, 1));
     EXPECT_FALSE(h.server.letterUsed(1));
-    h.send(guesser == 1 ? host : ann, msg::selectletter(guesser, 1));
+    h.send(guesser == 1 ? host : ann, msg::selectLetter(guesser, 1));
     EXPECT_TRUE(h.server.letterUsed(1));
 
     // A message still queued when its connection closes is dropped, even if a
@@ -245,12 +245,12 @@ TEST(Roster, BotSpeedIsTakenOnlyFromTheHost)
     ServerHarness h;
     FakePeer& host = h.join("You");
     FakePeer& ann = h.join("Ann");
-    h.send(ann, msg::botspeed(2, 1000));
-    EXPECT_EQ(h.server.botSpeed(), kDefaultBotSpeedMs);
-    h.send(host, msg::botspeed(1, 1000));
-    EXPECT_EQ(h.server.botSpeed(), 1000);
-    h.send(host, msg::botspeed(1, -5));
-    EXPECT_EQ(h.server.botSpeed(), 1000);
+    h.send(ann, msg::botSpeed(2, 1000));
+    EXPECT_EQ(h.server.botSpeedSource(), kDefaultBotSpeedMs);
+    h.send(host, msg::botSpeed(1, 1000));
+    EXPECT_EQ(h.server.botSpeedSource(), 1000);
+    h.send(host, msg::botSpeed(1, -5));
+    EXPECT_EQ(h.server.botSpeedSource(), 1000);
 }
 
 TEST(Roster, AFloodClosesOnlyTheFloodingConnection)
@@ -325,22 +325,22 @@ TEST(Roster, TheDispatchTimerRestsWhileTheQueueIsEmptyAndTakesOneMessagePerTick)
 {
     ServerHarness h;
     FakePeer& host = h.join("You");
-    EXPECT_FALSE(h.server.socktimerRunning());
+    EXPECT_FALSE(h.server.dispatchTimerRunning());
     host.take();
     h.server.received(&host, "CMD_chat+1+a|clRed" + T + "CMD_chat+1+b|clRed" + T + "CMD_chat+1+c");
-    EXPECT_TRUE(h.server.socktimerRunning());
-    h.clock.advance(kSocktimerMs);
+    EXPECT_TRUE(h.server.dispatchTimerRunning());
+    h.clock.advance(kDispatchIntervalMs);
     EXPECT_EQ(host.take().size(), 1);
-    h.clock.advance(kSocktimerMs);
+    h.clock.advance(kDispatchIntervalMs);
     EXPECT_EQ(host.take().size(), 1);
-    EXPECT_FALSE(h.server.socktimerRunning());
+    EXPECT_FALSE(h.server.dispatchTimerRunning());
     h.server.received(&host, "|clRed" + T);
-    h.clock.advance(kSocktimerMs);
+    h.clock.advance(kDispatchIntervalMs);
     EXPECT_EQ(host.take(), QList<QByteArray>{"CMD_chat+1+You chats: c|clRed"});
     h.server.received(&host, "garbage" + T + "CMD_unknown+1" + T + T);
     h.drain();
     EXPECT_TRUE(host.take().isEmpty());
-    EXPECT_FALSE(h.server.socktimerRunning());
+    EXPECT_FALSE(h.server.dispatchTimerRunning());
 }
 
 } // namespace

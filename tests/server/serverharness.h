@@ -84,7 +84,7 @@ public:
     {
     }
 
-    // A new connection; like a TSock, closing it reports "Socket Closed" back.
+    // A new connection; like a GameSocket, closing it reports "Socket Closed" back.
     FakePeer& connect()
     {
         peers.push_back(std::make_unique<FakePeer>());
@@ -97,7 +97,7 @@ public:
     FakePeer& join(const QByteArray& name, const QByteArray& version = proto::kVersion)
     {
         FakePeer& peer = connect();
-        send(peer, proto::msg::logininfo(peer.slot, version, name));
+        send(peer, proto::msg::loginInfo(peer.slot, version, name));
         return peer;
     }
     // Hands the bytes to the server and lets socktimer dispatch everything queued.
@@ -109,18 +109,18 @@ public:
     void drain()
     {
         while (server.queuedMessages() > 0)
-            clock.advance(kSocktimerMs);
+            clock.advance(kDispatchIntervalMs);
     }
-    void startgame(FakePeer& host, const QByteArray& playTo = "200", const QByteArray& turnTime = "30",
+    void startGame(FakePeer& host, const QByteArray& playTo = "200", const QByteArray& turnTime = "30",
                    bool team = false, bool choose = false)
     {
-        send(host, proto::msg::startgame("You", playTo, turnTime, team, choose));
+        send(host, proto::msg::startGame("You", playTo, turnTime, team, choose));
     }
-    void pick(FakePeer& peer, char letter) { send(peer, proto::msg::selectletter(peer.slot, letter - 'a' + 1)); }
+    void pick(FakePeer& peer, char letter) { send(peer, proto::msg::selectLetter(peer.slot, letter - 'a' + 1)); }
     // Advances until the predicate holds (at most limitMs), 10 ms at a time.
     bool until(const std::function<bool()>& done, long long limitMs = 600'000)
     {
-        return clock.advanceUntil(done, limitMs, kSocktimerMs);
+        return clock.advanceUntil(done, limitMs, kDispatchIntervalMs);
     }
 
     VirtualClock clock;

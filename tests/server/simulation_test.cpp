@@ -47,7 +47,7 @@ private:
     {
         const int playTo = chance(0.9) ? 50 : number(0, 120);
         const QByteArray turnTime = chance(0.95) ? QByteArray::number(number(10, 60)) : "x";
-        h.server.received(&host, msg::startgame("You", QByteArray::number(playTo), turnTime, chance(0.4), chance(0.4)));
+        h.server.received(&host, msg::startGame("You", QByteArray::number(playTo), turnTime, chance(0.4), chance(0.4)));
         m_winners = 0;
         m_started = false;
         while (!m_started) {
@@ -61,7 +61,7 @@ private:
     void step()
     {
         const long long due = h.clock.nextDue();
-        const long long wait = due < 0 ? kSocktimerMs : std::max(1LL, due - h.clock.now());
+        const long long wait = due < 0 ? kDispatchIntervalMs : std::max(1LL, due - h.clock.now());
         h.clock.advance(chance(0.3) ? number(1, int(std::min(wait, 2000LL))) : wait);
         afterEvent();
     }
@@ -92,10 +92,10 @@ private:
         case 3: watch(); break;
         case 4:
             if (FakePeer* g = guest())
-                send(host, msg::kickhim(1, g->slot));
+                send(host, msg::kickHim(1, g->slot));
             break;
         case 5: stray(); break;
-        case 6: send(host, msg::justwatch(1, chance(0.5) ? 1 : 2)); break;
+        case 6: send(host, msg::justWatch(1, chance(0.5) ? 1 : 2)); break;
         case 7:
             if (FakePeer* g = guest())
                 send(*g, msg::chat(g->slot, "hello", "clBlack"));
@@ -115,7 +115,7 @@ private:
             return;
         m_guests.push_back(peer);
         if (chance(0.9))
-            send(*peer, msg::logininfo(peer->slot, kVersion, "Guest" + QByteArray::number(peer->slot)));
+            send(*peer, msg::loginInfo(peer->slot, kVersion, "Guest" + QByteArray::number(peer->slot)));
     }
 
     void leave()
@@ -130,7 +130,7 @@ private:
     void watch()
     {
         if (FakePeer* g = guest(); g && g->slot <= kSeatCount)
-            send(*g, msg::justwatch(g->slot, chance(0.6) ? 1 : 2));
+            send(*g, msg::justWatch(g->slot, chance(0.6) ? 1 : 2));
     }
 
     // Messages a well-behaved client never sends: another slot's picks, bad numbers, floods.
@@ -141,9 +141,9 @@ private:
             return;
         const int seat = h.server.currentSeat();
         switch (number(0, 3)) {
-        case 0: send(*g, msg::selectletter(seat, number(-1, 28))); break;
-        case 1: send(*g, msg::startgame("x", "50", "10", false, false)); break;
-        case 2: send(*g, msg::choosecat(g->slot, number(-3, 9))); break;
+        case 0: send(*g, msg::selectLetter(seat, number(-1, 28))); break;
+        case 1: send(*g, msg::startGame("x", "50", "10", false, false)); break;
+        case 2: send(*g, msg::chooseCat(g->slot, number(-3, 9))); break;
         case 3: {
             QByteArray flood;
             for (int i = 0; i < 300; ++i)
@@ -172,12 +172,12 @@ private:
         if (!peer || h.server.slot(seat).watching || !chance(0.5))
             return;
         if (h.server.state() == EngineState::AwaitingCategory) {
-            send(*peer, msg::choosecat(seat, number(0, 4)));
+            send(*peer, msg::chooseCat(seat, number(0, 4)));
         } else if (h.server.state() == EngineState::AwaitingLetter) {
             int letter = number(1, kLetterCount);
             for (int tries = 0; tries < 30 && h.server.letterUsed(letter) && !chance(0.05); ++tries)
                 letter = number(1, kLetterCount);
-            send(*peer, msg::selectletter(seat, letter));
+            send(*peer, msg::selectLetter(seat, letter));
         }
     }
 
@@ -214,7 +214,7 @@ private:
             EXPECT_TRUE(f[5] == "0" || f[5] == "10");
             m_scores[seat] = f[6].toInt();
             if (m_team)
-                for (int mate : GameServer::findteamie(seat))
+                for (int mate : GameServer::teamMates(seat))
                     m_scores[mate] = m_scores[seat];
             expectKeepsRevealed(m_mask, f[11]);
             m_mask = f[11];
@@ -240,8 +240,8 @@ private:
         ASSERT_TRUE(s.slot(1).connected);
         if (!s.gameRunning()) {
             EXPECT_EQ(s.state(), EngineState::Busy);
-            EXPECT_FALSE(s.turntimerRunning());
-            EXPECT_FALSE(s.computertimerRunning());
+            EXPECT_FALSE(s.turnTimerRunning());
+            EXPECT_FALSE(s.computerTimerRunning());
             return;
         }
         ASSERT_EQ(s.mask().size(), s.word().size());
@@ -258,7 +258,7 @@ private:
             ASSERT_GE(seat, 1);
             ASSERT_LE(seat, kSeatCount);
             ASSERT_EQ(seat, m_turnSeat);
-            ASSERT_TRUE(s.turntimerRunning());
+            ASSERT_TRUE(s.turnTimerRunning());
             ASSERT_TRUE(s.slot(seat).connected || seat == 2 || s.teamGame());
             ASSERT_EQ(s.mask(), m_mask);
             ASSERT_TRUE(s.mask().contains('*')) << "a letter is awaited for a finished word";

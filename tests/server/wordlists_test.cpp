@@ -7,15 +7,15 @@ namespace {
 
 TEST(WordLists, EntriesAreCleanedAndMasked)
 {
-    EXPECT_EQ(cleanword("baker's dozen   "), "baker's dozen");
-    EXPECT_EQ(maskword(cleanword("baker's dozen   ")), "*****'* *****");
-    EXPECT_EQ(cleanword("FAST FOOD RESTAURANT"), "fast food restaurant");
-    EXPECT_EQ(maskword("fast food restaurant"), "**** **** **********");
-    EXPECT_EQ(cleanword("Mr  Bean"), "mr  bean");
-    EXPECT_EQ(maskword("mr  bean"), "**  ****");
-    EXPECT_EQ(cleanword("Dr. Who"), "dr. who");
-    EXPECT_EQ(maskword("dr. who"), "*** ***");
-    EXPECT_EQ(cleanword("  60 Minutes"), "60 minutes");
+    EXPECT_EQ(cleanWord("baker's dozen   "), "baker's dozen");
+    EXPECT_EQ(maskWord(cleanWord("baker's dozen   ")), "*****'* *****");
+    EXPECT_EQ(cleanWord("FAST FOOD RESTAURANT"), "fast food restaurant");
+    EXPECT_EQ(maskWord("fast food restaurant"), "**** **** **********");
+    EXPECT_EQ(cleanWord("Mr  Bean"), "mr  bean");
+    EXPECT_EQ(maskWord("mr  bean"), "**  ****");
+    EXPECT_EQ(cleanWord("Dr. Who"), "dr. who");
+    EXPECT_EQ(maskWord("dr. who"), "*** ***");
+    EXPECT_EQ(cleanWord("  60 Minutes"), "60 minutes");
 }
 
 TEST(WordLists, FilesAreCutIntoEntriesKeptExactly)
@@ -60,7 +60,7 @@ TEST(WordLists, TheServerAnnouncesTheMaskAndTheCategoryUsed)
     ServerHarness h(set);
     FakePeer& host = h.join("You");
     host.take();
-    h.startgame(host, "50", "20");
+    h.startGame(host, "50", "20");
     EXPECT_EQ(host.take().value(1), "CMD_loadword+*****'* *****+1+");
     EXPECT_EQ(h.server.word(), "baker's dozen");
     EXPECT_EQ(h.server.category(), kHolidayCategory);
@@ -70,8 +70,8 @@ TEST(WordLists, AWordWithADotCanOnlyEndByHanging)
 {
     ServerHarness h(sameWordEverywhere("Dr. Who", 400));
     FakePeer& host = h.join("You");
-    h.startgame(host, "50", "10");
-    h.send(host, proto::msg::justwatch(1, 1));
+    h.startGame(host, "50", "10");
+    h.send(host, proto::msg::justWatch(1, 1));
     QList<QByteArray> got;
     ASSERT_TRUE(h.until([&] {
         got += host.take();
@@ -90,8 +90,8 @@ TEST(WordLists, TheCompiledInListsHaveTheirCountsAndMaskCleanly)
     for (int category = 0; category < kCategoryCount; ++category) {
         EXPECT_EQ(lists[category].size(), counts[category]) << WordLists::caption(category).toStdString();
         for (const QByteArray& entry : lists[category]) {
-            const QByteArray mask = maskword(cleanword(entry));
-            EXPECT_EQ(mask.size(), cleanword(entry).size());
+            const QByteArray mask = maskWord(cleanWord(entry));
+            EXPECT_EQ(mask.size(), cleanWord(entry).size());
             EXPECT_FALSE(mask.isEmpty()) << entry.constData();
             for (char c : mask)
                 EXPECT_TRUE(c == '*' || c == ' ' || c == '\'') << entry.constData();

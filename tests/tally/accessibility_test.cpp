@@ -1,6 +1,6 @@
 // The tally window read by a screen reader: every control Tab reaches has a name.
 #include "support/unnamedcontrols.h"
-#include "tally/tallylistform.h"
+#include "tally/tallywindow.h"
 
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -9,7 +9,7 @@
 TEST(TallyAccessibility, EveryControlTabReachesIsNamed)
 {
     QTemporaryDir folder;
-    Ttallylist tally(folder.path() + "/hangmantally.tld");
+    TallyWindow tally(folder.path() + "/hangmantally.tld");
     EXPECT_EQ(unnamedControls(&tally).join(", ").toStdString(), "");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(tally.findChild<QListWidget*>("listbox_tally"))->text(QAccessible::Name),
               "Players Being Tallied");

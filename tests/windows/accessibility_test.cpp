@@ -3,9 +3,9 @@
 // action and the space bar toggle.
 #include "support/accessibilityrecorder.h"
 #include "support/unnamedcontrols.h"
-#include "windows/gamestartform.h"
-#include "windows/phrasesform.h"
-#include "windows/spylistform.h"
+#include "windows/gameoptionsdialog.h"
+#include "windows/phraseeditor.h"
+#include "windows/spylistwindow.h"
 
 #include <QLabel>
 #include <QTest>
@@ -15,9 +15,9 @@ namespace {
 
 TEST(SideWindowsAccessibility, EveryControlTabReachesIsNamed)
 {
-    Tgamestart gamestart;
-    Tphrases phrases;
-    Tspylist spylist;
+    GameOptionsDialog gamestart;
+    PhraseEditor phrases;
+    SpyListWindow spylist;
     for (QWidget* window : std::initializer_list<QWidget*>{&gamestart, &phrases, &spylist})
         EXPECT_EQ(unnamedControls(window).join(", ").toStdString(), "") << window->metaObject()->className();
     EXPECT_EQ(QAccessible::queryAccessibleInterface(phrases.findChild<QWidget*>("phrase3"))->text(QAccessible::Name),
@@ -26,7 +26,7 @@ TEST(SideWindowsAccessibility, EveryControlTabReachesIsNamed)
 
 TEST(SideWindowsAccessibility, GameStartSwitchesAreCheckBoxes)
 {
-    Tgamestart window;
+    GameOptionsDialog window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     auto* team = window.findChild<QLabel*>("image_team");

@@ -1,6 +1,6 @@
-#include "windows/aboutform.h"
-#include "windows/helpform.h"
-#include "windows/turl.h"
+#include "windows/aboutdialog.h"
+#include "windows/helpwindow.h"
+#include "windows/weblink.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -10,7 +10,7 @@
 
 TEST(HelpWindow, TopicButtonsBringTheirPageToTheFrontAndKeepItBetweenOpenings)
 {
-    Thelp help;
+    HelpWindow help;
     EXPECT_EQ(help.windowTitle(), "HangMan - Help File");
     EXPECT_EQ(help.caption(), "Overview");
     EXPECT_EQ(help.currentPage()->objectName(), "memo1");
@@ -42,8 +42,8 @@ TEST(HelpWindow, TopicButtonsBringTheirPageToTheFrontAndKeepItBetweenOpenings)
 
 TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
 {
-    Tabout about;
-    Thelp help(nullptr, &about);
+    AboutDialog about;
+    HelpWindow help(nullptr, &about);
     help.findChild<QPushButton*>("button_about")->click();
     EXPECT_TRUE(about.isVisible());
     EXPECT_EQ(about.windowTitle(), "HangMan - About");
@@ -51,9 +51,9 @@ TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
     EXPECT_EQ(about.fullVersion(), "1.0.6.6");
 
     QList<QUrl> opened;
-    TURL::setOpener([&](const QUrl& url) { opened.append(url); return true; });
+    WebLink::setOpener([&](const QUrl& url) { opened.append(url); return true; });
     QTest::mouseClick(about.findChild<QLabel*>("Label7"), Qt::LeftButton);
-    TURL::setOpener({});
+    WebLink::setOpener({});
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toString(), "http://" + about.url().address());
 
@@ -61,13 +61,13 @@ TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
     EXPECT_FALSE(about.isVisible());
 }
 
-TEST(TURL, PutsTheSchemePrefixOfItsKindBeforeTheAddress)
+TEST(WebLink, PutsTheSchemePrefixOfItsKindBeforeTheAddress)
 {
-    const QList<std::pair<TURL::Kind, QString>> prefixes = {{TURL::Kind::File, "file://"},
-        {TURL::Kind::Ftp, "ftp://"}, {TURL::Kind::Gopher, "gopher://"}, {TURL::Kind::Http, "http://"},
-        {TURL::Kind::Https, "https://"}, {TURL::Kind::Mailto, "mailto:"}, {TURL::Kind::News, "news:"},
-        {TURL::Kind::Telnet, "telnet:"}, {TURL::Kind::Wais, "wais:"}, {TURL::Kind::None, ""}};
-    TURL link;
+    const QList<std::pair<WebLink::Kind, QString>> prefixes = {{WebLink::Kind::File, "file://"},
+        {WebLink::Kind::Ftp, "ftp://"}, {WebLink::Kind::Gopher, "gopher://"}, {WebLink::Kind::Http, "http://"},
+        {WebLink::Kind::Https, "https://"}, {WebLink::Kind::Mailto, "mailto:"}, {WebLink::Kind::News, "news:"},
+        {WebLink::Kind::Telnet, "telnet:"}, {WebLink::Kind::Wais, "wais:"}, {WebLink::Kind::None, ""}};
+    WebLink link;
     link.setAddress("host.example/page");
     EXPECT_EQ(link.fullAddress(), "http://host.example/page");
     for (const auto& [kind, prefix] : prefixes) {

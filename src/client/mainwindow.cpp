@@ -1,0 +1,485 @@
+#include "client/mainwindow.h"
+
+#include "board/background.h"
+#include "board/board.h"
+#include "client/chatview.h"
+#include "client/soundplayer.h"
+#include "net/gamesocket.h"
+#include "server/hostedserver.h"
+#include "tally/tallywindow.h"
+#include "windows/aboutdialog.h"
+#include "windows/lobbydownloadwindow.h"
+#include "windows/gameoptionsdialog.h"
+#include "windows/helpwindow.h"
+#include "windows/phraseeditor.h"
+#include "windows/spylistwindow.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QShowEvent>
+#include <QTimer>
+
+using proto::FieldReader;
+
+namespace {
+
+constexpr int kMaxQueuedMessages = 4096;
+constexpr char kWaiting[] = "<Waiting>";
+
+bool isSeat(int slot)
+{
+    return slot >= 1 && slot <= proto::kSeatCount;
+}
+
+bool isSlot(int slot)
+{
+    return slot >= 1 && slot <= proto::kMaxSlots;
+}
+
+// Centres a side window over the main window before it is shown.
+void showCentred(QWidget* window, QWidget* over)
+{
+    window->adjustSize();
+    window->move(over->geometry().center() - window->rect().center());
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+MainWindow::MainWindow(Clock& clock, QWidget* parent)
+    : QMainWindow(parent), m_clock(clock), m_dispatchTimer(clock, 1), m_phraseCooldown(clock, 2000)
+{
+    m_arguments = QCoreApplication::arguments().mid(1);
+    setUpWindow();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setUpWindow()
+{
+    setWindowTitle("HangMan");
+    setObjectName("chat");
+    m_sound = std::make_unique<SoundPlayer>();
+    m_gameSocket = std::make_unique<GameSocket>();
+    m_gameSocket->setPortName(QString::number(proto::kGamePort));
+    m_gameSocket->onInfo = [this](GameSocket*, GameSocket::SocketInfo kind, const QString& text) {
+        socketInfo(text, kind == GameSocket::SocketInfo::Error);
+    };
+    m_gameSocket->onRead = [this](GameSocket*, int) { readSocket(); };
+    m_launcherSocket = std::make_unique<GameSocket>();
+    m_launcherSocket->setHostName("127.0.0.1");
+    m_launcherSocket->setPortName(QString::number(proto::kLauncherPort));
+
+    m_dispatchTimer.onTimer = [this] { dispatchNextMessage(); };
+    m_phraseCooldown.onTimer = [this] {
+        m_phraseReady = true;
+        m_phraseCooldown.stop();
+    };
+    m_receivedQueue.append("receivedlist");
+    m_dispatchTimer.start();
+
+    buildMenus();
+    buildCentre();
+    buildDispatchTable();
+    resize(712, 524);
+}
+
+void MainWindow::setWindows(const Windows& windows)
+{
+    m_windows = windows;
+    if (m_windows.server)
+        m_windows.server->server().botSpeedSource = [this] { return m_botSpeed; };
+    if (m_windows.spylist)
+        connect(m_windows.spylist, &SpyListWindow::kickRequested, this, [this](int slot) { kickPlayer(slot); });
+    if (m_windows.phrases)
+        connect(m_windows.phrases, &PhraseEditor::phrasesAccepted, this, [this](const QStringList& phrases) {
+            setPhrases(phrases);
+            savePhrases();
+        });
+    if (m_windows.gamestart)
+        connect(m_windows.gamestart, &GameOptionsDialog::startPressed, this, &MainWindow::startGame);
+    if (m_windows.download)
+        m_windows.download->setExitGame([this] { close(); });
+}
+
+void MainWindow::buildCentre()
+{
+    auto* centre = new QWidget;
+    applyGameBackground(centre);
+    centre->setMinimumSize(704, 478);
+    m_board = new Board(*this, m_clock);
+    auto* layout = new QGridLayout(centre);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_board, 0, 0, Qt::AlignCenter);
+    setCentralWidget(centre);
+    connect(m_board, &Board::seatContextMenuRequested, this, &MainWindow::showSeatMenu);
+    buildChat(m_board->chatArea());
+}
+
+void MainWindow::buildDispatchTable()
+{
+    m_clientHandlers = {
+        {"CMD_sendlogininfo", &MainWindow::sendLoginInfo},
+        {"CMD_chat", &MainWindow::chatReceived},
+        {"CMD_action", &MainWindow::chatReceived},
+        {"CMD_newplayerinfo", &MainWindow::newPlayerInfo},
+        {"CMD_havewrongversion", &MainWindow::haveWrongVersion},
+        {"CMD_wrongversion", &MainWindow::wrongVersion},
+        {"CMD_existingplayers", &MainWindow::newPlayerInfo},
+        {"CMD_playerdisconnected", &MainWindow::playerDisconnected},
+        {"CMD_full", &MainWindow::full},
+        {"CMD_error", &MainWindow::error},
+        {"CMD_playasound", &MainWindow::playASound},
+    };
+    m_boardHandlers = {
+        {"CMD_startgame", &Board::startGame},
+        {"CMD_nextplayer", &Board::nextPlayer},
+        {"CMD_winner", &Board::winner},
+        {"CMD_justwatching", &Board::justWatching},
+        {"CMD_loadword", &Board::loadWord},
+        {"CMD_addman", &Board::addMan},
+        {"CMD_foundletter", &Board::foundLetter},
+        {"CMD_gamestats", &Board::gameStats},
+        {"CMD_markletters", &Board::markLetters},
+        {"CMD_outoftime", &Board::outOfTime},
+        {"CMD_choosecat", &Board::chooseCat},
+    };
+}
+
+QAction* MainWindow::action(const QString& objectName) const
+{
+    return m_actions.value(objectName);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // Once the window has been painted, so a start-up error box never hides an empty window.
+    QTimer::singleShot(0, this, &MainWindow::readCommandLine);
+}
+
+void MainWindow::readCommandLine()
+{
+    m_board->setStartButtonVisible(false);
+    action("StartGame1")->setEnabled(false);
+    m_loginText.clear();
+    if (m_arguments.isEmpty()) {
+        addSystemLine("Loading Solo Game..Please wait.");
+        if (m_windows.download)
+            showCentred(m_windows.download, this);
+        m_serverAddress = "127.0.0.1";
+        m_playerName = "You";
+        startHosting();
+        return;
+    }
+    addSystemLine("Loading Multi-player Game.. Please Wait.");
+    m_playerName = m_arguments.value(0);
+    m_serverAddress = m_arguments.value(1);
+    if (m_arguments.size() < 3)
+        return;
+    if (m_arguments.at(2) == "true")
+        startHosting();
+    else
+        joinGame();
+    m_launcherSocket->open();
+    m_launcherSocketOpened = true;
+}
+
+void MainWindow::startHosting()
+{
+    // A solo game listens on this machine only; a hosted game on every address.
+    const bool solo = m_arguments.isEmpty();
+    quint16 port = m_gamePort;
+    if (m_windows.server) {
+        m_windows.server->startListening(solo ? QHostAddress::LocalHost : QHostAddress::AnyIPv4, m_gamePort);
+        port = m_windows.server->port();
+    }
+    m_loginText = proto::toWire(m_playerName);
+    m_host = true;
+    m_gameSocket->setHostName("127.0.0.1");
+    m_gameSocket->setPortName(QString::number(port));
+    m_gameSocket->open();
+    m_board->setStartButtonVisible(true);
+    action("StartGame1")->setEnabled(true);
+    if (m_windows.spylist)
+        m_windows.spylist->setRemoveEnabled(true);
+}
+
+void MainWindow::joinGame()
+{
+    m_loginText = proto::toWire(m_playerName);
+    m_gameSocket->setHostName(m_serverAddress);
+    m_gameSocket->setPortName(QString::number(m_gamePort));
+    m_gameSocket->open();
+    m_board->setStartButtonVisible(false);
+    action("StartGame1")->setEnabled(false);
+}
+
+void MainWindow::socketInfo(const QString& text, bool isError)
+{
+    if (text == "Socket Closed") {
+        close();
+        return;
+    }
+    if (isError && !m_loggedIn)
+        addSystemLine("Could not connect to " + m_gameSocket->hostName());
+}
+
+// ---------------------------------------------------------------- dispatch
+
+void MainWindow::readSocket()
+{
+    receiveBytes(m_gameSocket->receive());
+}
+
+void MainWindow::receiveBytes(const QByteArray& bytes)
+{
+    const QList<QByteArray> messages = m_cutter.feed(bytes);
+    m_receivedQueue.append(messages);
+    if (m_cutter.overflowed() || m_receivedQueue.size() > kMaxQueuedMessages) {
+        m_receivedQueue.clear();
+        m_gameSocket->close();
+        return;
+    }
+    if (!m_receivedQueue.isEmpty())
+        m_dispatchTimer.start();
+}
+
+void MainWindow::dispatchNextMessage()
+{
+    dispatchOneMessage();
+    if (m_receivedQueue.isEmpty())
+        m_dispatchTimer.stop();
+}
+
+void MainWindow::dispatchOneMessage()
+{
+    if (m_receivedQueue.isEmpty())
+        return;
+    const auto named = proto::splitName(m_receivedQueue.takeFirst());
+    if (!named)
+        return;
+    if (const Handler handler = m_clientHandlers.value(named->name))
+        (this->*handler)(named->args);
+    else if (const auto boardHandler = m_boardHandlers.value(named->name))
+        (m_board->*boardHandler)(named->args);
+}
+
+void MainWindow::send(const QByteArray& message)
+{
+    m_gameSocket->send(message);
+}
+
+void MainWindow::sendLoginInfo(const QByteArray& args)
+{
+    const auto slot = proto::toNumber(args);
+    if (!slot || !isSlot(*slot) || m_loggedIn)
+        return;
+    m_ownSlot = *slot;
+    m_loggedIn = true;
+    const QByteArray version = m_windows.about ? proto::toWire(m_windows.about->versionText()) : proto::kVersion;
+    send(proto::msg::loginInfo(m_ownSlot, version, m_loginText));
+}
+
+void MainWindow::haveWrongVersion(const QByteArray& args)
+{
+    addSystemLine(proto::fromWire(args) + " has a different version of the game then you.");
+}
+
+void MainWindow::wrongVersion(const QByteArray&)
+{
+    addSystemLine("You have a differnt version of the game then the host.");
+}
+
+void MainWindow::full(const QByteArray&)
+{
+    showMessage("Game is full");
+    close();
+}
+
+// ---------------------------------------------------------------- roster
+
+void MainWindow::newPlayerInfo(const QByteArray& args)
+{
+    FieldReader reader(args);
+    const auto slot = reader.nextNumber();
+    if (!slot || !isSlot(*slot))
+        return;
+    const QString name = proto::fromWire(reader.rest());
+    m_people.insert(*slot, name);
+    if (*slot == m_ownSlot) {
+        addSystemLine("You are Connected.");
+        loadSettings();
+    } else {
+        addSystemLine(name + " is Connected.");
+    }
+    if (isSeat(*slot)) {
+        m_board->seatTaken(*slot, name);
+    } else {
+        if (m_windows.spylist)
+            m_windows.spylist->addSpy(*slot, name);
+        addSystemLine(*slot == m_ownSlot ? QString("You are spying.") : name + " is spying.");
+    }
+    playSound("entered");
+}
+
+void MainWindow::playerDisconnected(const QByteArray& args)
+{
+    FieldReader reader(args);
+    const auto slot = reader.nextNumber();
+    if (!slot || !isSlot(*slot))
+        return;
+    const QString name = proto::fromWire(reader.rest());
+    m_people.remove(*slot);
+    if (isSeat(*slot)) {
+        if (m_board->seatOccupied(*slot))
+            addSystemLine(m_board->seatCaption(*slot) + " disconnected.");
+        m_board->seatFreed(*slot);
+        return;
+    }
+    if (m_windows.spylist && m_windows.spylist->removeSpy(*slot, name))
+        addSystemLine(name + " has left.");
+}
+
+void MainWindow::error(const QByteArray& args)
+{
+    FieldReader reader(args);
+    const auto seat = reader.nextNumber();
+    if (!seat || *seat != m_ownSlot)
+        return;
+    if (reader.nextNumber() == 1)
+        if (auto* status = m_board->findChild<QLabel*>("label_status"))
+            status->setText("That letter is already used.");
+    playSound("invalid");
+}
+
+void MainWindow::kickPlayer(int target)
+{
+    if (m_host && m_loggedIn)
+        send(proto::msg::kickHim(m_ownSlot, target));
+}
+
+bool MainWindow::isJustWatching() const
+{
+    return action("JustWatch1")->isChecked();
+}
+
+void MainWindow::setJustWatching(bool on)
+{
+    action("JustWatch1")->setChecked(on);
+}
+
+void MainWindow::toggleJustWatch()
+{
+    // The check mark follows the server's answer, not the click.
+    QAction* justWatch = action("JustWatch1");
+    const bool wasChecked = !justWatch->isChecked();
+    justWatch->setChecked(wasChecked);
+    if (m_loggedIn && isSeat(m_ownSlot))
+        send(proto::msg::justWatch(m_ownSlot, wasChecked ? 2 : 1));
+}
+
+void MainWindow::showSeatMenu(int seat, const QPoint& globalPos)
+{
+    for (const char* name : {"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"})
+        action(name)->setEnabled(m_host);
+    if (!m_people.contains(seat))
+        action("RemoveFromGame1")->setEnabled(false);
+    m_popupKickSeat = seat;
+    m_popupKick->popup(globalPos);
+}
+
+void MainWindow::removeSeatPlayer()
+{
+    kickPlayer(m_popupKickSeat);
+}
+
+void MainWindow::setSeatJustWatching()
+{
+    if (m_loggedIn && isSeat(m_popupKickSeat))
+        send(proto::msg::justWatch(m_popupKickSeat, 1));
+}
+
+void MainWindow::unsetSeatJustWatching()
+{
+    if (m_loggedIn && isSeat(m_popupKickSeat))
+        send(proto::msg::justWatch(m_popupKickSeat, 2));
+}
+
+QStringList MainWindow::fillPlayersInGame() const
+{
+    QStringList names;
+    for (int seat = 1; seat <= proto::kSeatCount; ++seat) {
+        if (seat == m_ownSlot)
+            continue;
+        if (m_board->seatOccupied(seat) || m_board->seatCaption(seat) != kWaiting)
+            names << m_board->seatCaption(seat);
+    }
+    return names;
+}
+
+void MainWindow::showTally()
+{
+    if (!m_windows.tally)
+        return;
+    m_windows.tally->fillPlayersInGame(fillPlayersInGame());
+    showCentred(m_windows.tally, this);
+}
+
+void MainWindow::recordGame(const QString& winner, bool localUserWon)
+{
+    if (!m_windows.tally)
+        return;
+    m_windows.tally->fillPlayersInGame(fillPlayersInGame());
+    m_windows.tally->addGame(winner, localUserWon);
+}
+
+void MainWindow::recordCompletedPuzzle()
+{
+    if (m_windows.tally)
+        m_windows.tally->increaseOwnCounter(3);
+}
+
+// ---------------------------------------------------------------- game start and dialogs
+
+void MainWindow::showGameStart()
+{
+    if (m_windows.gamestart)
+        showCentred(m_windows.gamestart, this);
+}
+
+void MainWindow::startGame(int playTo, int turnTime, bool team, bool choose)
+{
+    send(proto::msg::startGame(proto::toWire(m_playerName), QByteArray::number(playTo),
+                               QByteArray::number(turnTime), team, choose));
+    saveSettingsReportingErrors();
+}
+
+void MainWindow::showMessage(const QString& text)
+{
+    if (messageBox)
+        messageBox(text);
+    else
+        QMessageBox::information(this, "Hangman", text);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    saveBoundsOnClose();
+    QMainWindow::closeEvent(event);
+    for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tally, m_windows.about, m_windows.gamestart,
+                                                          m_windows.help, m_windows.phrases, m_windows.spylist,
+                                                          m_windows.download})
+        if (window)
+            window->hide();
+}

@@ -1,0 +1,236 @@
+#pragma once
+// The main window: the game client. It connects to the game server (its own,
+// in-process one when it hosts), dispatches the server's messages one per tick,
+// keeps the roster of seats and spies, and holds the board and the chat.
+//
+// Flow: sock's read event cuts the bytes into the received queue; Timer1 takes
+// one message per tick and calls the handler its name selects (board handlers
+// live in Board, roster and chat handlers here).
+
+#include "board/boardhost.h"
+#include "net/gametimer.h"
+#include "net/protocol.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class Board;
+class ChatView;
+class SoundPlayer;
+class GameSocket;
+class HostedServer;
+class AboutDialog;
+class LobbyDownloadWindow;
+class GameOptionsDialog;
+class HelpWindow;
+class PhraseEditor;
+class SpyListWindow;
+class TallyWindow;
+struct ChatLine;
+
+class MainWindow : public QMainWindow, public BoardHost {
+    Q_OBJECT
+public:
+    // The other windows, created after this one and handed over before it is shown.
+    struct Windows {
+        TallyWindow* tally = nullptr;
+        AboutDialog* about = nullptr;
+        GameOptionsDialog* gamestart = nullptr;
+        HelpWindow* help = nullptr;
+        PhraseEditor* phrases = nullptr;
+        HostedServer* server = nullptr;
+        SpyListWindow* spylist = nullptr;
+        LobbyDownloadWindow* download = nullptr;
+    };
+
+    explicit MainWindow(Clock& clock = Clock::system(), QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void setWindows(const Windows& windows);
+    // The command line (player name, server address, "true" to host); default: the program's own.
+    void setArguments(const QStringList& arguments) { m_arguments = arguments; }
+    // The game port (7772); tests host on a free port and join it.
+    void setGamePort(quint16 port) { m_gamePort = port; }
+    // Where "vorlixlobby.ini" lives.
+    void setSettingsPath(const QString& path) { m_settingsPath = path; }
+    // Replaces the message box (tests record the text instead of showing a dialog).
+    std::function<void(const QString&)> messageBox;
+    // Replaces the system's "open" of a web link.
+    std::function<void(const QString&)> openLink;
+
+    // BoardHost
+    int ownSlot() const override { return m_ownSlot; }
+    bool isLoggedIn() const override { return m_loggedIn; }
+    bool isHost() const override { return m_host; }
+    bool isJustWatching() const override;
+    void setJustWatching(bool on) override;
+    int turnSound() const override { return m_turnSound; }
+    void send(const QByteArray& message) override;
+    void addSystemLine(const QString& text) override;
+    void playSound(const QString& name) override;
+    void recordGame(const QString& winner, bool localUserWon) override;
+    void recordCompletedPuzzle() override;
+    void showGameStart() override;
+    void showMessage(const QString& text) override;
+
+    // Start-up and connection
+    void readCommandLine();
+    void startHosting();
+    void joinGame();
+
+    // Chat
+    void addChatLine(const QString& line, const QColor& colour);
+    void sendChatInput();
+    QStringList phrases() const;
+    void setPhrases(const QStringList& phrases);
+
+    // Test access
+    Board* board() const { return m_board; }
+    ChatView* chatView() const { return m_chatView; }
+    QLineEdit* chatInput() const { return m_chatInput; }
+    GameSocket* sock() const { return m_gameSocket.get(); }
+    QAction* action(const QString& objectName) const;
+    bool launcherSocketOpened() const { return m_launcherSocketOpened; }
+    int linkCounter() const { return m_linkCounter; }
+    int queuedMessages() const { return int(m_receivedQueue.size()); }
+    QColor ownTextColour() const;
+    int botSpeed() const { return m_botSpeed; }
+    bool playSoundsChecked() const;
+    // Handles the bytes as if they had just arrived on the game connection (the
+    // fuzzer feeds server messages this way); the queue is dispatched by the clock.
+    void receiveForTesting(const QByteArray& bytes) { receiveBytes(bytes); }
+    bool chatterSoundsChecked() const;
+    QStringList soundsRequested; // every game sound asked for, played or not
+
+signals:
+    // A line reached the chat (style, text without the style number).
+    void chatLineAdded(int style, const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    using Handler = void (MainWindow::*)(const QByteArray& args);
+
+    void setUpWindow();
+    void buildMenus();
+    QAction* addNamedAction(QMenu* menu, const QString& objectName, const QString& caption);
+    void buildCentre();
+    void buildChat(QWidget* area);
+    void buildDispatchTable();
+
+    // Connection and dispatch
+    void socketInfo(const QString& text, bool isError);
+    void readSocket();
+    void receiveBytes(const QByteArray& bytes);
+    void dispatchNextMessage();
+    void dispatchOneMessage();
+    void sendLoginInfo(const QByteArray& args);
+    void haveWrongVersion(const QByteArray& args);
+    void wrongVersion(const QByteArray& args);
+    void full(const QByteArray& args);
+
+    // Roster
+    void newPlayerInfo(const QByteArray& args);
+    void playerDisconnected(const QByteArray& args);
+    void error(const QByteArray& args);
+    void kickPlayer(int target);
+    void toggleJustWatch();
+    void showSeatMenu(int seat, const QPoint& globalPos);
+    void removeSeatPlayer();
+    void setSeatJustWatching();
+    void unsetSeatJustWatching();
+    void showTally();
+    QStringList fillPlayersInGame() const;
+
+    // Chat
+    void chatReceived(const QByteArray& args);
+    void openChatLink(const QString& target);
+    void sendPhrase(int button);
+    void insertSmiley(int code);
+    void clearChat();
+    void setChatScrollingOff(bool on);
+    QByteArray ownColourText() const;
+
+    // Sound
+    void playASound(const QByteArray& args);
+    void sendChatterSound(int tag);
+
+    // Settings
+    void loadSettings();
+    void saveSettings();
+    void saveSettingsReportingErrors();
+    void savePhrases();
+    void saveBoundsOnClose();
+    void resetScreenLocation();
+    void setTextSize(int size);
+    void setBotSpeed(int milliseconds);
+    void chooseBotSpeed(int milliseconds);
+    void setTurnSound(int tag);
+    void setTurnSoundCheck(int tag);
+    void setOwnColour(quint32 bgr);
+    QString settingsPath() const;
+    QRect bounds() const;
+    void setBounds(const QRect& bounds);
+    void chooseTextColour();
+
+    // Game start
+    void startGame(int playTo, int turnTime, bool team, bool choose);
+
+    Clock& m_clock;
+    Windows m_windows;
+    QStringList m_arguments;
+    quint16 m_gamePort = proto::kGamePort;
+    QString m_settingsPath;
+
+    // Client state
+    QString m_playerName;
+    QString m_serverAddress;
+    QByteArray m_loginText;
+    int m_ownSlot = 0;
+    bool m_loggedIn = false;
+    bool m_host = false;
+    bool m_shownOnce = false;
+    bool m_settingsRead = false;
+    QColor m_statusColour = QColor(0, 0, 255);
+    quint32 m_ownColour = 0; // 0x00BBGGRR, or a system colour
+    int m_turnSound = 0;
+    int m_botSpeed = 1500;
+    int m_textSize = 8;
+    QRect m_loadedBounds;
+
+    std::unique_ptr<GameSocket> m_gameSocket;
+    std::unique_ptr<GameSocket> m_launcherSocket;
+    bool m_launcherSocketOpened = false;
+    proto::MessageCutter m_cutter{proto::kMaxServerMessageBytes};
+    QList<QByteArray> m_receivedQueue;
+    GameTimer m_dispatchTimer;
+    GameTimer m_phraseCooldown;
+    bool m_phraseReady = true;
+    QHash<QByteArray, Handler> m_clientHandlers;
+    QHash<QByteArray, void (Board::*)(const QByteArray&)> m_boardHandlers;
+    QHash<int, QString> m_people; // slot -> name of everybody logged in
+
+    // Components
+    Board* m_board = nullptr;
+    ChatView* m_chatView = nullptr;
+    QLineEdit* m_chatInput = nullptr;
+    QToolButton* m_phraseButtons[9] = {};
+    QMenu* m_popupKick = nullptr;
+    int m_popupKickSeat = 0;
+    QMenu* m_popupSounds = nullptr;
+    QMenu* m_popupSmilies = nullptr;
+    QMenu* m_popupMainchat = nullptr;
+    QHash<QString, QAction*> m_actions;
+    std::unique_ptr<SoundPlayer> m_sound;
+    int m_linkCounter = -1;
+    QString m_links[101];
+};

@@ -1,0 +1,417 @@
+// The main window's menus, chat, phrase buttons, smilies and chatter sounds.
+#include "client/mainwindow.h"
+
+#include "board/board.h"
+#include "client/chatline.h"
+#include "client/chatview.h"
+#include "client/colortext.h"
+#include "client/soundplayer.h"
+#include "net/gamesocket.h"
+#include "tally/tallywindow.h"
+#include "windows/aboutdialog.h"
+#include "windows/helpwindow.h"
+#include "windows/phraseeditor.h"
+#include "windows/spylistwindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+constexpr char kEnterChatHere[] = "<Enter Chat Here>";
+
+const QStringList kDefaultPhrases = {"Way To Go!", "Good One!",  "Nice Try!",         "Excellent!",         "Brilliant!",
+                                     "Wow, WTG!",  "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!"};
+
+const QStringList kChatterSounds = {"<Cancel>", "Doh", "Cough", "Hello", "Thank You", "Where have you been?",
+                                    "Snoring", "Sneezing", "Sorry", "Welcome", "Yeehaa", "Yippee", "Oh No",
+                                    "Applause", "Honk", "Oooh", "Razzberry", "Cheer", "Woman Laughing",
+                                    "Man Laughing", "Crying"};
+
+// Clears the "<Enter Chat Here>" hint on the first key and sends on Enter.
+class ChatInputFilter : public QObject {
+public:
+    explicit ChatInputFilter(QLineEdit* input) : QObject(input), m_input(input) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && m_input->text() == kEnterChatHere)
+            m_input->clear();
+        return false;
+    }
+
+private:
+    QLineEdit* m_input;
+};
+
+} // namespace
+
+QAction* MainWindow::addNamedAction(QMenu* menu, const QString& objectName, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(objectName);
+    m_actions.insert(objectName, action);
+    return action;
+}
+
+void MainWindow::buildMenus()
+{
+    auto add = [this](QMenu* menu, const QString& name, const QString& caption, auto handler) {
+        QAction* action = addNamedAction(menu, name, caption);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    auto radio = [](std::initializer_list<QAction*> group, int checkedIndex) {
+        int i = 0;
+        for (QAction* action : group) {
+            action->setCheckable(true);
+            action->setChecked(i++ == checkedIndex);
+        }
+    };
+
+    QMenu* file = menuBar()->addMenu("File");
+    add(file, "StartGame1", "Start Game", [this] { m_board->onStartClicked(); })->setEnabled(false);
+    file->addSeparator();
+    add(file, "Exit1", "Exit", [this] { close(); });
+
+    QMenu* options = menuBar()->addMenu("Options");
+    QAction* playSounds = add(options, "PlaySounds1", "Play Sounds", [this] { saveSettingsReportingErrors(); });
+    playSounds->setCheckable(true);
+    playSounds->setChecked(true);
+    QAction* chatter = add(options, "PlayChatterSounds1", "Play Chatter Sounds", [this] { saveSettingsReportingErrors(); });
+    chatter->setCheckable(true);
+    QMenu* turnSound = options->addMenu("Turn Sound");
+    turnSound->setObjectName("TurnSound1");
+    QAction* classic = add(turnSound, "Classic1", "Classic", [this] { setTurnSound(0); });
+    QAction* newSound = add(turnSound, "New1", "New", [this] { setTurnSound(1); });
+    radio({classic, newSound}, 0);
+    QMenu* botSpeed = options->addMenu("Bot Speed");
+    botSpeed->setObjectName("BotSpeed1");
+    QAction* slow = add(botSpeed, "Slow1", "Slow", [this] { chooseBotSpeed(2000); });
+    QAction* normal = add(botSpeed, "Normal1", "Normal", [this] { chooseBotSpeed(1500); });
+    QAction* fast = add(botSpeed, "Fast1", "Fast", [this] { chooseBotSpeed(1000); });
+    radio({slow, normal, fast}, 1);
+    options->addSeparator();
+    add(options, "TextColor1", "Text Color", [this] { chooseTextColour(); });
+    QMenu* textSize = options->addMenu("Text Size");
+    textSize->setObjectName("TextSize1");
+    for (int size : {8, 10, 12, 14}) {
+        QAction* entry = add(textSize, "N" + QString::number(size), QString::number(size), [this, size] {
+            setTextSize(size);
+            saveSettingsReportingErrors();
+        });
+        entry->setCheckable(true);
+    }
+    QAction* scrollOff = addNamedAction(options, "ScrollChatOff2", "Scroll Chat Off");
+    scrollOff->setCheckable(true);
+    connect(scrollOff, &QAction::triggered, this, &MainWindow::setChatScrollingOff);
+    scrollOff->setShortcut(QKeySequence("Ctrl+S"));
+    add(options, "ClearMainChat1", "Clear Main Chat", [this] { clearChat(); });
+    add(options, "ResetScreenLocation1", "Reset Screen Location", [this] { resetScreenLocation(); });
+    options->addSeparator();
+    add(options, "JustWatch1", "Just Watch", [this] { toggleJustWatch(); })->setCheckable(true);
+
+    QMenu* view = menuBar()->addMenu("View");
+    add(view, "ViewTally1", "View Tally", [this] { showTally(); });
+    add(view, "SpyList1", "Spy List", [this] {
+        if (m_windows.spylist)
+            m_windows.spylist->show();
+    });
+    add(view, "PrhaseList1", "Phrase List", [this] {
+        if (!m_windows.phrases)
+            return;
+        m_windows.phrases->setPhrases(phrases());
+        m_windows.phrases->show();
+    });
+
+    QMenu* help = menuBar()->addMenu("Help");
+    add(help, "Help2", "Content", [this] {
+        if (m_windows.help)
+            m_windows.help->show();
+    })->setShortcut(QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    add(help, "About1", "About", [this] {
+        if (m_windows.about)
+            m_windows.about->show();
+    });
+
+    m_popupKick = new QMenu(this);
+    m_popupKick->setObjectName("popup_kick");
+    add(m_popupKick, "RemoveFromGame1", "Remove From Game", [this] { removeSeatPlayer(); });
+    add(m_popupKick, "SettoJustWatch1", "Set to Just Watch", [this] { setSeatJustWatching(); });
+    add(m_popupKick, "UnsetJustWatch1", "Unset Just Watch", [this] { unsetSeatJustWatching(); });
+}
+
+void MainWindow::buildChat(QWidget* area)
+{
+    m_chatView = new ChatView(area);
+    m_chatView->setObjectName("mainchat");
+    m_chatView->setAccessibleName("Chat messages");
+    m_chatView->setGeometry(0, 0, area->width(), area->height() - 48);
+    connect(m_chatView, &ChatView::linkClicked, this, &MainWindow::openChatLink);
+
+    m_popupMainchat = new QMenu(this);
+    m_popupMainchat->addAction("Select All", m_chatView, &ChatView::selectAllText);
+    m_popupMainchat->addAction("Copy", m_chatView, &ChatView::copySelection);
+    m_popupMainchat->addAction("Clear Main Chat", this, &MainWindow::clearChat);
+    m_popupMainchat->addSeparator();
+    QAction* scrollOff = addNamedAction(m_popupMainchat, "ScrollChatOff1", "Scroll Chat Off");
+    scrollOff->setCheckable(true);
+    connect(scrollOff, &QAction::triggered, this, &MainWindow::setChatScrollingOff);
+    m_chatView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_chatView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_popupMainchat->popup(m_chatView->mapToGlobal(pos)); });
+
+    const int row = area->height() - 45;
+    m_chatInput = new QLineEdit(kEnterChatHere, area);
+    m_chatInput->setObjectName("mychat");
+    m_chatInput->setAccessibleName("Chat input");
+    m_chatInput->setAccessibleDescription("Type a line and press Enter to send it");
+    m_chatInput->setGeometry(0, row, area->width() - 28, 21);
+    m_chatInput->setMaxLength(400);
+    m_chatInput->installEventFilter(new ChatInputFilter(m_chatInput));
+    connect(m_chatInput, &QLineEdit::returnPressed, this, &MainWindow::sendChatInput);
+    m_chatInput->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_chatInput, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu;
+        menu.addAction("Paste", [this] {
+            const QString text = QApplication::clipboard()->text();
+            if (!text.isEmpty())
+                m_chatInput->setText(text);
+        });
+        menu.exec(m_chatInput->mapToGlobal(pos));
+    });
+
+    auto* smilies = new QToolButton(area);
+    smilies->setObjectName("button_smilies");
+    smilies->setGeometry(area->width() - 25, row, 25, 21);
+    smilies->setIcon(ChatView::smiley(0));
+    smilies->setToolTip("Smilies");
+    smilies->setAccessibleName("Smilies");
+    m_popupSmilies = new QMenu(this);
+    m_popupSmilies->setObjectName("popup_smilies");
+    for (int code = 10; code <= 27; ++code)
+        m_popupSmilies->addAction(ChatView::smiley(code - 10), ":)#" + QString::number(code), this,
+                                  [this, code] { insertSmiley(code); });
+    connect(smilies, &QToolButton::clicked, this, [this, smilies] {
+        m_popupSmilies->popup(smilies->mapToGlobal(QPoint(smilies->width(), smilies->height())));
+    });
+
+    const int buttonRow = area->height() - 21;
+    const int step = area->width() / 10;
+    for (int i = 0; i < 9; ++i) {
+        auto* button = new QToolButton(area);
+        button->setObjectName(QString("b_phrase%1").arg(i + 1));
+        button->setGeometry(i * step, buttonRow, step - 3, 21);
+        button->setText(QString::number(i + 1));
+        button->setToolTip(kDefaultPhrases[i]);
+        button->setAccessibleName(kDefaultPhrases[i]);
+        connect(button, &QToolButton::clicked, this, [this, i] { sendPhrase(i); });
+        m_phraseButtons[i] = button;
+    }
+    auto* sounds = new QToolButton(area);
+    sounds->setObjectName("b_phrase10");
+    sounds->setGeometry(9 * step, buttonRow, area->width() - 9 * step, 21);
+    sounds->setText(QString::fromUtf8("\u266A"));
+    sounds->setToolTip("Chatter Sounds");
+    sounds->setAccessibleName("Chatter Sounds");
+    m_popupSounds = new QMenu(this);
+    m_popupSounds->setObjectName("popup_sounds");
+    for (int tag = 0; tag < kChatterSounds.size(); ++tag) {
+        QAction* entry = m_popupSounds->addAction(kChatterSounds[tag], this, [this, tag] { sendChatterSound(tag); });
+        entry->setObjectName(tag == 0 ? QString("Cancel1") : "wave" + QString::number(tag));
+        entry->setToolTip(kChatterSounds[tag]);
+    }
+    connect(sounds, &QToolButton::clicked, this, [this, sounds] {
+        m_popupSounds->popup(sounds->mapToGlobal(QPoint(sounds->width(), sounds->height())));
+    });
+}
+
+// ---------------------------------------------------------------- chat
+
+void MainWindow::addSystemLine(const QString& text)
+{
+    addChatLine("0+" + text, m_statusColour);
+}
+
+void MainWindow::addChatLine(const QString& text, const QColor& colour)
+{
+    const auto line = ChatLineParser::parse(text);
+    if (!line)
+        return;
+    m_chatView->setStyleLook(line->style, colour, true, false, false);
+    m_chatView->beginLine();
+    m_chatView->addParagraph(line->style, line->prefix);
+    for (const ChatItem& item : line->items) {
+        switch (item.kind) {
+        case ChatItem::Kind::Text:
+            m_chatView->addText(line->style, item.text);
+            break;
+        case ChatItem::Kind::Link:
+            if (++m_linkCounter > 100)
+                m_linkCounter = 1;
+            m_links[m_linkCounter] = item.target;
+            m_chatView->addLink(item.text, item.target);
+            break;
+        case ChatItem::Kind::Smiley:
+            m_chatView->addSmiley(item.smiley);
+            break;
+        }
+    }
+    m_chatView->endLine();
+    if (!action("ScrollChatOff2")->isChecked())
+        m_chatView->scrollToEnd();
+    emit chatLineAdded(line->style, text.section('+', 1));
+}
+
+QByteArray MainWindow::ownColourText() const
+{
+    return proto::toWire(ColorText::toText(m_ownColour));
+}
+
+void MainWindow::sendChatInput()
+{
+    if (!m_loggedIn)
+        return;
+    const QString text = m_chatInput->text();
+    if (!text.isEmpty()) {
+        // "/me" and a blank (or nothing) is an action; "/meow" is an ordinary line; other "/" lines are not sent.
+        const bool action = text == "/me" || text.startsWith("/me ");
+        if (action)
+            send(proto::msg::action(m_ownSlot, proto::toWire(text.mid(4)), ownColourText()));
+        else if (!text.startsWith('/') || text.startsWith("/me"))
+            send(proto::msg::chat(m_ownSlot, proto::toWire(text), ownColourText()));
+    }
+    m_chatInput->clear();
+}
+
+void MainWindow::chatReceived(const QByteArray& args)
+{
+    const QString text = proto::fromWire(args);
+    const qsizetype bar = text.lastIndexOf('|');
+    QColor colour(255, 0, 0);
+    if (bar >= 0) {
+        if (const auto bgr = ColorText::fromText(text.mid(bar + 1), true))
+            colour = ColorText::toQColor(*bgr);
+    }
+    addChatLine(bar >= 0 ? text.left(bar) : text, colour);
+}
+
+void MainWindow::openChatLink(const QString& target)
+{
+    const QString address = target.trimmed();
+    if (address.isEmpty()) {
+        showMessage("Cannot open Webpage");
+        return;
+    }
+    if (openLink)
+        openLink(address);
+    else
+        QDesktopServices::openUrl(QUrl(address));
+}
+
+void MainWindow::clearChat()
+{
+    m_chatView->clearAll();
+    m_chatInput->setFocus();
+}
+
+void MainWindow::setChatScrollingOff(bool on)
+{
+    // The pop-up entry and its twin under Options always agree.
+    action("ScrollChatOff1")->setChecked(on);
+    action("ScrollChatOff2")->setChecked(on);
+}
+
+void MainWindow::insertSmiley(int code)
+{
+    if (m_chatInput->text() == kEnterChatHere)
+        m_chatInput->clear();
+    m_chatInput->setText(m_chatInput->text() + ":)#" + QString::number(code));
+    m_chatInput->deselect();
+    m_chatInput->end(false);
+}
+
+QStringList MainWindow::phrases() const
+{
+    QStringList out;
+    for (QToolButton* button : m_phraseButtons)
+        out << button->toolTip();
+    return out;
+}
+
+void MainWindow::setPhrases(const QStringList& phrases)
+{
+    for (int i = 0; i < 9 && i < phrases.size(); ++i)
+        if (!phrases[i].isEmpty()) {
+            m_phraseButtons[i]->setToolTip(phrases[i]);
+            m_phraseButtons[i]->setAccessibleName(phrases[i]);
+        }
+}
+
+void MainWindow::sendPhrase(int button)
+{
+    if (!m_phraseReady)
+        return;
+    const QString phrase = m_phraseButtons[button]->toolTip();
+    const QString text = phrase.startsWith("/me ") ? phrase.mid(4) : "says: " + phrase;
+    send(proto::msg::action(m_ownSlot, proto::toWire(text), ownColourText()));
+    m_phraseReady = false;
+    m_phraseCooldown.start();
+}
+
+// ---------------------------------------------------------------- sound
+
+bool MainWindow::playSoundsChecked() const
+{
+    return action("PlaySounds1")->isChecked();
+}
+
+bool MainWindow::chatterSoundsChecked() const
+{
+    return action("PlayChatterSounds1")->isChecked();
+}
+
+void MainWindow::playSound(const QString& name)
+{
+    soundsRequested << name;
+    if (playSoundsChecked())
+        m_sound->play(name);
+}
+
+void MainWindow::sendChatterSound(int tag)
+{
+    if (tag == 0)
+        return;
+    if (m_loggedIn && m_ownSlot >= 1 && m_ownSlot <= proto::kSeatCount)
+        send(proto::msg::playASound(m_ownSlot, tag));
+}
+
+void MainWindow::playASound(const QByteArray& args)
+{
+    proto::FieldReader reader(args);
+    const auto sender = reader.nextNumber();
+    const QString name = proto::fromWire(reader.next());
+    static const QRegularExpression chatterName("^wave([1-9]|1[0-9]|20)$");
+    if (!sender || !chatterName.match(name).hasMatch())
+        return;
+    if (chatterSoundsChecked()) {
+        m_sound->play(name);
+        return;
+    }
+    if (*sender < 1 || *sender > proto::kSeatCount)
+        return;
+    for (QAction* entry : m_popupSounds->actions())
+        if (entry->objectName() == name)
+            addSystemLine(m_board->seatCaption(*sender) + ": <Chatter Sound> " + entry->toolTip());
+}

@@ -1,0 +1,147 @@
+#include "windows/aboutdialog.h"
+
+#include "board/art.h"
+#include "board/background.h"
+#include "windows/placement.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const webAddress = "www.vorlix.example";
+
+const char* const credits[] = {
+    "HangMan for The Vorlix Lobby",
+    "Programming and art: Vorlix Games",
+    "Word lists: the HangMan players",
+    "Copyright (c) 2008-2010 Vorlix Games",
+};
+
+QLabel* boldLabel(const QString& text, int pointSize)
+{
+    auto* label = new QLabel(text);
+    QFont font("Comic Sans MS", pointSize, QFont::Bold);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+AboutDialog::AboutDialog(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    , m_mainWindow(mainWindow)
+{
+    setWindowTitle("HangMan - About");
+    applyGameBackground(this);
+    m_link.setAddress(webAddress);
+    m_link.setKind(WebLink::Kind::Http);
+
+    m_logo = new QLabel;
+    m_logo->setObjectName("Image1");
+    m_logo->setPixmap(Art::gameLogo(128));
+    m_logo->setAlignment(Qt::AlignCenter);
+    m_logo->installEventFilter(this);
+
+    m_picture = new QLabel;
+    m_picture->setObjectName("Image2");
+    m_picture->setPixmap(Art::gameLogo(32));
+
+    auto* title = boldLabel("HangMan", 20);
+    auto* versionRow = new QHBoxLayout;
+    versionRow->setSpacing(0);
+    versionRow->addWidget(m_picture);
+    versionRow->addSpacing(10);
+    versionRow->addWidget(title);
+    versionRow->addSpacing(14);
+    versionRow->addWidget(boldLabel("Version", 10));
+    versionRow->addSpacing(6);
+    m_version = boldLabel("1.0.6", 10);
+    m_version->setObjectName("version");
+    m_build = boldLabel(".6", 10);
+    m_build->setObjectName("build");
+    versionRow->addWidget(m_version);
+    versionRow->addWidget(m_build);
+    versionRow->addStretch();
+
+    m_webAddress = new QLabel(QString("<u>%1</u>").arg(webAddress));
+    m_webAddress->setObjectName("Label7");
+    m_webAddress->setFont(QFont("Arial", 10, QFont::Bold));
+    m_webAddress->setStyleSheet("color: #102a8c;");
+    m_webAddress->setAlignment(Qt::AlignCenter);
+    m_webAddress->setCursor(Qt::PointingHandCursor);
+    m_webAddress->installEventFilter(this);
+
+    auto* creditBox = new QVBoxLayout;
+    creditBox->setSpacing(1);
+    for (const char* line : credits) {
+        auto* label = new QLabel(line);
+        label->setFont(QFont("Arial", 9));
+        label->setAlignment(Qt::AlignCenter);
+        creditBox->addWidget(label);
+    }
+
+    m_doneButton = new QPushButton("Done");
+    m_doneButton->setObjectName("button_done");
+    m_doneButton->setDefault(true);
+    connect(m_doneButton, &QPushButton::clicked, this, &AboutDialog::onDoneClicked);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 14, 18, 14);
+    layout->addWidget(m_logo);
+    layout->addLayout(versionRow);
+    layout->addSpacing(6);
+    layout->addWidget(m_webAddress);
+    layout->addSpacing(6);
+    layout->addLayout(creditBox);
+    layout->addSpacing(8);
+    layout->addWidget(m_doneButton, 0, Qt::AlignCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QString AboutDialog::versionText() const
+{
+    return m_version->text();
+}
+
+QString AboutDialog::fullVersion() const
+{
+    return m_version->text() + m_build->text();
+}
+
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == m_webAddress)
+            openWebAddress();
+        else if (watched == m_logo)
+            openLogoLink();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AboutDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    centreOn(this, m_mainWindow);
+}
+
+void AboutDialog::openWebAddress()
+{
+    m_link.open();
+}
+
+void AboutDialog::openLogoLink()
+{
+    hide();
+}
+
+void AboutDialog::onDoneClicked()
+{
+    hide();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "windows/weblink.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// The about window: logo, m_version, the maker's web address and the credits.
+class AboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Creates the hidden window; it is centred on mainWindow whenever it is shown.
+    explicit AboutDialog(QWidget* mainWindow = nullptr);
+
+    // The m_version the client sends at login: the text of the label "1.0.6".
+    QString versionText() const;
+    // The whole m_version shown, "1.0.6" followed by ".6".
+    QString fullVersion() const;
+    // The link behind the web-address line.
+    const WebLink& url() const { return m_link; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void openWebAddress();
+    void openLogoLink();
+    void onDoneClicked();
+
+    QWidget* m_mainWindow;
+    WebLink m_link;
+    QLabel* m_logo;
+    QLabel* m_picture;
+    QLabel* m_webAddress;
+    QLabel* m_version;
+    QLabel* m_build;
+    QPushButton* m_doneButton;
+};

@@ -1,0 +1,172 @@
+#include "windows/helpwindow.h"
+
+#include "board/art.h"
+#include "board/background.h"
+#include "windows/aboutdialog.h"
+#include "windows/helppages.h"
+#include "windows/placement.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+struct Topic {
+    const char* button;
+    int tag;
+    const char* caption;
+};
+
+const Topic topics[] = {
+    {"SelButton1", 1, "Overview"},
+    {"SelButton2", 2, "Connecting"},
+    {"SelButton3", 3, "Game Play"},
+    {"SelButton4", 4, "Scoring"},
+    {"SelButton5", 5, "Documentation"},
+    {"SelButton6", 6, "License"},
+    {"SelButton11", 11, "The Lobby"},
+};
+
+const char* const credits[] = {
+    "HangMan 1.0.6.6",
+    "by Vorlix Games",
+    "Made for",
+    "The Vorlix Lobby",
+};
+
+const char* const tagProperty = "Tag";
+
+QString pageName(int tag)
+{
+    return "memo" + QString::number(tag);
+}
+
+} // namespace
+
+HelpWindow::HelpWindow(QWidget* mainWindow, AboutDialog* aboutWindow)
+    : QDialog(mainWindow, Qt::Window)
+    , m_mainWindow(mainWindow)
+    , m_aboutWindow(aboutWindow)
+{
+    setWindowTitle("HangMan - Help File");
+    applyGameBackground(this);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(10);
+    layout->addWidget(buildSidePanel());
+    layout->addWidget(buildPages(), 1);
+    resize(620, 440);
+    m_pages->setCurrentWidget(m_pages->findChild<QPlainTextEdit*>(pageName(1)));
+}
+
+QWidget* HelpWindow::buildSidePanel()
+{
+    auto* panel = new QWidget;
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto* logo = new QLabel;
+    logo->setPixmap(Art::gameLogo(64));
+    logo->setAlignment(Qt::AlignCenter);
+    column->addWidget(logo);
+    column->addSpacing(6);
+    for (const Topic& topic : topics) {
+        auto* button = new QPushButton(topic.caption);
+        button->setObjectName(topic.button);
+        button->setProperty(tagProperty, topic.tag);
+        button->setMinimumWidth(120);
+        connect(button, &QPushButton::clicked, this, &HelpWindow::showTopic);
+        m_topicButtons.append(button);
+        column->addWidget(button);
+    }
+    column->addSpacing(12);
+    auto* button_about = new QPushButton("About");
+    button_about->setObjectName("button_about");
+    connect(button_about, &QPushButton::clicked, this, &HelpWindow::showAbout);
+    auto* m_doneButton = new QPushButton("Done");
+    m_doneButton->setObjectName("button_done");
+    connect(m_doneButton, &QPushButton::clicked, this, &HelpWindow::onDoneClicked);
+    column->addWidget(button_about);
+    column->addWidget(m_doneButton);
+    column->addStretch();
+    for (const char* line : credits) {
+        auto* label = new QLabel(line);
+        label->setFont(QFont("Arial", 8));
+        label->setAlignment(Qt::AlignCenter);
+        column->addWidget(label);
+    }
+    return panel;
+}
+
+QWidget* HelpWindow::buildPages()
+{
+    auto* area = new QWidget;
+    auto* column = new QVBoxLayout(area);
+    column->setContentsMargins(0, 0, 0, 0);
+    m_caption = new QLabel(topics[0].caption);
+    m_caption->setObjectName("label_caption");
+    m_caption->setFont(QFont("Comic Sans MS", 16, QFont::Bold));
+    column->addWidget(m_caption);
+    m_pages = new QStackedWidget;
+    for (const Topic& topic : topics) {
+        auto* memo = new QPlainTextEdit(helpPageText(topic.tag));
+        memo->setObjectName(pageName(topic.tag));
+        memo->setReadOnly(true);
+        memo->setFont(QFont("Arial", 10));
+        memo->setStyleSheet("QPlainTextEdit { background: #fffbf0; border: 1px solid #8a6a3a; }");
+        m_pages->addWidget(memo);
+    }
+    column->addWidget(m_pages, 1);
+    return area;
+}
+
+QString HelpWindow::caption() const
+{
+    return m_caption->text();
+}
+
+QPlainTextEdit* HelpWindow::currentPage() const
+{
+    return qobject_cast<QPlainTextEdit*>(m_pages->currentWidget());
+}
+
+QPushButton* HelpWindow::topicButton(int tag) const
+{
+    for (QPushButton* button : m_topicButtons)
+        if (button->property(tagProperty).toInt() == tag)
+            return button;
+    return nullptr;
+}
+
+void HelpWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    centreOn(this, m_mainWindow);
+}
+
+void HelpWindow::showTopic()
+{
+    auto* button = qobject_cast<QPushButton*>(sender());
+    if (!button)
+        return;
+    auto* memo = m_pages->findChild<QPlainTextEdit*>(pageName(button->property(tagProperty).toInt()));
+    if (!memo)
+        return;
+    m_pages->setCurrentWidget(memo);
+    m_caption->setText(button->text());
+}
+
+void HelpWindow::showAbout()
+{
+    if (m_aboutWindow)
+        m_aboutWindow->show();
+}
+
+void HelpWindow::onDoneClicked()
+{
+    hide();
+}
