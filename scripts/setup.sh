@@ -8,11 +8,12 @@ cd "$(dirname "$0")/.."
 
 packages=(
   cmake ninja-build g++ ccache pkg-config python3
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libsndfile1-dev liblz4-dev libminiupnpc-dev libnatpmp-dev
   fonts-comic-neue fonts-liberation2
   xvfb xauth xdotool openbox pulseaudio
   lintian iproute2 nftables miniupnpd-nftables
+  dbus at-spi2-core python3-pyatspi
 )
 
 install_missing() {

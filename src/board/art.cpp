@@ -609,6 +609,11 @@ QPixmap categoryBanner(int category)
     });
 }
 
+QString categoryName(int category)
+{
+    return category >= 0 && category < int(kCategoryNames.size()) ? kCategoryNames[category] : QString();
+}
+
 QPixmap categoryGlyph(int category)
 {
     static std::array<QPixmap, 5> glyphs;

@@ -6,6 +6,7 @@
 // wholly transparent picture of that size.
 
 #include <QPixmap>
+#include <QString>
 
 namespace Art {
 
@@ -19,6 +20,7 @@ QPixmap hangStage(int misses);        // 164 x 140: the figure for 0..6 misses
 QPixmap hangedStrip();                // 1312 x 140: 8 frames of the hanged figure side by side
 QPixmap categoryBanner(int category); // 250 x 30: "General Words" .. "Phrases"
 QPixmap categoryGlyph(int category);  // 250 x 30: the category name for the choice buttons
+QString categoryName(int category);   // the name those pictures show; empty outside 0..4
 QPixmap teamArt();                    // 429 x 123: "TEAM GAME" with the yellow and gray team boxes
 QPixmap thePlayersHeading();          // 207 x 31: "THE PLAYERS"
 QPixmap turnPointer();                // 32 x 27: a hand pointing right

@@ -3,6 +3,7 @@
 #include "board/art.h"
 #include "board/art_draw.h"
 #include "board/background.h"
+#include "board/boardaccessibility.h"
 #include "board/animatedimage.h"
 #include "net/protocol.h"
 
@@ -24,6 +25,7 @@ using Art::Draw::kDarkGrey;
 const QColor kGolden(231, 185, 78);
 const QColor kShadowGrey(74, 74, 74);
 const QColor kWindowColour(190, 155, 99);
+const QColor kFocusMark(0, 70, 160);
 constexpr int kTimerBarWidth = 185;
 constexpr int kWordTop = 183;
 constexpr int kWordHeight = 41;
@@ -129,9 +131,10 @@ Board::Board(BoardHost& host, Clock& clock, QWidget* parent)
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     setObjectName(QStringLiteral("panel_board"));
     setFixedSize(kWidth, kHeight);
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
     m_turnClock.onTimer = [this] { countDownOneSecond(); };
     buildBoard();
+    m_accessibility = std::make_unique<BoardAccessibility>(*this);
     clearBoard();
 }
 
@@ -309,6 +312,7 @@ void Board::drawCategoryButtons()
 
 void Board::startGame(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const QString starter = proto::fromWire(reader.next());
     const QString playTo = proto::fromWire(reader.next());
@@ -330,6 +334,7 @@ void Board::startGame(const QByteArray& args)
 
 void Board::loadWord(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const QString mask = upper(reader.next());
     const std::optional<int> category = reader.nextNumber();
@@ -347,6 +352,7 @@ void Board::loadWord(const QByteArray& args)
 
 void Board::markLetters(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> addressee = reader.nextNumber();
     if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot())
@@ -360,6 +366,7 @@ void Board::markLetters(const QByteArray& args)
 
 void Board::foundLetter(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> finder = reader.nextNumber();
     const std::optional<int> tile = reader.nextNumber();
@@ -407,6 +414,7 @@ void Board::foundLetter(const QByteArray& args)
 
 void Board::nextPlayer(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat || !proto::isSeat(*seat))
@@ -423,6 +431,7 @@ void Board::nextPlayer(const QByteArray& args)
 
 void Board::chooseCat(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat || !proto::isSeat(*seat))
@@ -442,6 +451,7 @@ void Board::chooseCat(const QByteArray& args)
 
 void Board::outOfTime(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat)
@@ -452,6 +462,7 @@ void Board::outOfTime(const QByteArray& args)
 
 void Board::addMan(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     reader.next();
     const std::optional<int> tile = reader.nextNumber();
@@ -475,6 +486,7 @@ void Board::addMan(const QByteArray& args)
 
 void Board::winner(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     endChoosing();
     proto::FieldReader reader(args);
     const QString name = proto::fromWire(reader.next());
@@ -485,6 +497,7 @@ void Board::winner(const QByteArray& args)
     const QString text = won ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     m_winner1->setText(elided(m_winner1, text));
     m_winner2->setText(elided(m_winner2, text));
+    m_winnerText = text;
     setStatus(QStringLiteral("Game Over!"));
     m_host.addSystemLine(text);
     m_winnerPanel->show();
@@ -497,6 +510,7 @@ void Board::winner(const QByteArray& args)
 
 void Board::gameStats(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> addressee = reader.nextNumber();
     const std::optional<int> seat = reader.nextNumber();
@@ -532,6 +546,7 @@ void Board::gameStats(const QByteArray& args)
 
 void Board::justWatching(const QByteArray& args)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
     if (!seat || !proto::isSeat(*seat))
@@ -548,6 +563,7 @@ void Board::justWatching(const QByteArray& args)
 
 void Board::clearBoard()
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     endChoosing();
     for (int seat = 1; seat <= kSeats; ++seat) {
         setScore(seat, QStringLiteral("0"));
@@ -582,6 +598,7 @@ void Board::unlightTiles()
 
 void Board::countDownOneSecond()
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     --m_secondsLeft;
     if (m_secondsLeft < 1) {
         m_secondsLeft = 0;
@@ -611,6 +628,7 @@ void Board::leaveTiles()
 
 void Board::pickLetter(int tile)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isTile(tile) || !ownTurn() || m_tileStates[tile] == 'u')
         return;
     if (m_host.isJustWatching()) {
@@ -625,6 +643,7 @@ void Board::pickLetter(int tile)
 
 void Board::pickCategory(int category)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!isCategory(category))
         return;
     if (m_chooserSeat >= 1 && m_chooserSeat == m_host.ownSlot() && m_host.isLoggedIn())
@@ -644,6 +663,7 @@ void Board::onStartClicked()
 
 void Board::seatTaken(int seat, const QString& name)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!proto::isSeat(seat))
         return;
     m_seats[seat].occupied = true;
@@ -654,6 +674,7 @@ void Board::seatTaken(int seat, const QString& name)
 
 void Board::seatFreed(int seat)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     if (!proto::isSeat(seat))
         return;
     m_seats[seat].occupied = false;
@@ -680,6 +701,7 @@ QString Board::computerName(int seat)
 
 void Board::setStartButtonVisible(bool visible)
 {
+    const BoardAccessibility::Batch told(m_accessibility.get());
     m_start->setVisible(visible);
 }
 
@@ -699,6 +721,7 @@ void Board::endChoosing()
 
 void Board::setStatus(const QString& text)
 {
+    m_statusText = text;
     m_status->setText(elided(m_status, text));
 }
 
@@ -842,6 +865,10 @@ void Board::paintEvent(QPaintEvent*)
     paintTexture(this, painter);
     painter.setPen(kDarkGrey);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus()) {
+        painter.setPen(QPen(kFocusMark, 2, Qt::DashLine));
+        painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+    }
 }
 
 void Board::keyPressEvent(QKeyEvent* event)

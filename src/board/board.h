@@ -12,7 +12,9 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <memory>
 
+class BoardAccessibility;
 class QLabel;
 class QPushButton;
 class AnimatedImage;
@@ -112,6 +114,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class BoardAccessibility;
+
     struct Seat {
         QLabel* name = nullptr;
         QLabel* score = nullptr;
@@ -190,4 +194,7 @@ private:
     int m_figureStage = 0;
     int m_category = 0;
     bool m_teamGame = false;
+    QString m_statusText;
+    QString m_winnerText;
+    std::unique_ptr<BoardAccessibility> m_accessibility;
 };

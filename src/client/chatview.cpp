@@ -131,6 +131,19 @@ void ChatView::setTextSize(int points)
     m_sizePending = true;
 }
 
+void ChatView::beginLine()
+{
+    applyPendingSize();
+    m_lineEdit = QTextCursor(document());
+    m_lineEdit.beginEditBlock();
+}
+
+void ChatView::endLine()
+{
+    m_lineEdit.endEditBlock();
+    m_lineEdit = QTextCursor();
+}
+
 void ChatView::addParagraph(int style, const QString& text)
 {
     applyPendingSize();

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <array>
 #include <optional>
 
@@ -37,6 +38,10 @@ public:
     // Lays out every item already shown in the current point size now.
     void applyTextSizeNow() { applyPendingSize(); }
 
+    // Opens one line's additions: they reach assistive tools as a single insertion.
+    void beginLine();
+    // Closes the line opened by beginLine().
+    void endLine();
     // Adds a text item that starts a new paragraph.
     void addParagraph(int style, const QString& text);
     // Adds a text item that continues the current paragraph.
@@ -81,4 +86,5 @@ private:
     bool m_sizePending = false;
     bool m_empty = true;
     std::optional<QString> m_pressedLink;
+    QTextCursor m_lineEdit;
 };

@@ -173,6 +173,7 @@ void MainWindow::buildChat(QWidget* area)
 {
     m_chatView = new ChatView(area);
     m_chatView->setObjectName("mainchat");
+    m_chatView->setAccessibleName("Chat messages");
     m_chatView->setGeometry(0, 0, area->width(), area->height() - 48);
     connect(m_chatView, &ChatView::linkClicked, this, &MainWindow::openChatLink);
 
@@ -197,6 +198,8 @@ void MainWindow::buildChat(QWidget* area)
     const int row = area->height() - 45;
     m_chatInput = new QLineEdit(kEnterChatHere, area);
     m_chatInput->setObjectName("mychat");
+    m_chatInput->setAccessibleName("Chat input");
+    m_chatInput->setAccessibleDescription("Type a line and press Enter to send it");
     m_chatInput->setGeometry(0, row, area->width() - 28, 21);
     m_chatInput->setMaxLength(kMaxChatInput);
     const auto paste = [this] {
@@ -219,6 +222,7 @@ void MainWindow::buildChat(QWidget* area)
     smilies->setGeometry(area->width() - 25, row, 25, 21);
     smilies->setIcon(ChatView::smiley(0));
     smilies->setToolTip("Smilies");
+    smilies->setAccessibleName("Smilies");
     m_popupSmilies = new QMenu(this);
     m_popupSmilies->setObjectName("popup_smilies");
     for (int code = 10; code <= 27; ++code)
@@ -236,6 +240,7 @@ void MainWindow::buildChat(QWidget* area)
         button->setGeometry(i * step, buttonRow, step - 3, 21);
         button->setText(QString::number(i + 1));
         button->setToolTip(kDefaultPhrases[i]);
+        button->setAccessibleName(kDefaultPhrases[i]);
         connect(button, &QToolButton::clicked, this, [this, i] { sendPhrase(i); });
         m_phraseButtons[i] = button;
     }
@@ -244,6 +249,7 @@ void MainWindow::buildChat(QWidget* area)
     sounds->setGeometry(9 * step, buttonRow, area->width() - 9 * step, 21);
     sounds->setText(QString::fromUtf8("\u266A"));
     sounds->setToolTip("Chatter Sounds");
+    sounds->setAccessibleName("Chatter Sounds");
     m_popupSounds = new QMenu(this);
     m_popupSounds->setObjectName("popup_sounds");
     for (int tag = 0; tag < kChatterSounds.size(); ++tag) {
@@ -269,6 +275,7 @@ void MainWindow::addChatLine(const QString& text, const QColor& colour)
     if (!line)
         return;
     m_chatView->setStyleLook(line->style, colour, true, false, false);
+    m_chatView->beginLine();
     m_chatView->addParagraph(line->style, line->prefix);
     for (const ChatItem& item : line->items) {
         switch (item.kind) {
@@ -285,6 +292,7 @@ void MainWindow::addChatLine(const QString& text, const QColor& colour)
             break;
         }
     }
+    m_chatView->endLine();
     if (!action("ScrollChatOff2")->isChecked())
         m_chatView->scrollToEnd();
     emit chatLineAdded(line->style, text.section('+', 1));
@@ -369,8 +377,10 @@ QStringList MainWindow::phrases() const
 void MainWindow::setPhrases(const QStringList& phrases)
 {
     for (int i = 0; i < 9 && i < phrases.size(); ++i)
-        if (!phrases[i].isEmpty())
+        if (!phrases[i].isEmpty()) {
             m_phraseButtons[i]->setToolTip(phrases[i]);
+            m_phraseButtons[i]->setAccessibleName(phrases[i]);
+        }
 }
 
 void MainWindow::replacePhrases(const QStringList& phrases)

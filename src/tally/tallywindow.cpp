@@ -234,6 +234,7 @@ QWidget* TallyWindow::buildListPanel(const QString& title, QListWidget*& list)
     layout->addWidget(textLabel(title, headingFont(11)));
     list = new QListWidget;
     list->setFont(valueFont());
+    list->setAccessibleName(title);
     QPalette colours = list->palette();
     colours.setColor(QPalette::Base, QColor(255, 255, 255, 225));
     colours.setColor(QPalette::Text, textColour);

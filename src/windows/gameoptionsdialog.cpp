@@ -5,6 +5,7 @@
 #include "board/background.h"
 #include "windows/placement.h"
 #include "windows/singlestepspinbox.h"
+#include "windows/switchaccessibility.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -46,9 +47,17 @@ GameOptionsDialog::GameOptionsDialog(QWidget* mainWindow)
     m_chooseSwitch = makeSwitch("image_choose", 130);
     addCaption("Team Game:", 170);
     m_teamSwitch = makeSwitch("image_team", 170);
+    m_playToBox->setAccessibleName(QStringLiteral("Play to Score"));
+    m_timeLimitBox->setAccessibleName(QStringLiteral("Time Limit"));
+    for (QLabel* picture : {m_chooseSwitch, m_teamSwitch})
+        SwitchAccessibility::makeSwitch(
+            picture, picture == m_chooseSwitch ? QStringLiteral("Choose Category") : QStringLiteral("Team Game"),
+            [this, picture] { return switchOn(picture); },
+            [this, picture] { setSwitch(picture->objectName(), switchOn(picture) ? 0 : 1); });
 
     m_startButton = new QPushButton(this);
     m_startButton->setObjectName(QStringLiteral("button_start"));
+    m_startButton->setAccessibleName(QStringLiteral("START GAME"));
     m_startButton->setGeometry((kWidth - 110) / 2, 212, 110, 34);
     m_startButton->setIcon(QIcon(Art::startGameButton(false)));
     m_startButton->setIconSize(QSize(102, 28));
@@ -139,6 +148,7 @@ void GameOptionsDialog::setSwitch(const QString& name, int state)
     picture->clear();
     picture->setPixmap(Art::switchPicture(state == 1));
     picture->setProperty("Tag", state == 1 ? 1 : 0);
+    SwitchAccessibility::tellToggled(picture);
 }
 
 bool GameOptionsDialog::switchOn(const QLabel* picture) const

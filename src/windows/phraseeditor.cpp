@@ -21,6 +21,7 @@ PhraseEditor::PhraseEditor(QWidget* parent) : QDialog(parent)
         m_edits[i] = new QLineEdit;
         m_edits[i]->setObjectName(QString("phrase%1").arg(i + 1));
         m_edits[i]->setMaxLength(kMaxLength);
+        label->setBuddy(m_edits[i]);
         m_edits[i]->setMinimumWidth(260);
         grid->addWidget(label, i, 0);
         grid->addWidget(m_edits[i], i, 1);

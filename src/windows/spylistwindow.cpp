@@ -29,6 +29,7 @@ SpyListWindow::SpyListWindow(QWidget* parent) : QDialog(parent)
 
     m_list = new QListWidget;
     m_list->setObjectName("listbox_spys");
+    m_list->setAccessibleName("Spy List");
     m_list->setMouseTracking(true);
     m_list->viewport()->installEventFilter(this);
     m_list->setFont(QFont("Comic Sans MS", 11));

@@ -1,0 +1,224 @@
+// The main window as a screen reader meets it: a solo game started and played
+// through accessibility actions alone in virtual time, the tree of names and
+// values in mid-game (printed, for reading), the chat controls' names, a chat
+// line announced once, and Tab visiting every control of the window.
+#include "board/board.h"
+#include "client/mainwindow.h"
+#include "client/chatview.h"
+#include "server/hostedserver.h"
+#include "support/accessibilityrecorder.h"
+#include "tally/tallywindow.h"
+#include "windows/gameoptionsdialog.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace {
+
+bool pump(VirtualClock& clock, const std::function<bool()>& done, int realLimitMs = 20000)
+{
+    QElapsedTimer real;
+    real.start();
+    while (!done()) {
+        if (real.elapsed() > realLimitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        clock.advance(20);
+    }
+    return true;
+}
+
+QAccessibleInterface* findNamed(QAccessibleInterface* root, const QString& name, QAccessible::Role role)
+{
+    if (!root || root->state().invisible)
+        return nullptr;
+    if (root->role() == role && root->text(QAccessible::Name) == name)
+        return root;
+    for (int i = 0; i < root->childCount(); ++i)
+        if (QAccessibleInterface* found = findNamed(root->child(i), name, role))
+            return found;
+    return nullptr;
+}
+
+void press(QAccessibleInterface* control)
+{
+    ASSERT_TRUE(control);
+    control->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+}
+
+const char* roleName(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Client: return "client";
+    case QAccessible::Grouping: return "group";
+    case QAccessible::Button: return "button";
+    case QAccessible::StaticText: return "text";
+    case QAccessible::Clock: return "clock";
+    case QAccessible::Graphic: return "graphic";
+    case QAccessible::EditableText: return "edit";
+    case QAccessible::Window: return "window";
+    case QAccessible::MenuBar: return "menu bar";
+    case QAccessible::MenuItem: return "menu item";
+    case QAccessible::ScrollBar: return "scroll bar";
+    default: return "other";
+    }
+}
+
+// What a screen reader can reach: visible parts with a name or a value, one per line.
+void printTree(QAccessibleInterface* node, int depth, QStringList& lines)
+{
+    if (!node || node->state().invisible)
+        return;
+    const QString name = node->text(QAccessible::Name);
+    const QString value = node->text(QAccessible::Value);
+    const QString description = node->text(QAccessible::Description);
+    const bool said = !name.trimmed().isEmpty() || !value.isEmpty();
+    if (said) {
+        QString line = QString(depth * 2, ' ') + roleName(node->role()) + " \"" + name + '"';
+        if (!value.isEmpty() && node->role() != QAccessible::EditableText)
+            line += " = " + value;
+        if (!description.isEmpty() && description != name)
+            line += " (" + description + ')';
+        if (node->state().disabled)
+            line += " [unavailable]";
+        if (node->state().focused)
+            line += " [focused]";
+        lines << line;
+    }
+    if (node->role() == QAccessible::EditableText || node->role() == QAccessible::MenuBar)
+        return;
+    for (int i = 0; i < node->childCount(); ++i)
+        printTree(node->child(i), said ? depth + 1 : depth, lines);
+}
+
+class AccessibleGame : public ::testing::Test {
+protected:
+    VirtualClock clock;
+    QTemporaryDir folder;
+    HostedServer server{clock, 11, WordLists(lists())};
+    GameOptionsDialog gamestart;
+    TallyWindow tally{folder.path() + "/hangmantally.tld"};
+    MainWindow chat{clock};
+    QStringList lines;
+
+    static WordListSet lists()
+    {
+        WordListSet lists;
+        for (WordList& list : lists)
+            list = {"trick or treat"};
+        return lists;
+    }
+
+    void SetUp() override
+    {
+        chat.setArguments({});
+        chat.setGamePort(0);
+        chat.setSettingsPath(folder.path() + "/vorlixlobby.ini");
+        QObject::connect(&chat, &MainWindow::chatLineAdded, [this](int, const QString& text) { lines << text; });
+        MainWindow::Windows windows;
+        windows.server = &server;
+        windows.gamestart = &gamestart;
+        windows.tally = &tally;
+        chat.setWindows(windows);
+        chat.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&chat));
+        ASSERT_TRUE(pump(clock, [&] { return lines.contains("You are Connected."); }));
+    }
+
+    QAccessibleInterface* window() { return QAccessible::queryAccessibleInterface(&chat); }
+    QAccessibleInterface* button(const QString& name) { return findNamed(window(), name, QAccessible::Button); }
+};
+
+TEST_F(AccessibleGame, PlaysThroughAccessibilityActionsAndReadsMidGame)
+{
+    press(button("START GAME"));
+    ASSERT_TRUE(gamestart.isVisible());
+    gamestart.findChild<QPushButton*>("button_start")->click();
+    Board* board = chat.board();
+    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot(); }));
+
+    // Two letters through the tiles' press action, each on the own turn.
+    for (const QString letter : {"T", "R"}) {
+        ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot(); }));
+        QAccessibleInterface* tile = button(letter);
+        ASSERT_TRUE(tile) << letter.toStdString();
+        EXPECT_FALSE(tile->state().disabled);
+        press(tile);
+        const int number = letter.at(0).unicode() - 'A' + 1;
+        ASSERT_TRUE(pump(clock, [&] { return board->tileState(number) == 'u'; }));
+    }
+    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot() && board->countdownRunning(); }));
+    clock.advance(4000);
+    QApplication::setActiveWindow(&chat);
+    board->setFocus();
+
+    QStringList tree;
+    printTree(window(), 0, tree);
+    std::cout << "---- accessibility tree in mid-game ----\n" << tree.join('\n').toStdString() << "\n----\n";
+    const QString all = tree.join('\n');
+    EXPECT_TRUE(all.contains("text \"General Words, 3 words: 5 letters: T, R, blank, blank, blank; "
+                             "2 letters: blank, R; 5 letters: T, R, blank, blank, T\""))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains("text \"Seat 1: You\" = 6 (score 6, last find +3, has the turn)")) << all.toStdString();
+    EXPECT_TRUE(all.contains("clock \"Turn clock: 16 seconds left\" = 16")) << all.toStdString();
+    EXPECT_TRUE(all.contains("client \"Game board\" (Type a letter to pick it on your turn) [focused]"));
+    EXPECT_FALSE(all.contains("button \"T\""));
+    EXPECT_TRUE(all.contains("button \"A\"\n"));
+}
+
+TEST_F(AccessibleGame, ChatControlsAreNamedAndALineIsAnnouncedOnce)
+{
+    EXPECT_TRUE(button("Smilies"));
+    EXPECT_TRUE(button("Chatter Sounds"));
+    EXPECT_TRUE(button("Way To Go!"));
+    chat.setPhrases({"Nice one", "", "", "", "", "", "", "", ""});
+    EXPECT_TRUE(button("Nice one"));
+    QAccessibleInterface* input = QAccessible::queryAccessibleInterface(chat.chatInput());
+    EXPECT_EQ(input->text(QAccessible::Name), "Chat input");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(chat.chatView())->text(QAccessible::Name), "Chat messages");
+
+    chat.addSystemLine("Welcome");
+    AccessibilityRecorder recorder;
+    chat.addChatLine("3+Bob: see www.example.org :) now", Qt::darkGreen);
+    chat.addSystemLine("Bob is just watching");
+    QStringList inserted;
+    for (const AccessibilityRecorder::Told& told : recorder.events())
+        if (told.object == chat.chatView()
+            && (told.type == QAccessible::TextInserted || told.type == QAccessible::TextUpdated))
+            inserted << told.text.simplified();
+    // Each line comes as one insertion (or one update of the new paragraph): never the whole chat again.
+    ASSERT_EQ(inserted.size(), 2) << inserted.join(" | ").toStdString();
+    EXPECT_TRUE(inserted[0].startsWith("Bob: see www.example.org")) << inserted[0].toStdString();
+    EXPECT_TRUE(inserted[0].endsWith("now")) << inserted[0].toStdString();
+    EXPECT_EQ(inserted[1], "Bob is just watching");
+}
+
+TEST_F(AccessibleGame, TabVisitsBoardAndEveryChatControl)
+{
+    QApplication::setActiveWindow(&chat);
+    chat.board()->setFocus();
+    ASSERT_TRUE(chat.board()->hasFocus());
+    QList<QWidget*> visited;
+    for (int step = 0; step < 20 && !visited.contains(QApplication::focusWidget()); ++step) {
+        visited << QApplication::focusWidget();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(QApplication::focusWidget(), chat.board());
+    QStringList names;
+    for (QWidget* widget : visited)
+        names << QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    EXPECT_EQ(names, QStringList({"Game board", "Chat messages", "Chat input", "Smilies", "Way To Go!", "Good One!",
+                                  "Nice Try!", "Excellent!", "Brilliant!", "Wow, WTG!", "Thanks!",
+                                  "Way To Go Teamie!", "Good Game Everyone!", "Chatter Sounds"}))
+        << names.join(", ").toStdString();
+}
+
+} // namespace
