@@ -18,23 +18,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include "support/pump.h"
+
 #include <gtest/gtest.h>
 #include <iostream>
 
 namespace {
-
-bool pump(VirtualClock& clock, const std::function<bool()>& done, int realLimitMs = 20000)
-{
-    QElapsedTimer real;
-    real.start();
-    while (!done()) {
-        if (real.elapsed() > realLimitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        clock.advance(20);
-    }
-    return true;
-}
 
 QAccessibleInterface* findNamed(QAccessibleInterface* root, const QString& name, QAccessible::Role role)
 {

@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include "support/pump.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,24 +48,18 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
         chat.setWindows(windows);
         chat.show();
     };
-    auto pump = [&](const std::function<bool()>& done, int realLimitMs = 20000) {
-        QElapsedTimer real;
-        real.start();
-        while (!done() && real.elapsed() < realLimitMs) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            clock.advance(20);
-        }
-        return done();
+    auto pumpUntil = [&](const std::function<bool()>& done, int realLimitMs = 20000) {
+        return pump(clock, done, realLimitMs);
     };
     auto connected = [&](const Player& player) { return player.lines.contains("You are Connected."); };
 
     players.reserve(4);
     join("Ann", "127.0.0.1", true);
-    ASSERT_TRUE(pump([&] { return connected(players[0]); }));
+    ASSERT_TRUE(pumpUntil([&] { return connected(players[0]); }));
     join("Bob", "::1", false);
     join("Cy", "127.0.0.1", false);
     join("Dee", "[::1]", false);
-    ASSERT_TRUE(pump([&] { return std::all_of(players.begin(), players.end(), connected); }));
+    ASSERT_TRUE(pumpUntil([&] { return std::all_of(players.begin(), players.end(), connected); }));
     Board* hostBoard = players[0].chat->board();
     for (int seat = 1; seat <= 4; ++seat)
         EXPECT_EQ(hostBoard->seatCaption(seat), players[size_t(seat - 1)].name);
@@ -71,12 +67,12 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
     players[0].chat->board()->onStartClicked();
     gamestart.setPlayTo(30);
     gamestart.findChild<QPushButton*>("button_start")->click();
-    ASSERT_TRUE(pump([&] { return players[1].lines.contains("Ann has started a game."); }));
+    ASSERT_TRUE(pumpUntil([&] { return players[1].lines.contains("Ann has started a game."); }));
 
     const QString order = "etaoinsrhldcumfpgwybvkxjqz";
     QList<int> picksBySeat(5, 0);
     auto sawTheEnd = [](const Player& player) { return !player.lines.filter("Won the Game!").isEmpty(); };
-    const bool over = pump([&] {
+    const bool over = pumpUntil([&] {
         if (std::all_of(players.begin(), players.end(), sawTheEnd))
             return true;
         for (Player& player : players) {

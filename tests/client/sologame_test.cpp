@@ -14,22 +14,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/pump.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-bool pump(VirtualClock& clock, const std::function<bool()>& done, int realLimitMs = 20000)
-{
-    QElapsedTimer real;
-    real.start();
-    while (!done()) {
-        if (real.elapsed() > realLimitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        clock.advance(20);
-    }
-    return true;
-}
 
 WordListSet smallLists()
 {

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/pump.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,16 +58,6 @@ public:
             list = {"builtin word", "builtin word", "builtin word"};
         return lists;
     }
-    bool pump(VirtualClock& clock, const std::function<bool()>& done)
-    {
-        QElapsedTimer real;
-        real.start();
-        while (!done() && real.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            clock.advance(20);
-        }
-        return done();
-    }
     void startGame()
     {
         QTest::mouseClick(chat.board()->findChild<QWidget*>("button_start"), Qt::LeftButton);
@@ -102,14 +94,14 @@ protected:
 TEST_F(WordListsMenu, ASoloGameDrawsFromTheSavedFolderAndTellsTheHost)
 {
     SoloHost host(clock, settings());
-    ASSERT_TRUE(host.pump(clock, [&] { return host.lines.contains("You are Connected."); }));
+    ASSERT_TRUE(pump(clock, [&] { return host.lines.contains("You are Connected."); }));
     EXPECT_EQ(host.chat.wordFolder(), folder("ours"));
     EXPECT_EQ(host.server.server().wordFolder(), folder("ours"));
 
     host.startGame();
-    ASSERT_TRUE(host.pump(clock, [&] { return host.server.server().gameRunning() && !host.server.server().word().isEmpty(); }));
+    ASSERT_TRUE(pump(clock, [&] { return host.server.server().gameRunning() && !host.server.server().word().isEmpty(); }));
     EXPECT_EQ(host.server.server().word(), "folder word");
-    ASSERT_TRUE(host.pump(clock, [&] { return host.lines.contains("You has started a game."); }));
+    ASSERT_TRUE(pump(clock, [&] { return host.lines.contains("You has started a game."); }));
     EXPECT_TRUE(host.lines.contains("Words from the folder " + QDir::toNativeSeparators(folder("ours")) + ":"));
     EXPECT_TRUE(host.lines.contains("General: 1 word from general.txt"));
     EXPECT_TRUE(host.lines.contains(
@@ -127,7 +119,7 @@ TEST_F(WordListsMenu, ASoloGameDrawsFromTheSavedFolderAndTellsTheHost)
 TEST_F(WordListsMenu, TheMenuSavesTheFolderAndTheBuiltInWordsGoBack)
 {
     SoloHost host(clock, settings());
-    ASSERT_TRUE(host.pump(clock, [&] { return host.lines.contains("You are Connected."); }));
+    ASSERT_TRUE(pump(clock, [&] { return host.lines.contains("You are Connected."); }));
     QAction* choose = host.chat.action("WordLists1");
     QAction* builtIn = host.chat.action("BuiltinWords1");
     ASSERT_TRUE(choose && builtIn);
@@ -158,7 +150,7 @@ TEST_F(WordListsMenu, TheMenuSavesTheFolderAndTheBuiltInWordsGoBack)
     EXPECT_TRUE(host.boxes.isEmpty());
 
     host.startGame();
-    ASSERT_TRUE(host.pump(clock, [&] { return !host.server.server().word().isEmpty(); }));
+    ASSERT_TRUE(pump(clock, [&] { return !host.server.server().word().isEmpty(); }));
     EXPECT_EQ(host.server.server().word(), "builtin word");
     EXPECT_FALSE(host.lines.filter("Words from the folder").size() > 0);
 }
@@ -166,11 +158,11 @@ TEST_F(WordListsMenu, TheMenuSavesTheFolderAndTheBuiltInWordsGoBack)
 TEST_F(WordListsMenu, TheCommandLineWinsOverTheSettingForThatRun)
 {
     SoloHost host(clock, settings(), folder("cli"));
-    ASSERT_TRUE(host.pump(clock, [&] { return host.lines.contains("You are Connected."); }));
+    ASSERT_TRUE(pump(clock, [&] { return host.lines.contains("You are Connected."); }));
     EXPECT_EQ(host.chat.wordFolder(), folder("cli"));
     EXPECT_EQ(host.server.server().wordFolder(), folder("cli"));
     host.startGame();
-    ASSERT_TRUE(host.pump(clock, [&] { return !host.server.server().word().isEmpty(); }));
+    ASSERT_TRUE(pump(clock, [&] { return !host.server.server().word().isEmpty(); }));
     EXPECT_EQ(host.server.server().word(), "builtin word"); // the folder has no files
     host.chat.close();
     EXPECT_TRUE(readFile(settings()).contains("Wordfolder=" + folder("ours").toUtf8() + "\r\n"));
