@@ -132,11 +132,12 @@ void MainWindow::buildMenus()
     options->addSeparator();
     add(options, "WordLists1", "Word Lists…", [this] { chooseWordFolder(); });
     add(options, "BuiltinWords1", "Built-in Words", [this] { useBuiltInWords(); });
-    options->addSeparator();
-    add(options, "JustWatch1", "Just Watch", [this] { toggleJustWatch(); })->setCheckable(true);
     QAction* openPort = add(options, "OpenPortOnRouter1", "Open Port On Router", [this] { setOpenPortOnRouter(); });
     openPort->setCheckable(true);
     openPort->setChecked(true);
+    options->addSeparator();
+    // "Just Watch" stays the menu's last entry.
+    add(options, "JustWatch1", "Just Watch", [this] { toggleJustWatch(); })->setCheckable(true);
 
     QMenu* view = menuBar()->addMenu("View");
     add(view, "ViewTally1", "View Tally", [this] { showTally(); });

@@ -7,6 +7,7 @@
 #include "windows/phraseeditor.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QDir>
@@ -79,6 +80,18 @@ protected:
     QStringList boxes;
     QByteArray heard;
 };
+
+// Keyboard players and the end-to-end tests reach "Just Watch" as the Options menu's last entry.
+TEST_F(WindowSettings, JustWatchIsTheLastOptionsEntry)
+{
+    QAction* justWatch = chat.action("JustWatch1");
+    ASSERT_NE(justWatch, nullptr);
+    const QList<QObject*> menus = justWatch->associatedObjects();
+    ASSERT_FALSE(menus.isEmpty());
+    auto* options = qobject_cast<QMenu*>(menus.first());
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(options->actions().last(), justWatch);
+}
 
 TEST_F(WindowSettings, NothingIsWrittenBeforeTheSettingsWereRead)
 {
