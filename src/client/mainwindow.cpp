@@ -121,12 +121,8 @@ void MainWindow::buildCentre()
 
 void MainWindow::buildDispatchTable()
 {
-    const auto own = [this](void (MainWindow::*handler)(const QByteArray&)) -> Handler {
-        return [this, handler](const QByteArray& args) { (this->*handler)(args); };
-    };
-    const auto onBoard = [this](void (Board::*handler)(const QByteArray&)) -> Handler {
-        return [this, handler](const QByteArray& args) { (m_board->*handler)(args); };
-    };
+    const auto own = [](void (MainWindow::*handler)(const QByteArray&)) { return Handler{handler, nullptr}; };
+    const auto onBoard = [](void (Board::*handler)(const QByteArray&)) { return Handler{nullptr, handler}; };
     m_handlers = {
         {"CMD_sendlogininfo", own(&MainWindow::sendLoginInfo)},
         {"CMD_chat", own(&MainWindow::chatReceived)},
@@ -271,8 +267,11 @@ void MainWindow::dispatchOneMessage()
     const auto named = proto::splitName(m_receivedQueue.takeFirst());
     if (!named)
         return;
-    if (const Handler handler = m_handlers.value(named->name))
-        handler(named->args);
+    const Handler handler = m_handlers.value(named->name);
+    if (handler.onWindow)
+        (this->*handler.onWindow)(named->args);
+    else if (handler.onBoard)
+        (m_board->*handler.onBoard)(named->args);
 }
 
 void MainWindow::send(const QByteArray& message)

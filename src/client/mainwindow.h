@@ -125,7 +125,11 @@ private:
     // this friend (the client fuzzer feeds server bytes the same way).
     friend class MainWindowTestAccess;
 
-    using Handler = std::function<void(const QByteArray& args)>;
+    // A message's handler: a function of this window or of the board.
+    struct Handler {
+        void (MainWindow::*onWindow)(const QByteArray& args) = nullptr;
+        void (Board::*onBoard)(const QByteArray& args) = nullptr;
+    };
 
     void setUpWindow();
     void buildMenus();
