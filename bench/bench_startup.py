@@ -5,8 +5,9 @@ On a private Xvfb display with openbox, starts `hangman` with no arguments and
 the bare Qt Widgets program `bench_barewindow` (one empty 712 x 524 main window,
 built from bench/bench_barewindow.cpp) alternately, and measures the time from
 starting the process until its main window is mapped and viewable (found by
-`xdotool search --onlyvisible`, polled every 10 ms); for the game also until its
-server takes connections. Prints both medians and their ratio, and likewise the
+`bench_mapwatch`, which starts the program and watches the display for the
+window becoming viewable; without it `xdotool search --onlyvisible` is polled
+every 10 ms); for the game also until its server takes connections. Prints both medians and their ratio, and likewise the
 processor time each used until its window showed (all threads, from
 /proc/PID/task/*/schedstat), which a busy machine disturbs less than the time.
 
@@ -47,30 +48,51 @@ def processor_seconds(pid):
     return total / 1e9
 
 
-def time_to_window(binary, title, display, wait_for_server):
+def time_to_window(binary, title, display, wait_for_server, mapwatch=None):
     """Seconds until the window is shown, processor seconds used until then and,
     if asked, seconds until the server listens."""
     program = realprocess.Program(binary, platform="xcb", display=display.name)
-    program.start()
+    program.start(launcher=(mapwatch, title.strip("^$")) if mapwatch else ())
     try:
-        window_at = listen_at = None
-        deadline = time.monotonic() + TIMEOUT_SECONDS
-        while time.monotonic() < deadline and (window_at is None or (wait_for_server and listen_at is None)):
-            if wait_for_server and listen_at is None:
-                try:
-                    socket.create_connection(("127.0.0.1", realprocess.PORT), timeout=0.2).close()
-                    listen_at = time.monotonic()
-                except OSError:
-                    pass
-            if window_at is None and display.xdotool("search", "--onlyvisible", "--name", title):
-                window_at = time.monotonic()
-                processor = processor_seconds(program.proc.pid)
-            time.sleep(POLL_SECONDS)
-        if window_at is None:
+        if mapwatch:
+            window, processor = watched_window(program)
+        else:
+            window, processor = polled_window(program, title, display)
+        if window is None:
             return None, None, None
-        return window_at - program.started, processor, (listen_at or window_at) - program.started
+        listen = (time_to_listening(program) or window) if wait_for_server else window
+        return window, processor, listen
     finally:
         program.stop()
+
+
+def watched_window(program):
+    """The map watcher's reading: it sees the window the moment it becomes viewable."""
+    line = program.proc.stdout.readline().decode().split()
+    if len(line) != 3:
+        return None, None
+    return float(line[1]) / 1000, float(line[2]) / 1000
+
+
+def polled_window(program, title, display):
+    """Polls xdotool every 10 ms; the processor time is read after xdotool answers."""
+    deadline = time.monotonic() + TIMEOUT_SECONDS
+    while time.monotonic() < deadline:
+        if display.xdotool("search", "--onlyvisible", "--name", title):
+            return time.monotonic() - program.started, processor_seconds(program.proc.pid)
+        time.sleep(POLL_SECONDS)
+    return None, None
+
+
+def time_to_listening(program):
+    deadline = time.monotonic() + TIMEOUT_SECONDS
+    while time.monotonic() < deadline:
+        try:
+            socket.create_connection(("127.0.0.1", realprocess.PORT), timeout=0.2).close()
+            return time.monotonic() - program.started
+        except OSError:
+            time.sleep(POLL_SECONDS)
+    return None
 
 
 def memory_of(program):
@@ -111,6 +133,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("binary")
     parser.add_argument("--bare", help="the bare window program (default: bench/bench_barewindow beside the game)")
+    parser.add_argument("--mapwatch", help="the map watcher (default: bench/bench_mapwatch beside the game; "
+                        "without it xdotool is polled)")
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--minute", type=float, default=60, help="seconds until the second memory reading")
     args = parser.parse_args()
@@ -119,6 +143,10 @@ def main():
     if not os.path.exists(bare):
         print("bare window program %s missing: cmake --build BUILD --target bench_barewindow" % bare)
         return 1
+    mapwatch = os.path.abspath(args.mapwatch or os.path.join(os.path.dirname(game), "bench", "bench_mapwatch"))
+    if not os.path.exists(mapwatch):
+        print("map watcher %s missing, polling xdotool instead (reads the processor time late)" % mapwatch)
+        mapwatch = None
     realprocess.isolate()
     print("machine:", realprocess.machine())
     display = realprocess.Display()
@@ -134,9 +162,9 @@ def main():
             order = ("game", "bare") if run % 2 == 0 else ("bare", "game")
             for which in order:
                 if which == "game":
-                    window, used, listen = time_to_window(game, GAME_TITLE, display, True)
+                    window, used, listen = time_to_window(game, GAME_TITLE, display, True, mapwatch)
                 else:
-                    window, used, listen = time_to_window(bare, BARE_TITLE, display, False)
+                    window, used, listen = time_to_window(bare, BARE_TITLE, display, False, mapwatch)
                 if window is None:
                     print("run %d: the %s window never showed" % (run + 1, which))
                     return 1

@@ -68,10 +68,13 @@ class Program:
         self.arguments = list(arguments)
         self.proc = None
 
-    def start(self):
+    def start(self, launcher=()):
+        """Starts the copy; with a launcher (a program and its arguments that start the copy
+        and pass signals on to it) the launcher's standard output is a pipe."""
         self.started = time.monotonic()
-        self.proc = subprocess.Popen([self.path, *self.arguments], cwd=self.folder, env=self.env,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.proc = subprocess.Popen([*launcher, self.path, *self.arguments], cwd=self.folder, env=self.env,
+                                     stdout=subprocess.PIPE if launcher else subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
         return self
 
     def wait_listening(self, timeout=20):

@@ -7,8 +7,8 @@
 #include "app/gamewindows.h"
 #include "app/infooptions.h"
 #include "app/singleinstance.h"
+#include "board/art.h"
 
-#include <QFont>
 #include <QTextStream>
 
 #include <cstdio>
@@ -21,13 +21,6 @@ QStringList commandLine(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
-}
-
-// The board's faces, mapped to free metric-compatible ones where they are missing.
-void substituteFonts()
-{
-    QFont::insertSubstitution("Comic Sans MS", "Comic Neue");
-    QFont::insertSubstitution("Arial", "Liberation Sans");
 }
 
 } // namespace
@@ -51,7 +44,7 @@ int main(int argc, char** argv)
     SingleInstance instance;
     if (instance.previousInstanceRunning())
         return 0;
-    substituteFonts();
+    Art::substituteMissingFaces();
     QGuiApplication::setDesktopFileName("example.vorlix.hangman");
 
     RunningMarker running;

@@ -548,7 +548,7 @@ void drawLogo(QPainter& p, qreal size)
 QPixmap backgroundTexture()
 {
     static QPixmap texture;
-    return kept(texture, [] {
+    return kept(texture, QStringLiteral("background"), [] {
         constexpr int w = 274, h = 234;
         const int ratio = density();
         QImage image(w * ratio, h * ratio, QImage::Format_RGB32);
@@ -570,7 +570,7 @@ QPixmap letterTile(int n)
     static std::array<QPixmap, 27> tiles;
     if (n < 0 || n > 26)
         return emptyPicture(kTileSize, kTileSize);
-    return kept(tiles[n], [n] { return amberTile(n); });
+    return kept(tiles[n], QStringLiteral("tile-%1").arg(n), [n] { return amberTile(n); });
 }
 
 QPixmap litLetterTile(int n)
@@ -578,13 +578,13 @@ QPixmap litLetterTile(int n)
     static std::array<QPixmap, 27> tiles;
     if (n < 1 || n > 26)
         return emptyPicture(kTileSize, kTileSize);
-    return kept(tiles[n], [n] { return glowingTile(n); });
+    return kept(tiles[n], QStringLiteral("lit-tile-%1").arg(n), [n] { return glowingTile(n); });
 }
 
 QPixmap usedLetterBoard()
 {
     static QPixmap board;
-    return kept(board, [] {
+    return kept(board, QStringLiteral("used-letters"), [] {
         return picture(241, 199, [](QPainter& p) {
             for (int n = 1; n <= 26; ++n) {
                 const QRectF cell = kTileFace.translated(kTileStep * ((n - 1) % 6),
@@ -602,7 +602,7 @@ QPixmap categoryBanner(int category)
     static std::array<QPixmap, 5> banners;
     if (category < 0 || category > 4)
         return emptyPicture(250, 30);
-    return kept(banners[category], [category] {
+    return kept(banners[category], QStringLiteral("category-banner-%1").arg(category), [category] {
         return picture(250, 30, [category](QPainter& p) {
             amberCaption(p, kCategoryNames[category], comicFont(21), QRectF(0, 0, 250, 29));
         });
@@ -619,7 +619,7 @@ QPixmap categoryGlyph(int category)
     static std::array<QPixmap, 5> glyphs;
     if (category < 0 || category > 4)
         return emptyPicture(250, 30);
-    return kept(glyphs[category], [category] {
+    return kept(glyphs[category], QStringLiteral("category-glyph-%1").arg(category), [category] {
         return picture(250, 30, [category](QPainter& p) {
             drawCategoryIcon(p, category, QRectF(6, 4, 22, 22));
             amberCaption(p, kCategoryNames[category], comicFont(19), QRectF(34, 0, 212, 29));
@@ -630,7 +630,7 @@ QPixmap categoryGlyph(int category)
 QPixmap teamArt()
 {
     static QPixmap art;
-    return kept(art, [] {
+    return kept(art, QStringLiteral("team-game"), [] {
         return picture(429, 123, [](QPainter& p) {
             drawTeamBox(p, QRectF(2.5, 36.5, 211, 84), QRectF(12.5, 25.5, 98, 17),
                         QStringLiteral("YELLOW TEAM"), kAmber, QColor(255, 236, 160, 110), kInk);
@@ -645,7 +645,7 @@ QPixmap teamArt()
 QPixmap thePlayersHeading()
 {
     static QPixmap heading;
-    return kept(heading, [] {
+    return kept(heading, QStringLiteral("the-players"), [] {
         return picture(207, 31, [](QPainter& p) {
             amberCaption(p, QStringLiteral("THE PLAYERS"), arialFont(25), QRectF(0, 0, 207, 30));
         });
@@ -655,13 +655,13 @@ QPixmap thePlayersHeading()
 QPixmap turnPointer()
 {
     static QPixmap pointer;
-    return kept(pointer, [] { return picture(32, 27, drawPointingGlove); });
+    return kept(pointer, QStringLiteral("turn-pointer"), [] { return picture(32, 27, drawPointingGlove); });
 }
 
 QPixmap eyes()
 {
     static QPixmap pair;
-    return kept(pair, [] {
+    return kept(pair, QStringLiteral("eyes"), [] {
         return picture(37, 17, [](QPainter& p) {
             drawEye(p, QPointF(10, 8.5), 8.4, 7.4);
             drawEye(p, QPointF(27, 8.5), 8.4, 7.4);
@@ -672,7 +672,7 @@ QPixmap eyes()
 QPixmap timerBar()
 {
     static QPixmap bar;
-    return kept(bar, [] {
+    return kept(bar, QStringLiteral("timer-bar"), [] {
         return picture(185, 25, [](QPainter& p) { drawTimerStripes(p, QRectF(0, 0, 185, 25)); });
     });
 }
@@ -680,7 +680,7 @@ QPixmap timerBar()
 QPixmap timerFrame()
 {
     static QPixmap frame;
-    return kept(frame, [] {
+    return kept(frame, QStringLiteral("timer-frame"), [] {
         return picture(191, 31, [](QPainter& p) {
             const QRectF outer(0, 0, 191, 31);
             QLinearGradient bevel(outer.topLeft(), outer.bottomLeft());
@@ -708,7 +708,7 @@ QPixmap timerFrame()
 QPixmap startGameButton(bool pressed)
 {
     static std::array<QPixmap, 2> buttons;
-    return kept(buttons[pressed ? 1 : 0], [pressed] {
+    return kept(buttons[pressed ? 1 : 0], QStringLiteral("start-game-%1").arg(pressed ? "pressed" : "raised"), [pressed] {
         return picture(102, 28, [pressed](QPainter& p) {
             drawStartButton(p, pressed ? ButtonLook::Pressed : ButtonLook::Raised);
         });
@@ -718,7 +718,7 @@ QPixmap startGameButton(bool pressed)
 QPixmap litStartGameButton()
 {
     static QPixmap button;
-    return kept(button, [] {
+    return kept(button, QStringLiteral("start-game-lit"), [] {
         return picture(102, 28, [](QPainter& p) { drawStartButton(p, ButtonLook::Lit); });
     });
 }
@@ -726,7 +726,7 @@ QPixmap litStartGameButton()
 QPixmap wordBox()
 {
     static QPixmap box;
-    return kept(box, [] {
+    return kept(box, QStringLiteral("word-box"), [] {
         return picture(693, 86, [](QPainter& p) {
             const QRectF rect(0.5, 0.5, 692, 85);
             p.setPen(QPen(kDarkGrey, 1));
@@ -748,7 +748,7 @@ QPixmap wordBox()
 QPixmap chatBanner()
 {
     static QPixmap banner;
-    return kept(banner, [] {
+    return kept(banner, QStringLiteral("chat-banner"), [] {
         return picture(164, 19, [](QPainter& p) {
             const qreal mid = 9.5;
             QPainterPath left;
@@ -778,7 +778,7 @@ QPixmap chatBanner()
 QPixmap switchPicture(bool on)
 {
     static std::array<QPixmap, 2> switches;
-    return kept(switches[on ? 1 : 0], [on] {
+    return kept(switches[on ? 1 : 0], QStringLiteral("switch-%1").arg(on ? "on" : "off"), [on] {
         return picture(56, 32, [on](QPainter& p) { drawSwitch(p, on); });
     });
 }
@@ -790,8 +790,42 @@ QPixmap gameLogo(int size)
         return QPixmap();
     auto found = logos.find(size);
     if (found == logos.end())
-        found = logos.insert(size, picture(size, size, [size](QPainter& p) { drawLogo(p, size); }));
+        found = logos.insert(size, bakedOrDrawn(QStringLiteral("logo-%1").arg(size), [size] {
+                                 return picture(size, size, [size](QPainter& p) { drawLogo(p, size); });
+                             }));
     return *found;
+}
+
+void askForEveryPicture()
+{
+    backgroundTexture();
+    for (int n = 0; n <= 26; ++n) {
+        letterTile(n);
+        litLetterTile(n);
+    }
+    usedLetterBoard();
+    for (int misses = 0; misses < 7; ++misses)
+        hangStage(misses);
+    hangedStrip();
+    for (int category = 0; category < 5; ++category) {
+        categoryBanner(category);
+        categoryGlyph(category);
+    }
+    teamArt();
+    thePlayersHeading();
+    turnPointer();
+    eyes();
+    timerBar();
+    timerFrame();
+    startGameButton(false);
+    startGameButton(true);
+    litStartGameButton();
+    wordBox();
+    chatBanner();
+    switchPicture(false);
+    switchPicture(true);
+    for (int size : kLogoSizes)
+        gameLogo(size);
 }
 
 } // namespace Art

@@ -1,5 +1,7 @@
 #pragma once
-// Every picture of the game, drawn with QPainter when first asked for and kept.
+// Every picture of the game, drawn with QPainter when first asked for and kept
+// (taken from the pictures baked into the program when it was built, where there
+// are any for the screen's density: see bakedpictures.h).
 // Sizes are in logical pixels; each picture is rendered at the density of the
 // sharpest screen (its devicePixelRatio), so it is kept no larger than it is drawn
 // and stays sharp on high-DPI screens. A number outside a picture's range gives a
@@ -11,6 +13,7 @@
 namespace Art {
 
 int density();                        // device pixels per logical pixel: the screens' highest ratio, at least 1
+void substituteMissingFaces();        // the pictures' faces, mapped to free metric-compatible ones where missing
 
 QPixmap backgroundTexture();          // 274 x 234, tiled behind every window
 QPixmap letterTile(int n);            // 38 x 38: 0 a blank tile, 1..26 the letters A..Z
@@ -33,5 +36,10 @@ QPixmap wordBox();                    // 693 x 86: the plain tan box behind bann
 QPixmap chatBanner();                 // 164 x 19: the decorative banner above the chat
 QPixmap switchPicture(bool on);       // 56 x 32: the on/off switch of the game start window
 QPixmap gameLogo(int size);           // size x size: the game's logo and window icon
+inline constexpr int kLogoSizes[] = {32, 64, 72, 96, 128}; // the sizes the windows show
+
+// Asks for every picture above once (the logo in each of its sizes), so the tool that
+// bakes the pictures into the program sees them all.
+void askForEveryPicture();
 
 } // namespace Art

@@ -1,5 +1,7 @@
 #include "board/art_draw.h"
 
+#include "board/bakedpictures.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QtMath>
@@ -13,6 +15,12 @@ int density()
 {
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     return qMax(1, qCeil(ratio));
+}
+
+void substituteMissingFaces()
+{
+    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
 }
 
 } // namespace Art
@@ -34,6 +42,16 @@ QPixmap picture(int width, int height, const std::function<void(QPainter&)>& dra
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
+}
+
+QPixmap bakedOrDrawn(const QString& name, const std::function<QPixmap()>& draw)
+{
+    QPixmap baked = BakedPictures::find(name, density());
+    if (!baked.isNull())
+        return baked;
+    QPixmap drawn = draw();
+    BakedPictures::tellDrawn(name, drawn);
+    return drawn;
 }
 
 QPixmap emptyPicture(int width, int height)

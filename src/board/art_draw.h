@@ -25,12 +25,15 @@ inline const QColor kOutline{60, 42, 20};      // dark edge around amber letteri
 // Paints a width x height (logical) picture at the pictures' density on a transparent
 // canvas; the painter is antialiased and works in logical pixels.
 QPixmap picture(int width, int height, const std::function<void(QPainter&)>& draw);
-// The picture in slot, made by make() the first time it is asked for.
+// The picture of that name, or, where none was baked into the program for this
+// density, the one draw() makes (and the baking tool is told of it).
+QPixmap bakedOrDrawn(const QString& name, const std::function<QPixmap()>& draw);
+// The picture in slot, found or made by bakedOrDrawn() the first time it is asked for.
 template <typename Make>
-const QPixmap& kept(QPixmap& slot, Make make)
+const QPixmap& kept(QPixmap& slot, const QString& name, Make make)
 {
     if (slot.isNull())
-        slot = make();
+        slot = bakedOrDrawn(name, make);
     return slot;
 }
 

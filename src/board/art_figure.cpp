@@ -422,7 +422,7 @@ QPixmap hangStage(int misses)
     static std::array<QPixmap, kStages> stages;
     if (misses < 0 || misses >= kStages)
         return emptyPicture(kFrameWidth, kFrameHeight);
-    return kept(stages[misses], [misses] {
+    return kept(stages[misses], QStringLiteral("hang-stage-%1").arg(misses), [misses] {
         return picture(kFrameWidth, kFrameHeight, [misses](QPainter& p) { drawStage(p, misses); });
     });
 }
@@ -430,7 +430,7 @@ QPixmap hangStage(int misses)
 QPixmap hangedStrip()
 {
     static QPixmap strip;
-    return kept(strip, [] {
+    return kept(strip, QStringLiteral("hanged-strip"), [] {
         return picture(kFrameWidth * kHangedFrames, kFrameHeight, [](QPainter& p) {
             for (int frame = 0; frame < kHangedFrames; ++frame) {
                 p.save();

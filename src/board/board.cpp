@@ -127,8 +127,7 @@ QString upper(const QByteArray& field)
 Board::Board(BoardHost& host, Clock& clock, QWidget* parent)
     : QWidget(parent), m_host(host), m_clock(clock), m_turnClock(clock, 1000)
 {
-    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    Art::substituteMissingFaces();
     setObjectName(QStringLiteral("panel_board"));
     setFixedSize(kWidth, kHeight);
     setFocusPolicy(Qt::StrongFocus);

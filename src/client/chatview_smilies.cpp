@@ -1,5 +1,7 @@
 #include "client/chatview.h"
 
+#include "board/art_draw.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -380,14 +382,15 @@ QPixmap ChatView::smiley(int index)
     if (index < 0 || index >= kSmileyCount)
         index = 0;
     static std::array<QPixmap, kSmileyCount> cache;
-    QPixmap& picture = cache[index];
-    if (picture.isNull()) {
-        picture = QPixmap(int(kSize * kScale), int(kSize * kScale));
+    return Art::Draw::kept(cache[index], QStringLiteral("smiley-%1").arg(index), [index] {
+        QPixmap picture(int(kSize * kScale), int(kSize * kScale));
         picture.setDevicePixelRatio(kScale);
         picture.fill(Qt::transparent);
-        QPainter p(&picture);
-        p.setRenderHint(QPainter::Antialiasing);
-        smileyPainters()[index](p);
-    }
-    return picture;
+        {
+            QPainter p(&picture);
+            p.setRenderHint(QPainter::Antialiasing);
+            smileyPainters()[index](p);
+        }
+        return picture;
+    });
 }

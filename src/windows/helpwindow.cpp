@@ -58,9 +58,15 @@ HelpWindow::HelpWindow(QWidget* mainWindow, AboutDialog* aboutWindow)
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(10);
     layout->addWidget(buildSidePanel());
-    layout->addWidget(buildPages(), 1);
+    layout->addWidget(buildPageArea(), 1);
     resize(620, 440);
-    m_pages->setCurrentWidget(m_pages->findChild<QPlainTextEdit*>(pageName(1)));
+}
+
+void HelpWindow::setVisible(bool visible)
+{
+    if (visible)
+        addPages();
+    QDialog::setVisible(visible);
 }
 
 QWidget* HelpWindow::buildSidePanel()
@@ -102,7 +108,7 @@ QWidget* HelpWindow::buildSidePanel()
     return panel;
 }
 
-QWidget* HelpWindow::buildPages()
+QWidget* HelpWindow::buildPageArea()
 {
     auto* area = new QWidget;
     auto* column = new QVBoxLayout(area);
@@ -112,6 +118,15 @@ QWidget* HelpWindow::buildPages()
     m_caption->setFont(QFont("Comic Sans MS", 16, QFont::Bold));
     column->addWidget(m_caption);
     m_pages = new QStackedWidget;
+    column->addWidget(m_pages, 1);
+    return area;
+}
+
+// The pages are laid out when the window is first wanted: nobody reads them before.
+void HelpWindow::addPages()
+{
+    if (m_pages->count() > 0)
+        return;
     for (const Topic& topic : topics) {
         auto* memo = new QPlainTextEdit(helpPageText(topic.tag));
         memo->setObjectName(pageName(topic.tag));
@@ -120,8 +135,7 @@ QWidget* HelpWindow::buildPages()
         memo->setStyleSheet("QPlainTextEdit { background: #fffbf0; border: 1px solid #8a6a3a; }");
         m_pages->addWidget(memo);
     }
-    column->addWidget(m_pages, 1);
-    return area;
+    m_pages->setCurrentWidget(m_pages->findChild<QPlainTextEdit*>(pageName(1)));
 }
 
 QString HelpWindow::caption() const
@@ -129,8 +143,9 @@ QString HelpWindow::caption() const
     return m_caption->text();
 }
 
-QPlainTextEdit* HelpWindow::currentPage() const
+QPlainTextEdit* HelpWindow::currentPage()
 {
+    addPages();
     return qobject_cast<QPlainTextEdit*>(m_pages->currentWidget());
 }
 
@@ -153,6 +168,7 @@ void HelpWindow::showTopic()
     auto* button = qobject_cast<QPushButton*>(sender());
     if (!button)
         return;
+    addPages();
     auto* memo = m_pages->findChild<QPlainTextEdit*>(pageName(button->property(tagProperty).toInt()));
     if (!memo)
         return;

@@ -12,15 +12,18 @@ class AboutDialog;
 class HelpWindow : public QDialog {
     Q_OBJECT
 public:
-    // Creates the hidden window with "Overview" in front; "About" shows aboutWindow.
+    // Creates the hidden window with "Overview" in front (its pages are laid out when it
+    // is first shown); "About" shows aboutWindow.
     explicit HelpWindow(QWidget* mainWindow = nullptr, AboutDialog* aboutWindow = nullptr);
 
     // The caption line above the m_pages.
     QString caption() const;
     // The page in front ("memo" + topic number as its object name).
-    QPlainTextEdit* currentPage() const;
+    QPlainTextEdit* currentPage();
     // The topic button whose tag is the given page number, or nullptr.
     QPushButton* topicButton(int tag) const;
+
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -30,7 +33,8 @@ private:
     void showAbout();
     void onDoneClicked();
     QWidget* buildSidePanel();
-    QWidget* buildPages();
+    QWidget* buildPageArea();
+    void addPages();
 
     QWidget* m_mainWindow;
     AboutDialog* m_aboutWindow;
