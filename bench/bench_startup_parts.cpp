@@ -10,7 +10,7 @@
 // display for the window figures, with a sound server for the sound figures.
 #include "app/gamewindows.h"
 #include "board/art.h"
-#include "client/soundplayer.h"
+#include "client/sound/soundplayer.h"
 #include "server/wordlists.h"
 
 #include <QAction>

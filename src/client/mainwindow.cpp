@@ -3,7 +3,7 @@
 #include "board/background.h"
 #include "board/board.h"
 #include "client/chatview.h"
-#include "client/soundplayer.h"
+#include "client/lazysound.h"
 #include "net/gamesocket.h"
 #include "server/hostedserver.h"
 #include "tally/tallywindow.h"
@@ -55,7 +55,7 @@ void MainWindow::setUpWindow()
 {
     setWindowTitle("HangMan");
     setObjectName("chat");
-    m_sound = std::make_unique<SoundPlayer>();
+    m_sound = std::make_unique<LazySound>();
     m_gameSocket = std::make_unique<GameSocket>();
     m_gameSocket->setPortName(QString::number(proto::kGamePort));
     m_gameSocket->onInfo = [this](GameSocket*, GameSocket::SocketInfo kind, const QString& text) {

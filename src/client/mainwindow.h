@@ -27,7 +27,7 @@ class QMenu;
 class QToolButton;
 class Board;
 class ChatView;
-class SoundPlayer;
+class SoundOutput;
 class GameSocket;
 class HostedServer;
 class AboutDialog;
@@ -262,7 +262,7 @@ private:
     QMenu* m_popupSmilies = nullptr;
     QMenu* m_popupMainchat = nullptr;
     QHash<QString, QAction*> m_actions;
-    std::unique_ptr<SoundPlayer> m_sound;
+    std::unique_ptr<SoundOutput> m_sound;
     int m_linkCounter = -1;
     QStringList m_soundsRequested; // test seam: every game sound asked for, played or not
     QStringList m_soundsPlayed;    // test seam: every sound handed to the sound player

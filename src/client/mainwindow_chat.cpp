@@ -5,7 +5,7 @@
 #include "client/chatline.h"
 #include "client/chatview.h"
 #include "client/colortext.h"
-#include "client/soundplayer.h"
+#include "client/lazysound.h"
 #include "net/gamesocket.h"
 #include "tally/tallywindow.h"
 #include "windows/aboutdialog.h"

@@ -33,13 +33,17 @@ QLabel* boldLabel(const QString& text, int pointSize)
 } // namespace
 
 AboutDialog::AboutDialog(QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    : DeferredDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , m_mainWindow(mainWindow)
 {
     setWindowTitle("HangMan - About");
-    applyGameBackground(this);
     m_link.setAddress(webAddress);
     m_link.setKind(WebLink::Kind::Http);
+}
+
+void AboutDialog::buildContents()
+{
+    applyGameBackground(this);
 
     m_logo = new QLabel;
     m_logo->setObjectName("Image1");
@@ -105,11 +109,13 @@ AboutDialog::AboutDialog(QWidget* mainWindow)
 
 QString AboutDialog::versionText() const
 {
+    ensureBuilt();
     return m_version->text();
 }
 
 QString AboutDialog::fullVersion() const
 {
+    ensureBuilt();
     return m_version->text() + m_build->text();
 }
 

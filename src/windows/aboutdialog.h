@@ -1,14 +1,13 @@
 #pragma once
 
+#include "windows/deferreddialog.h"
 #include "windows/weblink.h"
-
-#include <QDialog>
 
 class QLabel;
 class QPushButton;
 
 // The about window: logo, m_version, the maker's web address and the credits.
-class AboutDialog : public QDialog {
+class AboutDialog : public DeferredDialog {
     Q_OBJECT
 public:
     // Creates the hidden window; it is centred on mainWindow whenever it is shown.
@@ -22,6 +21,7 @@ public:
     const WebLink& url() const { return m_link; }
 
 protected:
+    void buildContents() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -32,10 +32,10 @@ private:
 
     QWidget* m_mainWindow;
     WebLink m_link;
-    QLabel* m_logo;
-    QLabel* m_picture;
-    QLabel* m_webAddress;
-    QLabel* m_version;
-    QLabel* m_build;
-    QPushButton* m_doneButton;
+    QLabel* m_logo = nullptr;
+    QLabel* m_picture = nullptr;
+    QLabel* m_webAddress = nullptr;
+    QLabel* m_version = nullptr;
+    QLabel* m_build = nullptr;
+    QPushButton* m_doneButton = nullptr;
 };

@@ -48,25 +48,23 @@ QString pageName(int tag)
 } // namespace
 
 HelpWindow::HelpWindow(QWidget* mainWindow, AboutDialog* aboutWindow)
-    : QDialog(mainWindow, Qt::Window)
+    : DeferredDialog(mainWindow, Qt::Window)
     , m_mainWindow(mainWindow)
     , m_aboutWindow(aboutWindow)
 {
     setWindowTitle("HangMan - Help File");
+    resize(620, 440);
+}
+
+void HelpWindow::buildContents()
+{
     applyGameBackground(this);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(10);
     layout->addWidget(buildSidePanel());
     layout->addWidget(buildPageArea(), 1);
-    resize(620, 440);
-}
-
-void HelpWindow::setVisible(bool visible)
-{
-    if (visible)
-        addPages();
-    QDialog::setVisible(visible);
+    m_pages->setCurrentWidget(m_pages->findChild<QPlainTextEdit*>(pageName(1)));
 }
 
 QWidget* HelpWindow::buildSidePanel()
@@ -118,15 +116,6 @@ QWidget* HelpWindow::buildPageArea()
     m_caption->setFont(QFont("Comic Sans MS", 16, QFont::Bold));
     column->addWidget(m_caption);
     m_pages = new QStackedWidget;
-    column->addWidget(m_pages, 1);
-    return area;
-}
-
-// The pages are laid out when the window is first wanted: nobody reads them before.
-void HelpWindow::addPages()
-{
-    if (m_pages->count() > 0)
-        return;
     for (const Topic& topic : topics) {
         auto* memo = new QPlainTextEdit(helpPageText(topic.tag));
         memo->setObjectName(pageName(topic.tag));
@@ -135,22 +124,25 @@ void HelpWindow::addPages()
         memo->setStyleSheet("QPlainTextEdit { background: #fffbf0; border: 1px solid #8a6a3a; }");
         m_pages->addWidget(memo);
     }
-    m_pages->setCurrentWidget(m_pages->findChild<QPlainTextEdit*>(pageName(1)));
+    column->addWidget(m_pages, 1);
+    return area;
 }
 
 QString HelpWindow::caption() const
 {
+    ensureBuilt();
     return m_caption->text();
 }
 
-QPlainTextEdit* HelpWindow::currentPage()
+QPlainTextEdit* HelpWindow::currentPage() const
 {
-    addPages();
+    ensureBuilt();
     return qobject_cast<QPlainTextEdit*>(m_pages->currentWidget());
 }
 
 QPushButton* HelpWindow::topicButton(int tag) const
 {
+    ensureBuilt();
     for (QPushButton* button : m_topicButtons)
         if (button->property(tagProperty).toInt() == tag)
             return button;
@@ -168,7 +160,6 @@ void HelpWindow::showTopic()
     auto* button = qobject_cast<QPushButton*>(sender());
     if (!button)
         return;
-    addPages();
     auto* memo = m_pages->findChild<QPlainTextEdit*>(pageName(button->property(tagProperty).toInt()));
     if (!memo)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "windows/deferreddialog.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -9,23 +9,21 @@ class QStackedWidget;
 class AboutDialog;
 
 // The help window: topic buttons on the left, the chosen page and its caption on the right.
-class HelpWindow : public QDialog {
+class HelpWindow : public DeferredDialog {
     Q_OBJECT
 public:
-    // Creates the hidden window with "Overview" in front (its pages are laid out when it
-    // is first shown); "About" shows aboutWindow.
+    // Creates the hidden window with "Overview" in front; "About" shows aboutWindow.
     explicit HelpWindow(QWidget* mainWindow = nullptr, AboutDialog* aboutWindow = nullptr);
 
     // The caption line above the m_pages.
     QString caption() const;
     // The page in front ("memo" + topic number as its object name).
-    QPlainTextEdit* currentPage();
+    QPlainTextEdit* currentPage() const;
     // The topic button whose tag is the given page number, or nullptr.
     QPushButton* topicButton(int tag) const;
 
-    void setVisible(bool visible) override;
-
 protected:
+    void buildContents() override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -34,11 +32,10 @@ private:
     void onDoneClicked();
     QWidget* buildSidePanel();
     QWidget* buildPageArea();
-    void addPages();
 
     QWidget* m_mainWindow;
     AboutDialog* m_aboutWindow;
-    QLabel* m_caption;
-    QStackedWidget* m_pages;
+    QLabel* m_caption = nullptr;
+    QStackedWidget* m_pages = nullptr;
     QList<QPushButton*> m_topicButtons;
 };

@@ -7,10 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-PhraseEditor::PhraseEditor(QWidget* parent) : QDialog(parent)
+PhraseEditor::PhraseEditor(QWidget* parent) : DeferredDialog(parent)
 {
     setWindowTitle("HangMan - Phrase Buttons ");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+void PhraseEditor::buildContents()
+{
     applyGameBackground(this);
 
     auto* grid = new QGridLayout(this);
@@ -40,12 +44,14 @@ PhraseEditor::PhraseEditor(QWidget* parent) : QDialog(parent)
 
 void PhraseEditor::setPhrases(const QStringList& phrases)
 {
+    ensureBuilt();
     for (int i = 0; i < kButtons; ++i)
         m_edits[i]->setText(phrases.value(i));
 }
 
 QStringList PhraseEditor::phrases() const
 {
+    ensureBuilt();
     QStringList out;
     for (QLineEdit* edit : m_edits)
         out << edit->text();

@@ -1,12 +1,13 @@
 #pragma once
 // The phrase editor: the texts of the nine phrase buttons.
 
-#include <QDialog>
+#include "windows/deferreddialog.h"
+
 #include <QStringList>
 
 class QLineEdit;
 
-class PhraseEditor : public QDialog {
+class PhraseEditor : public DeferredDialog {
     Q_OBJECT
 public:
     static constexpr int kButtons = 9;
@@ -25,6 +26,9 @@ signals:
 public slots:
     void onDoneClicked();
 
+protected:
+    void buildContents() override;
+
 private:
-    QLineEdit* m_edits[kButtons];
+    QLineEdit* m_edits[kButtons] = {};
 };

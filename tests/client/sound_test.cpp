@@ -1,4 +1,5 @@
-#include "client/soundplayer.h"
+#include "client/lazysound.h"
+#include "client/sound/soundplayer.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -134,6 +135,24 @@ TEST(SoundPlayer, WithoutAnOutputPlaysNothingQuietly)
         EXPECT_EQ(player.currentSound(), "");
     }
     player.stop();
+}
+
+TEST(LazySound, LoadsTheModuleAtTheFirstSoundAndStaysSilentWithoutIt)
+{
+    LazySound missing({QStringLiteral("/no/such/folder")});
+    missing.play("entered");
+    EXPECT_FALSE(missing.isLoaded());
+    EXPECT_FALSE(missing.isPlaying());
+    EXPECT_EQ(missing.currentSound(), "");
+    missing.stop();
+
+    LazySound sound;
+    EXPECT_FALSE(sound.isLoaded()) << "nothing is loaded before the first sound";
+    sound.stop();
+    EXPECT_FALSE(sound.isLoaded()) << "stopping is no reason to load";
+    sound.play("nosuchsound");
+    EXPECT_TRUE(sound.isLoaded()) << "the module beside the program or in the build folder";
+    EXPECT_FALSE(sound.isPlaying());
 }
 
 // Runs in a child process whose environment points at a private null sink (see below).

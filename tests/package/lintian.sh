@@ -20,7 +20,7 @@ echo "built $(basename "$package")"
 
 failed=0
 contents=$(dpkg-deb -c "$package" | awk '{print $NF}')
-for path in ./usr/games/hangman ./usr/games/vorlix-lobby ./usr/share/man/man6/hangman.6.gz \
+for path in ./usr/games/hangman ./usr/lib/games/hangman/hangman-sound.so ./usr/games/vorlix-lobby ./usr/share/man/man6/hangman.6.gz \
         ./usr/share/man/man6/vorlix-lobby.6.gz ./usr/share/doc/hangman/copyright \
         ./usr/share/doc/hangman/changelog.gz; do
     echo "$contents" | grep -qx "$path" || { echo "FAIL: $path is not in the package"; failed=1; }

@@ -18,8 +18,10 @@ TEST(SideWindowsAccessibility, EveryControlTabReachesIsNamed)
     GameOptionsDialog gamestart;
     PhraseEditor phrases;
     SpyListWindow spylist;
-    for (QWidget* window : std::initializer_list<QWidget*>{&gamestart, &phrases, &spylist})
+    for (QWidget* window : std::initializer_list<QWidget*>{&gamestart, &phrases, &spylist}) {
+        window->show(); // a side window makes its controls when it is first shown
         EXPECT_EQ(unnamedControls(window).join(", ").toStdString(), "") << window->metaObject()->className();
+    }
     EXPECT_EQ(QAccessible::queryAccessibleInterface(phrases.findChild<QWidget*>("phrase3"))->text(QAccessible::Name),
               "Phrase Button 3:");
 }

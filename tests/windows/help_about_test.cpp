@@ -1,5 +1,6 @@
 #include "windows/aboutdialog.h"
 #include "windows/helpwindow.h"
+#include "windows/phraseeditor.h"
 #include "windows/weblink.h"
 
 #include <QLabel>
@@ -44,6 +45,7 @@ TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
 {
     AboutDialog about;
     HelpWindow help(nullptr, &about);
+    help.show();
     help.findChild<QPushButton*>("button_about")->click();
     EXPECT_TRUE(about.isVisible());
     EXPECT_EQ(about.windowTitle(), "HangMan - About");
@@ -74,4 +76,21 @@ TEST(WebLink, PutsTheSchemePrefixOfItsKindBeforeTheAddress)
         link.setKind(kind);
         EXPECT_EQ(link.fullAddress(), prefix + "host.example/page");
     }
+}
+
+// The game makes every window at start-up; these make their contents only when
+// they are first shown or asked about, which keeps the start quick.
+TEST(SideWindows, MakeTheirContentsWhenFirstShownOrAskedAbout)
+{
+    AboutDialog about;
+    HelpWindow help(nullptr, &about);
+    PhraseEditor phrases;
+    for (QWidget* window : std::initializer_list<QWidget*>{&about, &help, &phrases})
+        EXPECT_TRUE(window->findChildren<QWidget*>().isEmpty()) << window->metaObject()->className();
+
+    EXPECT_EQ(about.versionText(), "1.0.6") << "the login sends it before the window was ever shown";
+    phrases.setPhrases({"Hi", "", "Bye"});
+    EXPECT_EQ(phrases.phrases().mid(0, 3), QStringList({"Hi", "", "Bye"}));
+    help.show();
+    EXPECT_EQ(help.currentPage()->objectName(), "memo1");
 }

@@ -2,7 +2,11 @@
 // Plays the game's built-in sounds (resources ":/sounds/NAME.wav", PCM or MPEG
 // Layer-3 inside WAVE) one at a time on the default audio output, without waiting.
 // A sound is decoded when it starts and its samples are freed when it ends; the
-// audio output is looked up at the first sound.
+// audio output is looked up at the first sound. The game loads it as a module at
+// its first sound (see LazySound), so Qt Multimedia, PulseAudio and libsndfile are
+// not loaded at start-up.
+
+#include "client/soundoutput.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -13,20 +17,16 @@
 
 class QAudioSink;
 
-class SoundPlayer : public QObject {
+class SoundPlayer : public QObject, public SoundOutput {
     Q_OBJECT
 public:
     explicit SoundPlayer(QObject* parent = nullptr);
     ~SoundPlayer() override;
 
-    // Starts the named sound (any letter case), cutting off the one still playing; an unknown name or no audio output plays nothing.
-    void play(const QString& name);
-    // Cuts off the sound still playing.
-    void stop();
-    // True while a sound is being played.
-    bool isPlaying() const;
-    // The upper-case name of the sound being played, empty when none is.
-    QString currentSound() const;
+    void play(const QString& name) override;
+    void stop() override;
+    bool isPlaying() const override;
+    QString currentSound() const override;
     // Plays on the given output instead of the system's default one; a null device means no output at all.
     void setOutputDevice(const QAudioDevice& device);
 

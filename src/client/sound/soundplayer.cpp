@@ -1,4 +1,4 @@
-#include "soundplayer.h"
+#include "client/sound/soundplayer.h"
 
 #include <QAudioSink>
 #include <QBuffer>
