@@ -4,7 +4,9 @@
 Starts `hangman Host 127.0.0.1 true` on a private Xvfb display, connects raw
 protocol clients that take seats 2 to 6, starts a game from the host's window
 (only the host may) and sets the host to "Just Watch". Whenever one of the raw
-seats has the turn it picks an unused letter and measures the time from sending
+seats has the turn (or keeps it after a find) it waits a moment (--think, 10 to
+30 ms: quicker than any player, but not inside the 10 ms the host leaves between
+two messages) and picks an unused letter, and measures the time from sending
 "CMD_selectletter" to receiving its "CMD_foundletter" or "CMD_addman".
 
 With --flooders N, N more connections log in as spies and flood chat: each
@@ -15,7 +17,7 @@ back for a second it takes the rest as lost and sends them again. With
 example one of an older commit), so both are measured side by side.
 
     python3 bench/bench_pick_latency.py build-perf/hangman [--seconds 60] [--flooders 1]
-        [--reference OTHER/hangman]
+        [--reference OTHER/hangman] [--think 10,30]
 """
 
 import argparse
@@ -83,7 +85,12 @@ def main():
     parser.add_argument("--seats", type=int, default=5)
     parser.add_argument("--flooders", type=int, default=0)
     parser.add_argument("--reference", help="a second build measured the same way, interleaved")
+    parser.add_argument("--think", default="10,30",
+                        help="milliseconds a seat waits before picking, after its turn or its find: MIN,MAX (default "
+                        "10,30; below 10 a seat picks again inside the 10 ms the host leaves between two messages, "
+                        "and the figure measures that spacing instead of the latency)")
     args = parser.parse_args()
+    think = tuple(float(ms) / 1000 for ms in args.think.split(","))
     realprocess.isolate()
     print("machine:", realprocess.machine())
     builds = [("this build", args.binary)] + ([("reference", args.reference)] if args.reference else [])
@@ -91,7 +98,7 @@ def main():
     status = 0
     for flooders in floods:
         for label, binary in builds:
-            result = measure(os.path.abspath(binary), args.seconds, args.seats, flooders)
+            result = measure(os.path.abspath(binary), args.seconds, args.seats, flooders, think)
             if result is None:
                 status = 1
                 continue
@@ -99,7 +106,7 @@ def main():
     return status
 
 
-def measure(binary, seconds, seat_count, flooder_count):
+def measure(binary, seconds, seat_count, flooder_count, think):
     """Returns a line of figures, or None when the run failed."""
     display = realprocess.Display()
     if not display.start():
@@ -145,7 +152,7 @@ def measure(binary, seconds, seat_count, flooder_count):
             elif name == b"CMD_loadword":
                 seat.used = set()
             elif name == b"CMD_nextplayer" and int(fields[0]) == seat.slot:
-                seat.pick_at = time.monotonic() + rng.uniform(0, 0.02)
+                seat.pick_at = time.monotonic() + rng.uniform(*think)
             elif name in (b"CMD_foundletter", b"CMD_addman"):
                 who, letter = int(fields[0]), int(fields[1])
                 seat.used.add(letter)
@@ -154,7 +161,7 @@ def measure(binary, seconds, seat_count, flooder_count):
                     seat.sent_at = None
                     complete = name == b"CMD_foundletter" and b"*" not in fields[10]
                     if name == b"CMD_foundletter" and not complete:
-                        seat.pick_at = time.monotonic() + rng.uniform(0, 0.02)
+                        seat.pick_at = time.monotonic() + rng.uniform(*think)
 
         def pump(seconds):
             end = time.monotonic() + seconds
