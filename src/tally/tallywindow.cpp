@@ -77,9 +77,9 @@ TallyWindow::TallyWindow(const QString& tallyPath, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_path(tallyPath)
 {
-    buildWindow();
+    setWindowTitle(QStringLiteral("HangMan - Tally List"));
     loadFile();
-    showLoadedTally();
+    startSession();
 }
 
 TallyWindow::~TallyWindow()
@@ -118,9 +118,36 @@ bool TallyWindow::confirm(const QString& question)
         == QMessageBox::Yes;
 }
 
+void TallyWindow::setVisible(bool visible)
+{
+    if (visible)
+        ensureBuilt();
+    QWidget::setVisible(visible);
+}
+
+// The widgets are made when the window is first shown: most games never open it,
+// and everything it counts lives in the table and the names in the game.
+void TallyWindow::ensureBuilt()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    buildWindow();
+    showOwnRecord();
+    for (int row = 1; row < m_table.rowCount(); ++row)
+        addListItem(m_followedPlayers, m_table.cell(0, row), Qt::Checked);
+    showPlayersInGame();
+}
+
+void TallyWindow::addListItem(QListWidget* list, const QString& name, Qt::CheckState state)
+{
+    const QSignalBlocker blocker(list);
+    auto* item = new QListWidgetItem(name, list);
+    item->setCheckState(state);
+}
+
 void TallyWindow::buildWindow()
 {
-    setWindowTitle(QStringLiteral("HangMan - Tally List"));
     QPalette background = palette();
     background.setBrush(QPalette::Window, QBrush(Art::backgroundTexture()));
     background.setColor(QPalette::WindowText, textColour);
@@ -273,42 +300,49 @@ void TallyWindow::loadFile()
 
 void TallyWindow::showOwnRecord()
 {
+    if (!m_built)
+        return;
     for (int i = 1; i <= 4; ++i)
         m_ownLabels[i]->setText(m_table.cell(i, 0));
 }
 
-void TallyWindow::showLoadedTally()
+void TallyWindow::startSession()
 {
-    showOwnRecord();
-    const QSignalBlocker blocker(m_followedPlayers);
-    m_followedPlayers->clear();
-    for (int row = 1; row < m_table.rowCount(); ++row) {
-        auto* item = new QListWidgetItem(m_table.cell(0, row), m_followedPlayers);
-        item->setCheckState(Qt::Checked);
+    for (int row = 1; row < m_table.rowCount(); ++row)
         for (int column = 5; column <= 8; ++column)
             m_table.setCell(column, row, QStringLiteral("0"));
-    }
 }
 
+// Followed players are the table's rows from 1 on, in the order of the "Players Being Tallied" list.
 int TallyWindow::followedIndex(const QString& name) const
 {
-    for (int i = 0; i < m_followedPlayers->count(); ++i)
-        if (m_followedPlayers->item(i)->text() == name)
-            return i;
+    for (int row = 1; row < m_table.rowCount(); ++row)
+        if (m_table.cell(0, row) == name)
+            return row - 1;
     return -1;
 }
 
 void TallyWindow::fillPlayersInGame(const QStringList& namesAtTable)
 {
-    const QSignalBlocker blocker(m_playersInGame);
-    m_playersInGame->clear();
+    m_namesInGame.clear();
     for (const QString& seated : namesAtTable) {
         const QString name = TallyTable::cleanName(seated);
-        if (name.isEmpty() || name == QStringLiteral("<Waiting>"))
-            continue;
-        auto* item = new QListWidgetItem(name, m_playersInGame);
-        item->setCheckState(followedIndex(name) >= 0 ? Qt::Checked : Qt::Unchecked);
+        if (!name.isEmpty() && name != QStringLiteral("<Waiting>"))
+            m_namesInGame << name;
     }
+    showPlayersInGame();
+}
+
+void TallyWindow::showPlayersInGame()
+{
+    if (!m_built)
+        return;
+    {
+        const QSignalBlocker blocker(m_playersInGame);
+        m_playersInGame->clear();
+    }
+    for (const QString& name : m_namesInGame)
+        addListItem(m_playersInGame, name, followedIndex(name) >= 0 ? Qt::Checked : Qt::Unchecked);
 }
 
 qint64 TallyWindow::increaseCounter(int column, int row)
@@ -327,7 +361,7 @@ qint64 TallyWindow::increaseCounter(int column, int row)
 void TallyWindow::increaseOwnCounter(int column)
 {
     const qint64 value = increaseCounter(column, 0);
-    if (column >= 1 && column <= 4)
+    if (m_built && column >= 1 && column <= 4)
         m_ownLabels[column]->setText(QString::number(value));
 }
 
@@ -357,8 +391,7 @@ void TallyWindow::addGame(const QString& winner, bool localUserWon)
         increaseOwnCounter(1);
         if (localUserWon)
             increaseOwnCounter(2);
-        for (int i = 0; i < m_playersInGame->count(); ++i) {
-            const QString name = m_playersInGame->item(i)->text();
+        for (const QString& name : m_namesInGame) {
             const int followed = followedIndex(name);
             if (followed >= 0)
                 countGameFor(followed + 1, name, winnerName, localUserWon);
@@ -366,7 +399,7 @@ void TallyWindow::addGame(const QString& winner, bool localUserWon)
     } catch (const TallyError& error) {
         reportError(error.message());
     }
-    if (m_followedPlayers->currentRow() >= 0)
+    if (m_built && m_followedPlayers->currentRow() >= 0)
         showPlayer(m_followedPlayers->currentRow() + 1);
     save();
 }
@@ -406,9 +439,7 @@ void TallyWindow::showPlayer(int row)
 void TallyWindow::followPlayer(const QString& name)
 {
     m_table.appendRow(name);
-    const QSignalBlocker blocker(m_followedPlayers);
-    auto* item = new QListWidgetItem(m_table.cell(0, m_table.rowCount() - 1), m_followedPlayers);
-    item->setCheckState(Qt::Checked);
+    addListItem(m_followedPlayers, m_table.cell(0, m_table.rowCount() - 1), Qt::Checked);
 }
 
 void TallyWindow::playerInGameChecked(QListWidgetItem* item)

@@ -2,6 +2,7 @@
 // TallyWindow: the "HangMan - Tally List" window. It keeps the local user's own
 // record and one record for every followed player, loads them from the tally
 // file when created and saves them after every finished game and when destroyed.
+// Its widgets are made when it is first shown; it counts without them.
 
 #include "tally/tallytable.h"
 
@@ -37,12 +38,12 @@ public:
     // Replaces the Yes/No confirmation box; an empty hook restores it.
     static void setConfirmHook(ConfirmHook hook);
 
-    // Shows the own record and lists the followed players after the table was read.
-    void showLoadedTally();
+    // Makes the widgets the first time the window is shown (see ensureBuilt).
+    void setVisible(bool visible) override;
     // Fills "Players In Current Game" with the other seated players, ticking those followed.
     void fillPlayersInGame(const QStringList& namesAtTable);
-    // Counts one finished game against the players now in "Players In Current Game"
-    // (call fillPlayersInGame first); localUserWon says the local user won. Saves afterwards.
+    // Counts one finished game against the players now in the game (call
+    // fillPlayersInGame first) who are followed; localUserWon says the local user won. Saves afterwards.
     void addGame(const QString& winner, bool localUserWon);
     // Adds one to a counter of the own record (3: a completed puzzle) and shows it.
     void increaseOwnCounter(int column);
@@ -68,6 +69,10 @@ private slots:
     void onDoneClicked();
 
 private:
+    void ensureBuilt();
+    void startSession();
+    void showPlayersInGame();
+    static void addListItem(QListWidget* list, const QString& name, Qt::CheckState state);
     void buildWindow();
     QWidget* buildOwnPanel();
     QWidget* buildPlayerPanel();
@@ -85,6 +90,8 @@ private:
     QString m_path;
     TallyTable m_table;
     bool m_savingBlocked = false; // the only copy of an unreadable tally must not be overwritten
+    bool m_built = false;         // the widgets are made at the first showing
+    QStringList m_namesInGame;    // "Players In Current Game", cleaned
 
     QLabel* m_ownLabels[5] {};
     QLabel* m_playerLabels[9] {};

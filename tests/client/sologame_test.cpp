@@ -95,6 +95,8 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     // Only seat 1 can win a solo game: the computer's empty seat never wins.
     EXPECT_TRUE(lines.contains("You have Won the Game!"));
     EXPECT_EQ(board->findChild<QLabel*>("label_status")->text(), "Game Over!");
+    EXPECT_EQ(tally.table().cell(1, 0), "1") << "counted without the window ever shown";
+    tally.show();
     EXPECT_EQ(tally.findChild<QLabel*>("mylabel_1")->text(), "1");
     EXPECT_EQ(tally.findChild<QLabel*>("mylabel_2")->text(), "1");
 }

@@ -36,12 +36,15 @@ protected:
         TallyWindow::setConfirmHook({});
     }
 
+    // The window makes its widgets when it is first shown.
     static QListWidget* list(TallyWindow& window, const char* name)
     {
+        window.show();
         return window.findChild<QListWidget*>(name);
     }
     static QString text(TallyWindow& window, const QString& name)
     {
+        window.show();
         return window.findChild<QLabel*>(name)->text();
     }
     static void follow(TallyWindow& window, const QStringList& names)
@@ -265,6 +268,7 @@ namespace {
 // Two followed players (Barbara, Marcus) after seven games; Barbara's record shown.
 void playSevenGames(TallyWindow& window)
 {
+    window.show(); // the player ticks the names in the open window
     window.fillPlayersInGame({ "Barbara", "Klot", "Marcus" });
     QListWidget* m_playersInGame = window.findChild<QListWidget*>("checklist");
     m_playersInGame->item(0)->setCheckState(Qt::Checked);
@@ -287,6 +291,30 @@ QStringList texts(const QListWidget* list)
 }
 
 } // namespace
+
+// Most games never open the tally: it counts from the table and the names in the
+// game, and its lists show the same when it is first opened afterwards.
+TEST_F(TallyWindowTest, CountsWithoutEverBeingShownAndShowsItLater)
+{
+    {
+        TallyWindow window(path);
+        follow(window, { "Ann" });
+    }
+    TallyWindow window(path);
+    window.fillPlayersInGame({ "Ann", "<Waiting>", "Bob", "" });
+    window.addGame("Ann", false);
+    window.addGame("Bob", true);
+    window.increaseOwnCounter(3);
+    EXPECT_TRUE(window.findChildren<QWidget*>().isEmpty()) << "nothing made before the first showing";
+    EXPECT_EQ(row(window, 0), QStringList({ "0", "2", "1", "1", "0", "0", "0", "0", "0" }));
+    EXPECT_EQ(row(window, 1), QStringList({ "Ann", "2", "1", "1", "0", "2", "1", "1", "0" }));
+    EXPECT_EQ(window.table().rowCount(), 2) << "Bob is in the game but not followed";
+
+    EXPECT_EQ(texts(list(window, "listbox_tally")), QStringList({ "Ann+" }));
+    EXPECT_EQ(texts(list(window, "checklist")), QStringList({ "Ann+", "Bob-" }));
+    EXPECT_EQ(text(window, "mylabel_1"), "2");
+    EXPECT_EQ(text(window, "mylabel_3"), "1");
+}
 
 TEST_F(TallyWindowTest, ShowsTheOwnRecordTheListsAndTheChosenPlayersRecord)
 {
