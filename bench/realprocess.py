@@ -115,6 +115,26 @@ class Program:
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
+def start_window_manager(env, log=subprocess.DEVNULL, timeout=20):
+    """Starts openbox on the display env names and returns it once it manages windows.
+
+    Ready means xdotool can read the desktop property openbox sets; xdotool prints a
+    desktop number even when no window manager runs, so its exit status is what counts.
+    An openbox that ends before it is ready is started again, within the time-out."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        openbox = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=log)
+        while openbox.poll() is None and time.monotonic() < deadline:
+            if subprocess.run(["xdotool", "get_desktop"], env=env, capture_output=True, timeout=10).returncode == 0:
+                return openbox
+            time.sleep(0.05)
+        if openbox.poll() is None:
+            openbox.kill()
+        openbox.wait(timeout=5)
+        time.sleep(0.2)
+    raise RuntimeError("openbox did not start on %s within %d s" % (env.get("DISPLAY"), timeout))
+
+
 class Display:
     """A private Xvfb display with openbox, or None when they are missing."""
 
@@ -123,7 +143,7 @@ class Display:
         self.name = None
 
     def start(self):
-        if not shutil.which("Xvfb") or not shutil.which("openbox"):
+        if not all(shutil.which(tool) for tool in ("Xvfb", "openbox", "xdotool")):
             return None
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
@@ -140,10 +160,7 @@ class Display:
             number += chunk
         os.close(read_fd)
         self.name = ":" + number.decode().strip()
-        env = dict(os.environ, DISPLAY=self.name)
-        self.procs.append(subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL,
-                                           stderr=subprocess.DEVNULL))
-        time.sleep(0.5)
+        self.procs.append(start_window_manager(dict(os.environ, DISPLAY=self.name)))
         return self.name
 
     def xdotool(self, *args, timeout=10):

@@ -39,6 +39,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
+import realprocess  # noqa: E402
+
 PORT = 7772
 TERM = b"\xff"
 SKIP = 77
@@ -111,9 +114,8 @@ class Host:
         })
         env.pop("WAYLAND_DISPLAY", None)
         self.env = env
-        self.openbox = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL,
-                                        stderr=open(os.path.join(self.workdir, "openbox.log"), "w"))
-        time.sleep(0.5)
+        with open(os.path.join(self.workdir, "openbox.log"), "w") as openbox_log:
+            self.openbox = realprocess.start_window_manager(env, openbox_log)
         self.hostlog = os.path.join(self.workdir, "host.log")
         self.proc = subprocess.Popen([program, "Host", "127.0.0.1", "true"], cwd=self.workdir, env=env,
                                      stdout=open(self.hostlog, "w"), stderr=subprocess.STDOUT)

@@ -24,6 +24,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
+import realprocess  # noqa: E402
+
 SKIP = 77
 PORT = 7772
 SCREEN = (1600, 700)
@@ -216,9 +219,8 @@ class Session:
             raise Failure("could not start Xvfb on any of 20 display numbers")
         display = self.env["DISPLAY"]
         log(f"Xvfb on {display}")
-        self.start(["openbox"], "openbox")
-        # get_desktop needs a window manager's desktop property: it works once openbox runs
-        wait_for("openbox", lambda: self.xdo("get_desktop", check=False).strip() != "", 20)
+        with open(os.path.join(self.work, "openbox.log"), "w") as openbox_log:
+            self.processes.append(realprocess.start_window_manager(self.env, openbox_log))
 
     # -- players
     def start_player(self, name, args):
