@@ -6,6 +6,7 @@
 #include "net/gamesocket.h"
 #include "server/hostedserver.h"
 #include "support/mainwindowaccess.h"
+#include "support/pump.h"
 #include "tally/tallywindow.h"
 #include "windows/spylistwindow.h"
 
@@ -29,18 +30,10 @@ QByteArray wire(QByteArray text)
     return text.replace('#', proto::kTerminator);
 }
 
-// Runs the event loop and the virtual clock together until done() holds (or 5 s pass).
-bool pump(VirtualClock& clock, const std::function<bool()>& done)
+// Runs the event loop and the virtual clock in 10 ms steps until done() holds (or 5 s pass).
+bool pumpInSteps(VirtualClock& clock, const std::function<bool()>& done)
 {
-    QElapsedTimer real;
-    real.start();
-    while (!done()) {
-        if (real.elapsed() > 5000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        clock.advance(10);
-    }
-    return true;
+    return pump(clock, done, 5000, 10);
 }
 
 struct LineRecorder {
@@ -101,7 +94,7 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     Client host(clock, folder.path(), {"Ann", "127.0.0.1", "true"}, server.get());
     host.chat.setGamePort(0);
     host.chat.show();
-    ASSERT_TRUE(pump(clock, [&] { return host.lines.has("You are Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("You are Connected."); }));
     EXPECT_TRUE(host.lines.has("Loading Multi-player Game.. Please Wait."));
     EXPECT_EQ(host.chat.ownSlot(), 1);
     EXPECT_TRUE(host.chat.isHost());
@@ -111,8 +104,8 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     Client joiner(clock, folder.path(), {"Bob", "127.0.0.1", "false"});
     joiner.chat.setGamePort(server->port());
     joiner.chat.show();
-    ASSERT_TRUE(pump(clock, [&] { return host.lines.has("Bob is Connected."); }));
-    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Bob is Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
     EXPECT_EQ(joiner.chat.ownSlot(), 2);
     EXPECT_FALSE(joiner.chat.isHost());
     EXPECT_FALSE(joiner.chat.action("StartGame1")->isEnabled());
@@ -135,17 +128,17 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     host.chat.chatInput()->setText("hello <b>Bob</b> | see www.example.org");
     host.chat.sendChatInput();
     const QString relayed = "Ann chats: hello <b>Bob</b> | see www.example.org";
-    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has(relayed); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has(relayed); }));
     EXPECT_EQ(joiner.lines.styleOf(relayed), 1);
     EXPECT_TRUE(joiner.chat.chatView()->toPlainText().contains("hello <b>Bob</b> | see"));
 
     joiner.chat.chatInput()->setText("/me waves");
     joiner.chat.sendChatInput();
-    ASSERT_TRUE(pump(clock, [&] { return host.lines.has("Bob waves"); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Bob waves"); }));
     EXPECT_EQ(host.lines.styleOf("Bob waves"), 2);
     joiner.chat.chatInput()->setText("/meow");
     joiner.chat.sendChatInput();
-    ASSERT_TRUE(pump(clock, [&] { return host.lines.has("Bob chats: /meow"); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Bob chats: /meow"); }));
     joiner.chat.chatInput()->setText("/nick Robert");
     joiner.chat.sendChatInput();
     EXPECT_TRUE(joiner.chat.chatInput()->text().isEmpty());
@@ -153,7 +146,7 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     // The host leaving ends the game for the joiner.
     host.chat.close();
     server.reset();
-    EXPECT_TRUE(pump(clock, [&] { return !joiner.chat.isVisible(); }));
+    EXPECT_TRUE(pumpInSteps(clock, [&] { return !joiner.chat.isVisible(); }));
 }
 
 TEST_F(RealServer, TheLongestLineTheInputTakesIsRelayedWhole)
@@ -161,11 +154,11 @@ TEST_F(RealServer, TheLongestLineTheInputTakesIsRelayedWhole)
     Client host(clock, folder.path(), {"Ann", "127.0.0.1", "true"}, server.get());
     host.chat.setGamePort(0);
     host.chat.show();
-    ASSERT_TRUE(pump(clock, [&] { return host.lines.has("You are Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("You are Connected."); }));
     Client joiner(clock, folder.path(), {"Bob", "127.0.0.1", "false"});
     joiner.chat.setGamePort(server->port());
     joiner.chat.show();
-    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
 
     const int longest = host.chat.chatInput()->maxLength();
     EXPECT_GT(longest, 60000);
@@ -173,10 +166,10 @@ TEST_F(RealServer, TheLongestLineTheInputTakesIsRelayedWhole)
     ASSERT_EQ(host.chat.chatInput()->text().size(), longest);
     host.chat.chatInput()->setText("/me " + QString(longest - 4, 'v'));
     host.chat.sendChatInput();
-    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann " + QString(longest - 4, 'v')); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann " + QString(longest - 4, 'v')); }));
     host.chat.chatInput()->setText(QString(longest, 'w'));
     host.chat.sendChatInput();
-    ASSERT_TRUE(pump(clock, [&] { return joiner.lines.has("Ann chats: " + QString(longest, 'w')); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann chats: " + QString(longest, 'w')); }));
     EXPECT_EQ(server->server().slotsInUse(), 2);
     host.chat.close();
 }
@@ -201,7 +194,7 @@ protected:
     }
     bool hear(const QByteArray& expected)
     {
-        return pump(clock, [&] {
+        return pumpInSteps(clock, [&] {
             received += peer->readAll();
             return received.contains(expected);
         });
@@ -230,7 +223,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     say("CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+8+Eve+Spy#"
         "CMD_havewrongversion+Zed#CMD_wrongversion+#");
     Client& c = *client;
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You have a differnt version of the game then the host."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("You have a differnt version of the game then the host."); }));
     EXPECT_TRUE(c.lines.has("You are Connected."));
     EXPECT_TRUE(c.lines.has("Ann is Connected."));
     EXPECT_TRUE(c.lines.has("Eve+Spy is spying."));
@@ -241,7 +234,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
 
     // Departures: a spy leaves the list, a seat goes back to waiting, seat 2 to the computer.
     say("CMD_playerdisconnected+8+Eve+Spy#CMD_playerdisconnected+1+Ann#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann disconnected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann disconnected."); }));
     EXPECT_TRUE(c.lines.has("Eve+Spy has left."));
     EXPECT_TRUE(c.spylist.entries().isEmpty());
     EXPECT_EQ(c.chat.board()->seatCaption(1), "<Waiting>");
@@ -249,7 +242,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     // Hostile or out-of-range input changes nothing and breaks nothing.
     say("CMD_newplayerinfo+42+X#CMD_newplayerinfo+x+Y#CMD_playasound+2+../../etc/passwd+#CMD_chat+99+Z chats: hi|clRed#"
         "CMD_error+2+1+#");
-    ASSERT_TRUE(pump(clock, [&] { return MainWindowTestAccess::soundsRequested(c.chat).contains("invalid"); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return MainWindowTestAccess::soundsRequested(c.chat).contains("invalid"); }));
     EXPECT_FALSE(c.lines.has("X is Connected."));
     EXPECT_FALSE(c.lines.has("Z chats: hi"));
 }
@@ -258,7 +251,7 @@ TEST_F(FakeServer, AMessageIntoAQuietQueueIsDispatchedAtOnceAndABurstOnePerTick)
 {
     Client& c = *client;
     say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You are Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("You are Connected."); }));
     clock.advance(100);
     MainWindowTestAccess::receive(c.chat, wire("CMD_chat+4+Cat chats: one|clRed#"));
     EXPECT_FALSE(c.lines.has("Cat chats: one")); // never inside the read event
@@ -278,7 +271,7 @@ TEST_F(FakeServer, ChatColoursLinksAndPhraseCooldown)
     Client& c = *client;
     say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#"
         "CMD_chat+4+Cat chats: a|b|clRed#CMD_chat+4+Cat chats: plain|clNoSuchColour#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Cat chats: plain"); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Cat chats: plain"); }));
     EXPECT_TRUE(c.lines.has("Cat chats: a|b"));
     EXPECT_EQ(c.chat.chatView()->styleLook(4).colour, QColor(255, 0, 0));
 
@@ -298,7 +291,7 @@ TEST_F(FakeServer, ChatColoursLinksAndPhraseCooldown)
     EXPECT_EQ(received.count("CMD_action"), 1);
     clock.advance(2000);
     phrase->click();
-    EXPECT_TRUE(pump(clock, [&] {
+    EXPECT_TRUE(pumpInSteps(clock, [&] {
         received += peer->readAll();
         return received.count("CMD_action") == 2;
     }));
@@ -312,14 +305,14 @@ TEST_F(FakeServer, TheLongestRelayedChatLineKeepsTheConnection)
     // own client, hanging up would end the whole game).
     Client& c = *client;
     say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You are Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("You are Connected."); }));
     const QByteArray name(proto::kMaxPendingBytes - 40, 'n');
     const QByteArray text(proto::kMaxPendingBytes - 40, 't');
     const QByteArray relay = proto::msg::chatRelay("4", name, text + "|clBlack");
     const qsizetype half = relay.size() / 2 + proto::kMaxPendingBytes / 2;
     peer->write(relay.left(half));
     peer->flush();
-    ASSERT_TRUE(pump(clock, [&] {
+    ASSERT_TRUE(pumpInSteps(clock, [&] {
         QCoreApplication::processEvents();
         return peer->bytesToWrite() == 0;
     }));
@@ -329,7 +322,7 @@ TEST_F(FakeServer, TheLongestRelayedChatLineKeepsTheConnection)
     }
     peer->write(relay.mid(half));
     peer->flush();
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has(QString::fromLatin1(name + " chats: " + text)); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has(QString::fromLatin1(name + " chats: " + text)); }));
     EXPECT_TRUE(c.chat.isVisible());
     EXPECT_EQ(peer->state(), QAbstractSocket::ConnectedState);
 }
@@ -337,7 +330,7 @@ TEST_F(FakeServer, TheLongestRelayedChatLineKeepsTheConnection)
 TEST_F(FakeServer, GameIsFullClosesTheWindow)
 {
     say("CMD_full+#");
-    ASSERT_TRUE(pump(clock, [&] { return !client->chat.isVisible(); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return !client->chat.isVisible(); }));
     EXPECT_EQ(client->boxes, QStringList{"Game is full"});
 }
 
@@ -353,13 +346,13 @@ TEST(ClientStartUp, RefusedConnectionSaysSoAndOnlyTwoArgumentsWait)
     Client joiner(clock, folder.path(), {"Bob", "127.0.0.1", "True"});
     joiner.chat.setGamePort(closedPort);
     joiner.chat.show();
-    EXPECT_TRUE(pump(clock, [&] { return joiner.lines.has("Could not connect to 127.0.0.1"); }));
+    EXPECT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Could not connect to 127.0.0.1"); }));
     EXPECT_FALSE(joiner.chat.isHost()); // only the exact "true" hosts
     EXPECT_TRUE(joiner.chat.isVisible());
 
     Client waiting(clock, folder.path(), {"Bob", "127.0.0.1"});
     waiting.chat.show();
-    EXPECT_TRUE(pump(clock, [&] { return waiting.lines.has("Loading Multi-player Game.. Please Wait."); }));
+    EXPECT_TRUE(pumpInSteps(clock, [&] { return waiting.lines.has("Loading Multi-player Game.. Please Wait."); }));
     EXPECT_FALSE(MainWindowTestAccess::launcherSocketOpened(waiting.chat));
     EXPECT_FALSE(waiting.chat.isHost());
 }
@@ -368,7 +361,7 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
 {
     Client& c = *client;
     say("CMD_sendlogininfo+2#CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann is Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann is Connected."); }));
     ASSERT_TRUE(MainWindowTestAccess::playSoundsChecked(c.chat));
     ASSERT_TRUE(MainWindowTestAccess::chatterSoundsChecked(c.chat));
     EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), (QStringList{"entered", "entered"}));
@@ -377,7 +370,7 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     MainWindowTestAccess::soundsPlayed(c.chat).clear();
     c.chat.action("PlaySounds1")->setChecked(false);
     say("CMD_error+2+1+#CMD_playasound+1+wave7+#");
-    ASSERT_TRUE(pump(clock, [&] { return c.chat.queuedMessages() == 0 && MainWindowTestAccess::soundsPlayed(c.chat).contains("wave7"); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.chat.queuedMessages() == 0 && MainWindowTestAccess::soundsPlayed(c.chat).contains("wave7"); }));
     EXPECT_TRUE(MainWindowTestAccess::soundsRequested(c.chat).contains("invalid"));
     EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
 
@@ -385,7 +378,7 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     c.chat.action("PlaySounds1")->setChecked(true);
     c.chat.action("PlayChatterSounds1")->setChecked(false);
     say("CMD_playasound+2+wave7+#CMD_playasound+1+wave13+#CMD_playasound+8+wave1+#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann: <Chatter Sound> Applause"); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann: <Chatter Sound> Applause"); }));
     EXPECT_TRUE(c.lines.has("Bob: <Chatter Sound> Sneezing"));
     EXPECT_EQ(c.lines.styleOf("Bob: <Chatter Sound> Sneezing"), 0);
     EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
@@ -403,7 +396,7 @@ TEST_F(FakeServer, ASpySendsNeitherChatterSoundsNorJustWatch)
 {
     Client& c = *client;
     say("CMD_sendlogininfo+8#CMD_newplayerinfo+8+Bob#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("You are spying."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("You are spying."); }));
     c.chat.findChild<QAction*>("wave3")->trigger();
     c.chat.action("JustWatch1")->trigger();
     EXPECT_FALSE(c.chat.action("JustWatch1")->isChecked());
@@ -419,7 +412,7 @@ TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
     // The host connects its own client to 127.0.0.1 whatever address it was given.
     EXPECT_EQ(peer->peerAddress(), QHostAddress(QHostAddress::LocalHost));
     say("CMD_sendlogininfo+1#CMD_newplayerinfo+1+Ann#CMD_existingplayers+3+Cat#CMD_existingplayers+8+Eve#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Eve is spying."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Eve is spying."); }));
     ASSERT_TRUE(c.chat.isHost());
 
     // Just Watch asks by the check mark; only the server's answer moves the mark.
@@ -428,7 +421,7 @@ TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
     ASSERT_TRUE(hear("CMD_justwatch+1+1"));
     EXPECT_FALSE(justWatch->isChecked());
     say("CMD_justwatching+1+1#");
-    ASSERT_TRUE(pump(clock, [&] { return justWatch->isChecked(); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return justWatch->isChecked(); }));
     justWatch->trigger();
     EXPECT_TRUE(justWatch->isChecked());
 
@@ -457,10 +450,10 @@ TEST_F(FakeServer, DeparturesFallBackToTheComputerWhereItPlays)
     Client& c = *client;
     say("CMD_sendlogininfo+4#CMD_newplayerinfo+4+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+2+Cat#"
         "CMD_existingplayers+3+Dan#CMD_existingplayers+5+Fay#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Fay is Connected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Fay is Connected."); }));
 
     say("CMD_playerdisconnected+2+Cat#CMD_playerdisconnected+3+Dan#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Dan disconnected."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Dan disconnected."); }));
     EXPECT_TRUE(c.lines.has("Cat disconnected."));
     EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
     EXPECT_EQ(c.chat.board()->seatCaption(3), "<Waiting>");
@@ -468,7 +461,7 @@ TEST_F(FakeServer, DeparturesFallBackToTheComputerWhereItPlays)
     // A team game: a free seat goes to its computer player; the computer leaving says nothing.
     say("CMD_startgame+Ann+200+20+t+#CMD_playerdisconnected+5+Fay#CMD_playerdisconnected+2+Klot#"
         "CMD_playerdisconnected+3+Klick#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Fay disconnected.") && c.chat.queuedMessages() == 0; }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Fay disconnected.") && c.chat.queuedMessages() == 0; }));
     EXPECT_EQ(c.chat.board()->seatCaption(5), "Klick");
     EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
     EXPECT_EQ(c.chat.board()->seatCaption(3), "Klick");
@@ -487,7 +480,7 @@ TEST_F(FakeServer, TheTallysOpponentsSkipTheOwnSeatAndFreeSeatsButKeepComputerNa
     c.chat.setWindows(windows);
     say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+5+Eve#"
         "CMD_startgame+Ann+200+20+f+#");
-    ASSERT_TRUE(pump(clock, [&] { return c.lines.has("Ann has started a game."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann has started a game."); }));
     c.chat.action("ViewTally1")->trigger();
     QListWidget* players = tally.findChild<QListWidget*>("checklist");
     QStringList names;

@@ -5,6 +5,7 @@
 #include "client/chatview.h"
 #include "net/portmapping.h"
 #include "server/hostedserver.h"
+#include "support/pump.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -42,16 +43,7 @@ protected:
         chat.show();
         ASSERT_TRUE(pump([&] { return lines.contains("You are Connected."); }));
     }
-    bool pump(const std::function<bool()>& done)
-    {
-        QElapsedTimer real;
-        real.start();
-        while (!done() && real.elapsed() < 5000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-            clock.advance(10);
-        }
-        return done();
-    }
+    bool pump(const std::function<bool()>& done) { return ::pump(clock, done, 5000, 10); }
     QByteArray file() const
     {
         QFile in(folder.path() + "/vorlixlobby.ini");

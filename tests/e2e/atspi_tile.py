@@ -20,38 +20,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
+from steps import Failure, log, missing_tools, wait_for
 
 SKIP = 77
 STEP_TIMEOUT = 60          # seconds for each wait below
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 INNER = "--inner"
-
-
-class Failure(Exception):
-    pass
-
-
-T0 = time.monotonic()
-
-
-def log(text):
-    print(f"[{time.monotonic() - T0:6.1f}s] {text}", flush=True)
-
-
-def wait_for(what, predicate, timeout=STEP_TIMEOUT, interval=0.2):
-    """Polls predicate until it returns something true; bounded by timeout."""
-    deadline = time.monotonic() + timeout
-    while True:
-        try:
-            value = predicate()
-        except Exception:  # an object went away while it was read: try again
-            value = None
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout}s waiting for {what}")
-        time.sleep(interval)
 
 
 def python_with_pyatspi():
@@ -65,8 +39,8 @@ def python_with_pyatspi():
     return None
 
 
-def missing_tools():
-    missing = [tool for tool in ("Xvfb", "dbus-run-session", "unshare", "ip") if shutil.which(tool) is None]
+def missing_requirements():
+    missing = missing_tools("Xvfb", "dbus-run-session", "unshare", "ip")
     if not os.path.exists(BUS_LAUNCHER):
         missing.append("at-spi2-core")
     if python_with_pyatspi() is None:
@@ -75,7 +49,7 @@ def missing_tools():
 
 
 def outer(binary):
-    missing = missing_tools()
+    missing = missing_requirements()
     if missing:
         print("SKIP: missing " + ", ".join(missing))
         return SKIP
@@ -155,7 +129,7 @@ def inner(binary):
                     return app
             return None
 
-        app = wait_for("the game on the accessibility bus", game_app)
+        app = wait_for("the game on the accessibility bus", game_app, STEP_TIMEOUT, 0.2, Exception)
         log(f"found the program on the accessibility bus as {app.name!r}")
         press(find_showing(app, "push button", "START GAME", pyatspi))
 
@@ -166,7 +140,7 @@ def inner(binary):
                     return find_showing(window, "push button", "START GAME", pyatspi)
             return None
 
-        press(wait_for("the game start window", dialog_start))
+        press(wait_for("the game start window", dialog_start, STEP_TIMEOUT, 0.2, Exception))
         log("game started")
 
         def available_tile():
@@ -174,11 +148,11 @@ def inner(binary):
                 app, lambda a: a is not None and a.getRoleName() == "push button" and is_letter(a.name)
                 and showing(a, pyatspi) and a.getState().contains(pyatspi.STATE_ENABLED))
 
-        tile = wait_for("a letter tile to become available", available_tile)
+        tile = wait_for("a letter tile to become available", available_tile, STEP_TIMEOUT, 0.2, Exception)
         letter = tile.name
         log(f"tile {letter} is available: pressing it")
         press(tile)
-        wait_for(f"tile {letter} to be picked", lambda: not showing(tile, pyatspi))
+        wait_for(f"tile {letter} to be picked", lambda: not showing(tile, pyatspi), STEP_TIMEOUT, 0.2, Exception)
         log(f"tile {letter} was picked")
         print("1 passed, 0 failed")
         return 0

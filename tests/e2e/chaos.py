@@ -41,6 +41,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
 import realprocess  # noqa: E402
+from steps import missing_tools, something_listens  # noqa: E402
 
 PORT = 7772
 TERM = b"\xff"
@@ -905,19 +906,16 @@ def main():
         bring_loopback_up()
         log("in a private network namespace")
 
-    missing = [tool for tool in ("Xvfb", "openbox", "xdotool") if shutil.which(tool) is None]
+    missing = missing_tools("Xvfb", "openbox", "xdotool")
     if missing:
         print("SKIP: %s not installed" % ", ".join(missing))
         return SKIP
     if not os.access(args.binary, os.X_OK):
         print("FAIL: %s is not an executable program" % args.binary)
         return 1
-    try:
-        socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
+    if something_listens(PORT):
         print("FAIL: something already listens on 127.0.0.1:%d" % PORT)
         return 1
-    except OSError:
-        pass
 
     seed = args.seed if args.seed is not None else int(time.time())
     log("seed %d" % seed)

@@ -42,6 +42,8 @@ import threading
 import time
 import zlib
 
+from steps import Failure, log, wait_for
+
 SKIP = 77
 GAME_PORT = 7772
 GATEWAY_V4 = "10.77.0.1"
@@ -61,28 +63,6 @@ EXIT_WITHIN = 15
 WAN_IP = "urn:schemas-upnp-org:service:WANIPConnection:1"
 OPEN_LINE = "is open on your router:"
 FAIL_LINE = "cannot join until port 7772 is forwarded"
-
-
-class Failure(Exception):
-    pass
-
-
-T0 = time.monotonic()
-
-
-def log(text):
-    print(f"[{time.monotonic() - T0:6.1f}s] {text}", flush=True)
-
-
-def wait_for(what, predicate, timeout, interval=0.1):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout}s waiting for {what}")
-        time.sleep(interval)
 
 
 # ---------------------------------------------------------------- the gateway

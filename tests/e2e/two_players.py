@@ -26,6 +26,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
 import realprocess  # noqa: E402
+from steps import T0, Failure, log, missing_tools, wait_for  # noqa: E402
 
 SKIP = 77
 PORT = 7772
@@ -37,29 +38,6 @@ LETTERS = "earotnislhcdumpgybkwfvjzxq"  # by how many of the game's words hold t
 KEY_DELAY_MS = 12
 GAME_TIME_LIMIT = 200                  # seconds for the whole game (usually about 70)
 TALLY = "hangmantally.tld"
-
-
-class Failure(Exception):
-    pass
-
-
-def log(text):
-    print(f"[{time.monotonic() - T0:6.1f}s] {text}", flush=True)
-
-
-T0 = time.monotonic()
-
-
-def wait_for(what, predicate, timeout, interval=0.1):
-    """Polls predicate until it returns something true; bounded by timeout."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout}s waiting for {what}")
-        time.sleep(interval)
 
 
 # ---- sockets of port 7772, read from /proc --------------------------------
@@ -351,7 +329,7 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     binary = os.path.abspath(sys.argv[1])
-    missing = [tool for tool in ("Xvfb", "xdotool", "openbox") if shutil.which(tool) is None]
+    missing = missing_tools("Xvfb", "xdotool", "openbox")
     if missing:
         print("skipped: not installed: " + ", ".join(missing))
         return SKIP

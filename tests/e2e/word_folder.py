@@ -28,6 +28,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
 import realprocess  # noqa: E402
+from steps import missing_tools, something_listens  # noqa: E402
 
 PORT = realprocess.PORT
 TERM = b"\xff"
@@ -299,16 +300,13 @@ def main():
     realprocess.isolate()
     if os.environ.get("HANGMAN_BENCH_ISOLATED"):
         log("in a private network namespace")
-    missing = [tool for tool in ("Xvfb", "openbox", "xdotool") if shutil.which(tool) is None]
+    missing = missing_tools("Xvfb", "openbox", "xdotool")
     if missing:
         print("SKIP: %s not installed" % ", ".join(missing))
         return SKIP
-    try:
-        socket.create_connection(("127.0.0.1", PORT), timeout=1).close()
+    if something_listens(PORT):
         print("FAIL: something already listens on 127.0.0.1:%d" % PORT)
         return 1
-    except OSError:
-        pass
     workdir = tempfile.mkdtemp(prefix="hangman-words-")
     os.mkdir(os.path.join(workdir, "runtime"), 0o700)
     try:
