@@ -5,6 +5,7 @@
 #include "board/background.h"
 #include "board/boardaccessibility.h"
 #include "board/animatedimage.h"
+#include "board/picturebutton.h"
 #include "net/protocol.h"
 
 #include <QContextMenuEvent>
@@ -282,16 +283,13 @@ void Board::buildChoosePanel()
         ->setText(QStringLiteral("CHOOSE A CATEGORY"));
     makeLabel(m_choosePanel, "Label2", QRect(2, 10, 298, 29), titleFont, kDarkGrey, Qt::AlignCenter)
         ->setText(QStringLiteral("CHOOSE A CATEGORY"));
-    m_choosePanel->setStyleSheet(QStringLiteral(
-        "QPushButton { border: 1px solid rgb(73,73,73); background: transparent; }"
-        "QPushButton:hover { background: rgb(204,177,132); }"
-        "QPushButton:pressed { background: rgb(224,208,182); }"));
     for (int category = 0; category < kCategories; ++category) {
-        auto* button = new QPushButton(m_choosePanel);
+        auto* button = new PictureButton(m_choosePanel);
+        button->setFrameColour(kDarkGrey);
+        button->setFillColours(QColor(204, 177, 132), QColor(224, 208, 182));
         button->setObjectName(QStringLiteral("button_cat%1").arg(category));
         button->setGeometry(19, 48 + 40 * category, 270, 33);
         button->setIconSize(QSize(250, 30));
-        button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QPushButton::clicked, this, [this, category] { pickCategory(category); });

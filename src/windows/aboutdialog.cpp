@@ -75,7 +75,7 @@ void AboutDialog::buildContents()
     m_webAddress = new QLabel(QString("<u>%1</u>").arg(webAddress));
     m_webAddress->setObjectName("Label7");
     m_webAddress->setFont(QFont("Arial", 10, QFont::Bold));
-    m_webAddress->setStyleSheet("color: #102a8c;");
+    setTextColour(m_webAddress, QColor(0x10, 0x2a, 0x8c));
     m_webAddress->setAlignment(Qt::AlignCenter);
     m_webAddress->setCursor(Qt::PointingHandCursor);
     m_webAddress->installEventFilter(this);

@@ -3,6 +3,7 @@
 #include "board/art.h"
 #include "board/art_draw.h"
 #include "board/background.h"
+#include "board/picturebutton.h"
 #include "windows/placement.h"
 #include "windows/singlestepspinbox.h"
 #include "windows/switchaccessibility.h"
@@ -55,16 +56,14 @@ GameOptionsDialog::GameOptionsDialog(QWidget* mainWindow)
             [this, picture] { return switchOn(picture); },
             [this, picture] { setSwitch(picture->objectName(), switchOn(picture) ? 0 : 1); });
 
-    m_startButton = new QPushButton(this);
+    m_startButton = new PictureButton(this);
+    m_startButton->setFocusFrameColour(kDarkGrey);
     m_startButton->setObjectName(QStringLiteral("button_start"));
     m_startButton->setAccessibleName(QStringLiteral("START GAME"));
     m_startButton->setGeometry((kWidth - 110) / 2, 212, 110, 34);
     m_startButton->setIcon(QIcon(Art::startGameButton(false)));
     m_startButton->setIconSize(QSize(102, 28));
-    m_startButton->setFlat(true);
     m_startButton->setCursor(Qt::PointingHandCursor);
-    m_startButton->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; }"
-                                               "QPushButton:focus { border: 1px dotted rgb(73,73,73); }"));
     m_startButton->setDefault(true);
     connect(m_startButton, &QPushButton::clicked, this, &GameOptionsDialog::onStartClicked);
 }

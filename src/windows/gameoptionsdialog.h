@@ -4,7 +4,7 @@
 #include <QDialog>
 
 class QLabel;
-class QPushButton;
+class PictureButton;
 class QSpinBox;
 
 class GameOptionsDialog : public QDialog {
@@ -50,5 +50,5 @@ private:
     QSpinBox* m_timeLimitBox;
     QLabel* m_chooseSwitch;
     QLabel* m_teamSwitch;
-    QPushButton* m_startButton;
+    PictureButton* m_startButton;
 };

@@ -5,7 +5,7 @@
 #include "tally/datafolder.h"
 #include "windows/placement.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +16,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
@@ -37,12 +38,35 @@ const int downloadStopped = 2;
 
 const QStringList installerArguments = {"/SP-", "/silent", "/noicons"};
 
+// A cream panel with a thin brown frame and rounded corners.
+class CreamPanel : public QFrame {
+public:
+    CreamPanel()
+    {
+        setContentsMargins(1, 1, 1, 1);
+        // The buttons on the panel take their frames from the plain window colour,
+        // not from the window's paper texture.
+        QPalette plain = palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            plain.setBrush(group, QPalette::Window, QApplication::palette().brush(group, QPalette::Window));
+        setPalette(plain);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QColor(0x8a, 0x6a, 0x3a));
+        painter.setBrush(QColor(255, 248, 231, 230));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 5.5, 5.5); // 6 at the frame's outer edge
+    }
+};
+
 QFrame* panel()
 {
-    auto* frame = new QFrame;
+    auto* frame = new CreamPanel;
     frame->setObjectName("panel");
-    frame->setStyleSheet("QFrame#panel { background: rgba(255, 248, 231, 230); border: 1px solid #8a6a3a;"
-                         " border-radius: 6px; }");
     return frame;
 }
 
