@@ -1,5 +1,6 @@
 #include "windows/spylistwindow.h"
 
+#include "board/art_draw.h"
 #include "board/background.h"
 
 #include <QContextMenuEvent>
@@ -17,15 +18,20 @@ QString entryText(int slot, const QString& name)
 }
 } // namespace
 
-SpyListWindow::SpyListWindow(QWidget* parent) : QDialog(parent)
+SpyListWindow::SpyListWindow(QWidget* parent) : DeferredDialog(parent)
 {
     setWindowTitle("HangMan - Spys");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint);
+    setFixedSize(240, 230);
+}
+
+void SpyListWindow::buildContents()
+{
     applyGameBackground(this);
 
     auto* title = new QLabel("Spy List");
     title->setFont(QFont("Arial", 12, QFont::Bold));
-    title->setStyleSheet("color: rgb(73,73,73);");
+    setTextColour(title, Art::Draw::kDarkGrey);
 
     m_list = new QListWidget;
     m_list->setObjectName("listbox_spys");
@@ -33,11 +39,12 @@ SpyListWindow::SpyListWindow(QWidget* parent) : QDialog(parent)
     m_list->setMouseTracking(true);
     m_list->viewport()->installEventFilter(this);
     m_list->setFont(QFont("Comic Sans MS", 11));
+    m_list->addItems(m_entries);
 
     m_popup = new QMenu(this);
     m_kick = m_popup->addAction("Remove From Game", this, &SpyListWindow::kickHoveredSpy);
     m_kick->setObjectName("popup_kickhim");
-    m_kick->setEnabled(false);
+    m_kick->setEnabled(m_removeEnabled);
 
     auto* done = new QPushButton("Done");
     done->setObjectName("button_done");
@@ -47,42 +54,51 @@ SpyListWindow::SpyListWindow(QWidget* parent) : QDialog(parent)
     layout->addWidget(title);
     layout->addWidget(m_list);
     layout->addWidget(done, 0, Qt::AlignRight);
-    setFixedSize(240, 230);
+}
+
+QListWidget* SpyListWindow::spyList() const
+{
+    ensureBuilt();
+    return m_list;
+}
+
+QAction* SpyListWindow::kickAction() const
+{
+    ensureBuilt();
+    return m_kick;
 }
 
 void SpyListWindow::addSpy(int slot, const QString& name)
 {
-    m_list->addItem(entryText(slot, name));
+    m_entries << entryText(slot, name);
+    if (m_list)
+        m_list->addItem(m_entries.last());
 }
 
 bool SpyListWindow::removeSpy(int slot, const QString& name)
 {
-    const auto found = m_list->findItems(entryText(slot, name), Qt::MatchExactly);
-    if (found.isEmpty())
+    const int index = m_entries.indexOf(entryText(slot, name));
+    if (index < 0)
         return false;
-    delete found.first();
+    m_entries.removeAt(index);
+    if (m_list)
+        delete m_list->takeItem(index);
     return true;
 }
 
 void SpyListWindow::setRemoveEnabled(bool on)
 {
-    m_kick->setEnabled(on);
-}
-
-QStringList SpyListWindow::entries() const
-{
-    QStringList out;
-    for (int i = 0; i < m_list->count(); ++i)
-        out << m_list->item(i)->text();
-    return out;
+    m_removeEnabled = on;
+    if (m_kick)
+        m_kick->setEnabled(on);
 }
 
 void SpyListWindow::kickHoveredSpy()
 {
-    if (m_hoverIndex < 0 || m_hoverIndex >= m_list->count())
+    if (m_hoverIndex < 0 || m_hoverIndex >= m_entries.size())
         return;
     bool ok = false;
-    const int slot = m_list->item(m_hoverIndex)->text().section(':', 0, 0).toInt(&ok);
+    const int slot = m_entries.at(m_hoverIndex).section(':', 0, 0).toInt(&ok);
     if (ok)
         emit kickRequested(slot);
 }
@@ -95,7 +111,7 @@ void SpyListWindow::hoverEntry(const QPoint& pos)
 
 bool SpyListWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_list->viewport()) {
+    if (m_list && watched == m_list->viewport()) {
         if (event->type() == QEvent::MouseMove)
             hoverEntry(static_cast<QMouseEvent*>(event)->position().toPoint());
         else if (event->type() == QEvent::ContextMenu) {

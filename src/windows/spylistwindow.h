@@ -1,13 +1,15 @@
 #pragma once
 // The spy list window: who is watching the game from the spy slots 7..9.
 
-#include <QDialog>
+#include "windows/deferreddialog.h"
+
+#include <QStringList>
 
 class QListWidget;
 class QMenu;
 class QAction;
 
-class SpyListWindow : public QDialog {
+class SpyListWindow : public DeferredDialog {
     Q_OBJECT
 public:
     explicit SpyListWindow(QWidget* parent = nullptr);
@@ -18,9 +20,9 @@ public:
     bool removeSpy(int slot, const QString& name);
     // Enables "Remove From Game" (this copy hosts the game).
     void setRemoveEnabled(bool on);
-    QStringList entries() const;
-    QListWidget* spyList() const { return m_list; }
-    QAction* kickAction() const { return m_kick; }
+    QStringList entries() const { return m_entries; }
+    QListWidget* spyList() const;
+    QAction* kickAction() const;
 
 signals:
     // The host asked to remove the spy in this slot.
@@ -33,10 +35,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildContents() override;
     void hoverEntry(const QPoint& pos);
 
-    QListWidget* m_list;
-    QMenu* m_popup;
-    QAction* m_kick;
+    QStringList m_entries; // "slot: name", in the order they came
+    bool m_removeEnabled = false;
+    QListWidget* m_list = nullptr;
+    QMenu* m_popup = nullptr;
+    QAction* m_kick = nullptr;
     int m_hoverIndex = -1;
 };

@@ -433,8 +433,8 @@ TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
     c.chat.action("RemoveFromGame1")->trigger();
 
     // The spy list's kick takes the slot of the entry under the mouse.
-    QListWidget* spies = c.spylist.findChild<QListWidget*>("listbox_spys");
     c.spylist.show();
+    QListWidget* spies = c.spylist.findChild<QListWidget*>("listbox_spys");
     const QPoint onEve = spies->visualItemRect(spies->item(0)).center();
     QMouseEvent move(QEvent::MouseMove, onEve, spies->viewport()->mapToGlobal(onEve), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
