@@ -22,16 +22,22 @@ using Art::Draw::kDarkGrey;
 constexpr int kWidth = 270;
 constexpr int kHeight = 256;
 constexpr int kControlX = 160;
+constexpr int kPlayToLeast = 50, kPlayToMost = 500, kPlayToStep = 20;
+constexpr int kTimeLeast = 10, kTimeMost = 60, kTimeStep = 5;
 
 } // namespace
 
 GameOptionsDialog::GameOptionsDialog(QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    : DeferredDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("HangMan - Game Start"));
     setFixedSize(kWidth, kHeight);
+}
+
+void GameOptionsDialog::buildContents()
+{
     applyGameBackground(this);
 
     auto* heading = new QLabel(QStringLiteral("Game Options"), this);
@@ -41,9 +47,9 @@ GameOptionsDialog::GameOptionsDialog(QWidget* mainWindow)
     setTextColour(heading, kDarkGrey);
 
     addCaption("Play to Score:", 58);
-    m_playToBox = makeSpinBox("UpDown1", "edit_playtoscore", 58, 50, 500, 20, 200);
+    m_playToBox = makeSpinBox("UpDown1", "edit_playtoscore", 58, kPlayToLeast, kPlayToMost, kPlayToStep, &m_playTo);
     addCaption("Time Limit:", 94);
-    m_timeLimitBox = makeSpinBox("UpDown2", "edit_time", 94, 10, 60, 5, 20);
+    m_timeLimitBox = makeSpinBox("UpDown2", "edit_time", 94, kTimeLeast, kTimeMost, kTimeStep, &m_timeLimit);
     addCaption("Choose Category:", 130);
     m_chooseSwitch = makeSwitch("image_choose", 130);
     addCaption("Team Game:", 170);
@@ -53,8 +59,8 @@ GameOptionsDialog::GameOptionsDialog(QWidget* mainWindow)
     for (QLabel* picture : {m_chooseSwitch, m_teamSwitch})
         SwitchAccessibility::makeSwitch(
             picture, picture == m_chooseSwitch ? QStringLiteral("Choose Category") : QStringLiteral("Team Game"),
-            [this, picture] { return switchOn(picture); },
-            [this, picture] { setSwitch(picture->objectName(), switchOn(picture) ? 0 : 1); });
+            [this, picture] { return *switchValue(picture->objectName()); },
+            [this, picture] { setSwitch(picture->objectName(), *switchValue(picture->objectName()) ? 0 : 1); });
 
     m_startButton = new PictureButton(this);
     m_startButton->setFocusFrameColour(kDarkGrey);
@@ -77,7 +83,7 @@ void GameOptionsDialog::addCaption(const char* text, int y)
 }
 
 QSpinBox* GameOptionsDialog::makeSpinBox(const char* name, const char* editName, int y, int minimum, int maximum, int step,
-                                 int value)
+                                         int* value)
 {
     auto* upDown = new SingleStepSpinBox(this);
     upDown->setObjectName(QString::fromLatin1(name));
@@ -88,8 +94,9 @@ QSpinBox* GameOptionsDialog::makeSpinBox(const char* name, const char* editName,
     upDown->setRange(minimum, maximum);
     upDown->setSingleStep(step);
     upDown->setWrapping(false);
-    upDown->setValue(value);
+    upDown->setValue(*value);
     upDown->setFont(QFont(QStringLiteral("Arial"), 10, QFont::Bold));
+    connect(upDown, &QSpinBox::valueChanged, this, [value](int now) { *value = now; });
     return upDown;
 }
 
@@ -100,28 +107,32 @@ QLabel* GameOptionsDialog::makeSwitch(const char* name, int y)
     picture->setGeometry(kControlX, y, 56, 32);
     picture->setCursor(Qt::PointingHandCursor);
     picture->installEventFilter(this);
-    setSwitch(picture->objectName(), 0);
+    showSwitch(picture, *switchValue(picture->objectName()));
     return picture;
 }
 
 void GameOptionsDialog::setPlayTo(int score)
 {
-    m_playToBox->setValue(score);
+    m_playTo = qBound(kPlayToLeast, score, kPlayToMost);
+    if (m_playToBox)
+        m_playToBox->setValue(m_playTo);
 }
 
 int GameOptionsDialog::playTo() const
 {
-    return m_playToBox->value();
+    return m_playTo;
 }
 
 void GameOptionsDialog::setTimeLimit(int seconds)
 {
-    m_timeLimitBox->setValue(seconds);
+    m_timeLimit = qBound(kTimeLeast, seconds, kTimeMost);
+    if (m_timeLimitBox)
+        m_timeLimitBox->setValue(m_timeLimit);
 }
 
 int GameOptionsDialog::timeLimit() const
 {
-    return m_timeLimitBox->value();
+    return m_timeLimit;
 }
 
 void GameOptionsDialog::setChooseCategory(bool on)
@@ -131,28 +142,39 @@ void GameOptionsDialog::setChooseCategory(bool on)
 
 bool GameOptionsDialog::chooseCategory() const
 {
-    return switchOn(m_chooseSwitch);
+    return m_chooseCategory;
 }
 
 bool GameOptionsDialog::teamGame() const
 {
-    return switchOn(m_teamSwitch);
+    return m_teamGame;
+}
+
+bool* GameOptionsDialog::switchValue(const QString& name)
+{
+    if (name == QLatin1String("image_choose"))
+        return &m_chooseCategory;
+    if (name == QLatin1String("image_team"))
+        return &m_teamGame;
+    return nullptr;
 }
 
 void GameOptionsDialog::setSwitch(const QString& name, int state)
 {
-    auto* picture = findChild<QLabel*>(name, Qt::FindDirectChildrenOnly);
-    if (!picture || (name != QLatin1String("image_choose") && name != QLatin1String("image_team")))
+    bool* value = switchValue(name);
+    if (!value)
         return;
-    picture->clear();
-    picture->setPixmap(Art::switchPicture(state == 1));
-    picture->setProperty("Tag", state == 1 ? 1 : 0);
-    SwitchAccessibility::tellToggled(picture);
+    *value = state == 1;
+    if (QLabel* picture = value == &m_chooseCategory ? m_chooseSwitch : m_teamSwitch)
+        showSwitch(picture, *value);
 }
 
-bool GameOptionsDialog::switchOn(const QLabel* picture) const
+void GameOptionsDialog::showSwitch(QLabel* picture, bool on)
 {
-    return picture->property("Tag").toInt() == 1;
+    picture->clear();
+    picture->setPixmap(Art::switchPicture(on));
+    picture->setProperty("Tag", on ? 1 : 0);
+    SwitchAccessibility::tellToggled(picture);
 }
 
 void GameOptionsDialog::onStartClicked()
@@ -164,8 +186,8 @@ void GameOptionsDialog::onStartClicked()
 bool GameOptionsDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (auto* picture = qobject_cast<QLabel*>(watched))
-            setSwitch(picture->objectName(), switchOn(picture) ? 0 : 1);
+        if (const bool* value = switchValue(watched->objectName()))
+            setSwitch(watched->objectName(), *value ? 0 : 1);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The game start window: the host picks the options of a new game and starts it.
+// The options live here from start-up on; the window's controls are made when it
+// is first shown.
 
-#include <QDialog>
+#include "windows/deferreddialog.h"
 
 class QLabel;
 class PictureButton;
 class QSpinBox;
 
-class GameOptionsDialog : public QDialog {
+class GameOptionsDialog : public DeferredDialog {
     Q_OBJECT
 public:
     // Creates the hidden window; it is centred on mainWindow whenever it is shown.
@@ -40,15 +42,22 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void buildContents() override;
     QLabel* makeSwitch(const char* name, int y);
-    QSpinBox* makeSpinBox(const char* name, const char* editName, int y, int minimum, int maximum, int step, int value);
+    QSpinBox* makeSpinBox(const char* name, const char* editName, int y, int minimum, int maximum, int step, int* value);
     void addCaption(const char* text, int y);
-    bool switchOn(const QLabel* picture) const;
+    void showSwitch(QLabel* picture, bool on);
+    bool* switchValue(const QString& name);
 
     QWidget* m_mainWindow;
-    QSpinBox* m_playToBox;
-    QSpinBox* m_timeLimitBox;
-    QLabel* m_chooseSwitch;
-    QLabel* m_teamSwitch;
-    PictureButton* m_startButton;
+    int m_playTo = 200;
+    int m_timeLimit = 20;
+    bool m_chooseCategory = false;
+    bool m_teamGame = false;
+
+    QSpinBox* m_playToBox = nullptr;
+    QSpinBox* m_timeLimitBox = nullptr;
+    QLabel* m_chooseSwitch = nullptr;
+    QLabel* m_teamSwitch = nullptr;
+    PictureButton* m_startButton = nullptr;
 };

@@ -15,11 +15,25 @@ namespace {
 TEST(GameStartTest, UpDownsStepWithinTheirLimits)
 {
     GameOptionsDialog window;
-    auto* playTo = window.findChild<QSpinBox*>("UpDown1");
-    auto* time = window.findChild<QSpinBox*>("UpDown2");
     EXPECT_EQ(window.playTo(), 200);
     EXPECT_EQ(window.timeLimit(), 20);
+
+    // The options are kept (clamped) before the controls exist, and the controls show them.
+    window.setPlayTo(1000);
+    window.setTimeLimit(35);
+    window.setSwitch("image_team", 1);
+    EXPECT_EQ(window.findChild<QSpinBox*>("UpDown1"), nullptr) << "made when first shown";
+    EXPECT_EQ(window.playTo(), 500);
+    EXPECT_TRUE(window.teamGame());
+    window.show();
+    auto* playTo = window.findChild<QSpinBox*>("UpDown1");
+    auto* time = window.findChild<QSpinBox*>("UpDown2");
+    EXPECT_EQ(playTo->value(), 500);
+    EXPECT_EQ(time->value(), 35);
+    EXPECT_EQ(window.findChild<QLabel*>("image_team")->property("Tag").toInt(), 1);
+    EXPECT_EQ(window.findChild<QLabel*>("image_choose")->property("Tag").toInt(), 0);
     EXPECT_TRUE(window.findChild<QLineEdit*>("edit_playtoscore")->isReadOnly());
+    window.setTimeLimit(20);
 
     window.setPlayTo(480);
     playTo->stepUp();
