@@ -257,11 +257,6 @@ void PortMappingWorker::remove()
 PortMapping::PortMapping(quint16 port, QObject* parent)
     : QObject(parent), m_port(port), m_worker(std::make_shared<PortMappingWorker>(port))
 {
-    m_thread.setObjectName("port mapping");
-    m_context = new QObject;
-    m_context->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_context, &QObject::deleteLater);
-    m_thread.start();
     m_renewTimer.setSingleShot(true);
     connect(&m_renewTimer, &QTimer::timeout, this, &PortMapping::renew);
 }
@@ -273,8 +268,20 @@ PortMapping::~PortMapping()
     m_thread.wait();
 }
 
+// The worker's thread starts at the first request: a solo game never needs it.
+void PortMapping::startThread()
+{
+    m_thread.setObjectName("port mapping");
+    m_context = new QObject;
+    m_context->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_context, &QObject::deleteLater);
+    m_thread.start();
+}
+
 void PortMapping::post(std::function<void(PortMappingWorker&)> task)
 {
+    if (!m_context)
+        startThread();
     {
         std::lock_guard lock(m_worker->mutex);
         ++m_worker->pending;
@@ -305,7 +312,8 @@ void PortMapping::stop()
 {
     m_renewTimer.stop();
     m_open = false;
-    post([](PortMappingWorker& worker) { worker.remove(); });
+    if (m_context) // else nothing was ever asked for
+        post([](PortMappingWorker& worker) { worker.remove(); });
 }
 
 bool PortMapping::waitUntilIdle(int ms)

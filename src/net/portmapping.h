@@ -64,6 +64,7 @@ signals:
     void failed(PortMapping::Failure reason, const QString& detail);
 
 private:
+    void startThread();
     void post(std::function<void(PortMappingWorker&)> task);
     void handleOpened(const QString& externalIPv4, int leaseSeconds);
     void renew();

@@ -14,6 +14,8 @@
 namespace {
 
 const char* const webAddress = "www.vorlix.example";
+const QString kVersion = QStringLiteral("1.0.6");
+const QString kBuild = QStringLiteral(".6");
 
 const char* const credits[] = {
     "HangMan for The Vorlix Lobby",
@@ -64,9 +66,9 @@ void AboutDialog::buildContents()
     versionRow->addSpacing(14);
     versionRow->addWidget(boldLabel("Version", 10));
     versionRow->addSpacing(6);
-    m_version = boldLabel("1.0.6", 10);
+    m_version = boldLabel(kVersion, 10);
     m_version->setObjectName("version");
-    m_build = boldLabel(".6", 10);
+    m_build = boldLabel(kBuild, 10);
     m_build->setObjectName("build");
     versionRow->addWidget(m_version);
     versionRow->addWidget(m_build);
@@ -109,14 +111,12 @@ void AboutDialog::buildContents()
 
 QString AboutDialog::versionText() const
 {
-    ensureBuilt();
-    return m_version->text();
+    return kVersion;
 }
 
 QString AboutDialog::fullVersion() const
 {
-    ensureBuilt();
-    return m_version->text() + m_build->text();
+    return kVersion + kBuild;
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event)

@@ -6,16 +6,17 @@
 class QLabel;
 class QPushButton;
 
-// The about window: logo, m_version, the maker's web address and the credits.
+// The about window: logo, version, the maker's web address and the credits.
 class AboutDialog : public DeferredDialog {
     Q_OBJECT
 public:
     // Creates the hidden window; it is centred on mainWindow whenever it is shown.
     explicit AboutDialog(QWidget* mainWindow = nullptr);
 
-    // The m_version the client sends at login: the text of the label "1.0.6".
+    // The version the client sends at login: the text of the label "1.0.6" (known
+    // without making the window's contents).
     QString versionText() const;
-    // The whole m_version shown, "1.0.6" followed by ".6".
+    // The whole version shown, "1.0.6" followed by ".6".
     QString fullVersion() const;
     // The link behind the web-address line.
     const WebLink& url() const { return m_link; }
