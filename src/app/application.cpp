@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QWidget>
 #include <csignal>
 #include <exception>
@@ -9,6 +10,8 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr int kPixmapCacheKiB = 32;
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -57,6 +60,10 @@ void TerminationWatcher::handleSignalByte()
 HangmanApplication::HangmanApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Hangman");
+    // Qt's pixmap cache keeps a rendered copy of each push button's face (35 KiB for
+    // each of the download window's), which the game's few, rarely repainted buttons
+    // do not need: keep only small pictures.
+    QPixmapCache::setCacheLimit(kPixmapCacheKiB);
 }
 
 HangmanApplication::~HangmanApplication() = default;
