@@ -166,6 +166,7 @@ private:
     void chatReceived(const QByteArray& args);
     void openChatLink(const QString& target);
     void sendPhrase(int button);
+    void fillSmileyMenu();
     void insertSmiley(int code);
     void clearChat();
     void setChatScrollingOff(bool on);

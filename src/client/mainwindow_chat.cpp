@@ -226,9 +226,7 @@ void MainWindow::buildChat(QWidget* area)
     smilies->setAccessibleName("Smilies");
     m_popupSmilies = new QMenu(this);
     m_popupSmilies->setObjectName("popup_smilies");
-    for (int code = 10; code <= 27; ++code)
-        m_popupSmilies->addAction(ChatView::smiley(code - 10), ":)#" + QString::number(code), this,
-                                  [this, code] { insertSmiley(code); });
+    connect(m_popupSmilies, &QMenu::aboutToShow, this, &MainWindow::fillSmileyMenu);
     connect(smilies, &QToolButton::clicked, this, [this, smilies] {
         m_popupSmilies->popup(smilies->mapToGlobal(QPoint(smilies->width(), smilies->height())));
     });
@@ -356,6 +354,16 @@ void MainWindow::setChatScrollingOff(bool on)
     // The pop-up entry and its twin under Options always agree.
     action("ScrollChatOff1")->setChecked(on);
     action("ScrollChatOff2")->setChecked(on);
+}
+
+// The smiley menu's 18 pictures are made when it first opens.
+void MainWindow::fillSmileyMenu()
+{
+    if (!m_popupSmilies->isEmpty())
+        return;
+    for (int code = 10; code <= 27; ++code)
+        m_popupSmilies->addAction(ChatView::smiley(code - 10), ":)#" + QString::number(code), this,
+                                  [this, code] { insertSmiley(code); });
 }
 
 void MainWindow::insertSmiley(int code)

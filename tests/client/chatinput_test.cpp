@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,6 +59,31 @@ TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
     QTest::keyClick(chat.chatView(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(chat.action("ScrollChatOff1")->isChecked());
     EXPECT_TRUE(chat.action("ScrollChatOff2")->isChecked());
+}
+
+TEST(ChatInput, SmileyMenuFillsWhenFirstOpenedAndAddsItsCodeToTheInput)
+{
+    VirtualClock clock;
+    MainWindow chat(clock);
+    chat.setArguments({"Ann"});
+    chat.show();
+    auto* smilies = chat.findChild<QMenu*>("popup_smilies");
+    ASSERT_TRUE(smilies);
+    EXPECT_TRUE(smilies->isEmpty()) << "its pictures are made when it first opens";
+
+    chat.findChild<QToolButton*>("button_smilies")->click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(smilies));
+    ASSERT_EQ(smilies->actions().size(), 18);
+    EXPECT_EQ(smilies->actions().first()->text(), ":)#10");
+    EXPECT_EQ(smilies->actions().last()->text(), ":)#27");
+    EXPECT_FALSE(smilies->actions().last()->icon().isNull());
+    smilies->actions().at(5)->trigger();
+    smilies->close();
+    EXPECT_EQ(chat.chatInput()->text(), ":)#15") << "the hint text gives way to the smiley";
+
+    chat.findChild<QToolButton*>("button_smilies")->click();
+    EXPECT_EQ(smilies->actions().size(), 18) << "filled once";
+    smilies->close();
 }
 
 } // namespace
