@@ -723,26 +723,27 @@ QPixmap litStartGameButton()
     });
 }
 
+void paintWordBox(QPainter& p)
+{
+    const QRectF rect(0.5, 0.5, 692, 85);
+    p.setPen(QPen(kDarkGrey, 1));
+    p.setBrush(QColor(208, 180, 130));
+    p.drawRoundedRect(rect, 6, 6);
+    // a soft shade inside the top edge makes the box look set in
+    QLinearGradient shade(rect.topLeft(), rect.topLeft() + QPointF(0, 8));
+    shade.setColorAt(0, QColor(60, 40, 10, 60));
+    shade.setColorAt(1, QColor(60, 40, 10, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(shade);
+    p.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    p.setPen(QPen(QColor(255, 245, 215, 120), 1));
+    p.drawLine(QPointF(6, 84.5), QPointF(687, 84.5));
+}
+
 QPixmap wordBox()
 {
     static QPixmap box;
-    return kept(box, QStringLiteral("word-box"), [] {
-        return picture(693, 86, [](QPainter& p) {
-            const QRectF rect(0.5, 0.5, 692, 85);
-            p.setPen(QPen(kDarkGrey, 1));
-            p.setBrush(QColor(208, 180, 130));
-            p.drawRoundedRect(rect, 6, 6);
-            // a soft shade inside the top edge makes the box look set in
-            QLinearGradient shade(rect.topLeft(), rect.topLeft() + QPointF(0, 8));
-            shade.setColorAt(0, QColor(60, 40, 10, 60));
-            shade.setColorAt(1, QColor(60, 40, 10, 0));
-            p.setPen(Qt::NoPen);
-            p.setBrush(shade);
-            p.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-            p.setPen(QPen(QColor(255, 245, 215, 120), 1));
-            p.drawLine(QPointF(6, 84.5), QPointF(687, 84.5));
-        });
-    });
+    return kept(box, QStringLiteral("word-box"), [] { return picture(693, 86, paintWordBox); });
 }
 
 QPixmap chatBanner()

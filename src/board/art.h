@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QString>
 
+class QPainter;
+
 namespace Art {
 
 int density();                        // device pixels per logical pixel: the screens' highest ratio, at least 1
@@ -33,6 +35,7 @@ QPixmap timerFrame();                 // 191 x 31: the frame around the timer ba
 QPixmap startGameButton(bool pressed);// 102 x 28: "START GAME"
 QPixmap litStartGameButton();         // 102 x 28: "START GAME" lit under the mouse
 QPixmap wordBox();                    // 693 x 86: the plain tan box behind banner, word and status
+void paintWordBox(QPainter& painter); // the same box painted straight onto a widget (antialiased painter)
 QPixmap chatBanner();                 // 164 x 19: the decorative banner above the chat
 QPixmap switchPicture(bool on);       // 56 x 32: the on/off switch of the game start window
 QPixmap gameLogo(int size);           // size x size: the game's logo and window icon

@@ -66,6 +66,21 @@ private:
     bool m_textured;
 };
 
+// The tan box behind the banner, the word and the status line, painted each time
+// rather than kept as a 233 KB picture.
+class WordBox : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        Art::paintWordBox(painter);
+    }
+};
+
 QFont boardFont(const char* family, int points, bool bold = false)
 {
     QFont font(QString::fromLatin1(family), points);
@@ -162,7 +177,9 @@ void Board::buildHeading()
 {
     m_team = makePicture(this, QStringLiteral("image_team"), QRect(260, 10, 429, 123), QPixmap());
     m_team->hide();
-    makePicture(this, QStringLiteral("Image3"), QRect(4, 146, 693, 86), Art::wordBox());
+    auto* wordBox = new WordBox(this);
+    wordBox->setObjectName(QStringLiteral("Image3"));
+    wordBox->setGeometry(4, 146, 693, 86);
     m_status = makeLabel(this, "label_status", QRect(263, 230, 429, 23), boardFont("Comic Sans MS", 12, true),
                          kDarkGrey, Qt::AlignCenter);
 }
