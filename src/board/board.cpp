@@ -264,9 +264,9 @@ void Board::buildLetterPanel()
     m_letterPanel->setGeometry(5, 267, 253, 204);
     m_letterPanel->setMouseTracking(true);
     m_letterPanel->installEventFilter(this);
-    QLabel* usedBoard = makePicture(m_letterPanel, QStringLiteral("Image4"), QRect(8, 4, 241, 199), Art::usedLetterBoard());
-    usedBoard->setMouseTracking(true);
-    usedBoard->installEventFilter(this);
+    m_usedLetters = makePicture(m_letterPanel, QStringLiteral("Image4"), QRect(8, 4, 241, 199), QPixmap());
+    m_usedLetters->setMouseTracking(true);
+    m_usedLetters->installEventFilter(this);
     for (int tile = 1; tile <= kTiles; ++tile) {
         const QRect place(8 + 40 * ((tile - 1) % 6), 4 + 40 * ((tile - 1) / 6), 38, 38);
         QLabel* picture = makePicture(m_letterPanel, QStringLiteral("image_letter%1").arg(tile), place, QPixmap());
@@ -649,7 +649,7 @@ void Board::pickLetter(int tile)
         m_host.showMessage(QStringLiteral("You must first turn off just watch before you can play."));
         return;
     }
-    m_tiles[tile]->hide();
+    hideTile(tile);
     m_turnSeat = 0;
     if (m_host.isLoggedIn())
         m_host.send(proto::msg::selectLetter(m_host.ownSlot(), tile));
@@ -778,6 +778,14 @@ void Board::drawTile(int tile, char state)
 void Board::markUsed(int tile)
 {
     m_tileStates[tile] = 'u';
+    hideTile(tile);
+}
+
+// The greyed letters show only where a tile has gone, so they are drawn then.
+void Board::hideTile(int tile)
+{
+    if (m_usedLetters->pixmap().isNull())
+        m_usedLetters->setPixmap(Art::usedLetterBoard());
     m_tiles[tile]->hide();
 }
 

@@ -142,6 +142,7 @@ private:
     void showFigure(int misses);
     void drawTile(int tile, char state);
     void markUsed(int tile);
+    void hideTile(int tile);
     void applyTeamSetting(bool team);
     void setTimePerTurn(int seconds);
     void setPlayTo(const QString& text);
@@ -173,6 +174,7 @@ private:
     QLabel* m_hang = nullptr;
     AnimatedImage* m_hanged = nullptr;
     QLabel* m_team = nullptr;
+    QLabel* m_usedLetters = nullptr; // the greyed letters under the tiles, drawn when a tile first goes
     QLabel* m_thePlayers = nullptr;
     QLabel* m_timerBar = nullptr;
     QLabel* m_timerLabel = nullptr;
