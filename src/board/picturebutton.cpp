@@ -37,21 +37,16 @@ QColor PictureButton::fillColour() const
     return QColor();
 }
 
-QColor PictureButton::frameColour() const
-{
-    return hasFocus() && m_focusFrame.isValid() ? m_focusFrame : m_frame;
-}
-
 void PictureButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     if (const QColor fill = fillColour(); fill.isValid())
         painter.fillRect(rect(), fill);
 
-    const QColor frame = frameColour();
+    const bool focusFrame = hasFocus() && m_focusFrame.isValid();
+    const QColor frame = focusFrame ? m_focusFrame : m_frame;
     if (frame.isValid()) {
-        const bool dotted = frame == m_focusFrame && hasFocus();
-        painter.setPen(QPen(frame, 1, dotted ? Qt::DotLine : Qt::SolidLine));
+        painter.setPen(QPen(frame, 1, focusFrame ? Qt::DotLine : Qt::SolidLine));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 

@@ -22,7 +22,6 @@ protected:
 
 private:
     QColor fillColour() const;
-    QColor frameColour() const;
 
     QColor m_frame;
     QColor m_hoverFill;
