@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "app/gamestyle.h"
+
 #include <QMessageBox>
 #include <QPixmapCache>
 #include <QWidget>
@@ -60,6 +62,7 @@ void TerminationWatcher::handleSignalByte()
 HangmanApplication::HangmanApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("Hangman");
+    setStyle(new GameStyle);
     // Qt's pixmap cache keeps a rendered copy of each push button's face (35 KiB for
     // each of the download window's), which the game's few, rarely repainted buttons
     // do not need: keep only small pictures.
