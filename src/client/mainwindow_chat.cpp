@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QToolButton>
 #include <QUrl>
 
@@ -40,6 +39,22 @@ const QStringList kChatterSounds = {"<Cancel>", "Doh", "Cough", "Hello", "Thank 
                                     "Snoring", "Sneezing", "Sorry", "Welcome", "Yeehaa", "Yippee", "Oh No",
                                     "Applause", "Honk", "Oooh", "Razzberry", "Cheer", "Woman Laughing",
                                     "Man Laughing", "Crying"};
+
+// A chatter sound's name on the wire and in the sounds: "wave1" to "wave20".
+QString chatterSoundName(int tag)
+{
+    return "wave" + QString::number(tag);
+}
+
+// The tag of a chatter sound's name, 0 for any other name. (Compared by hand: a regular
+// expression would compile the expression engine's machine code at the first sound.)
+int chatterSoundTag(const QString& name)
+{
+    for (int tag = 1; tag < kChatterSounds.size(); ++tag)
+        if (name == chatterSoundName(tag))
+            return tag;
+    return 0;
+}
 
 // Clears the "<Enter Chat Here>" hint on the first key; the paste keys run the pop-up's "Paste".
 class ChatInputFilter : public QObject {
@@ -253,7 +268,7 @@ void MainWindow::buildChat(QWidget* area)
     m_popupSounds->setObjectName("popup_sounds");
     for (int tag = 0; tag < kChatterSounds.size(); ++tag) {
         QAction* entry = m_popupSounds->addAction(kChatterSounds[tag], this, [this, tag] { sendChatterSound(tag); });
-        entry->setObjectName(tag == 0 ? QString("Cancel1") : "wave" + QString::number(tag));
+        entry->setObjectName(tag == 0 ? QString("Cancel1") : chatterSoundName(tag));
         entry->setToolTip(kChatterSounds[tag]);
     }
     connect(sounds, &QToolButton::clicked, this, [this, sounds] {
@@ -447,8 +462,8 @@ void MainWindow::playASound(const QByteArray& args)
     proto::FieldReader reader(args);
     const auto sender = reader.nextNumber();
     const QString name = proto::fromWire(reader.next());
-    static const QRegularExpression chatterName("^wave([1-9]|1[0-9]|20)$");
-    if (!sender || !chatterName.match(name).hasMatch())
+    const int tag = chatterSoundTag(name);
+    if (!sender || tag == 0)
         return;
     if (chatterSoundsChecked()) {
         playNow(name);
@@ -456,7 +471,5 @@ void MainWindow::playASound(const QByteArray& args)
     }
     if (*sender < 1 || *sender > proto::kSeatCount)
         return;
-    for (QAction* entry : m_popupSounds->actions())
-        if (entry->objectName() == name)
-            addSystemLine(m_board->seatCaption(*sender) + ": <Chatter Sound> " + entry->toolTip());
+    addSystemLine(m_board->seatCaption(*sender) + ": <Chatter Sound> " + kChatterSounds[tag]);
 }

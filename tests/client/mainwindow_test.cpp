@@ -374,6 +374,12 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     EXPECT_TRUE(MainWindowTestAccess::soundsRequested(c.chat).contains("invalid"));
     EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
 
+    // Only "wave1" to "wave20" are chatter sounds.
+    say("CMD_playasound+1+wave21+#CMD_playasound+1+wave07+#CMD_playasound+1+Cancel1+#CMD_playasound+1+WAVE7+#"
+        "CMD_playasound+1+wave0+#CMD_playasound+1+wave7 +#");
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.chat.queuedMessages() == 0; }));
+    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+
     // "Play Chatter Sounds" off: the sender seat's caption and the entry's caption, nothing played.
     c.chat.action("PlaySounds1")->setChecked(true);
     c.chat.action("PlayChatterSounds1")->setChecked(false);

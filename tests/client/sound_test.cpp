@@ -121,7 +121,8 @@ TEST(SoundResources, NamesMatchWithoutRegardToCase)
     EXPECT_EQ(lower, upper);
     EXPECT_FALSE(SoundPlayer::decode("Tick", &lower).isEmpty());
     EXPECT_FALSE(SoundPlayer::decode("entered", &lower).isEmpty());
-    for (const char* unknown : {"", "wave21", "wave0", "../sounds/WAVE1", ":/sounds/WAVE1.wav", "WAVE1.wav", "entered "})
+    for (const char* unknown : {"", "wave21", "wave0", "../sounds/WAVE1", ":/sounds/WAVE1.wav", "WAVE1.wav", "entered ",
+                                "\u0131nword" /* a dotless i, upper case "INWORD" */})
         EXPECT_TRUE(SoundPlayer::decode(unknown, &lower).isEmpty()) << unknown;
 }
 

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMediaDevices>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cstring>
 #include <sndfile.h>
 #include <vector>
@@ -14,6 +14,7 @@ namespace {
 
 constexpr sf_count_t framesPerRead = 4096;
 constexpr int longestSoundSeconds = 30;
+constexpr qsizetype kLongestName = 20;
 
 struct MemoryFile {
     const QByteArray* data;
@@ -61,10 +62,17 @@ sf_count_t memoryTell(void* file)
     return static_cast<MemoryFile*>(file)->position;
 }
 
+// Letters and digits only, checked by hand: a regular expression here would compile
+// the expression engine's machine code at the first sound, half a megabyte kept.
+bool isPlainName(const QString& name)
+{
+    return !name.isEmpty() && name.size() <= kLongestName
+        && std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
+}
+
 QString resourcePath(const QString& name)
 {
-    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9]{1,20}$"));
-    if (!plainName.match(name).hasMatch())
+    if (!isPlainName(name))
         return {};
     const QString path = QStringLiteral(":/sounds/%1.wav").arg(name.toUpper());
     return QFile::exists(path) ? path : QString();
