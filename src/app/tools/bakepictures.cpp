@@ -1,11 +1,15 @@
 // Bakes the game's pictures for the program's resources: draws every picture at
 // the density of this process's screen (QT_SCALE_FACTOR sets it) and writes each
-// one into FOLDER/<density>x/<name>, listed in FOLDER/<density>x.qrc for rcc.
+// one into FOLDER/<density>x/<name>. The pictures a start-up shows are listed in
+// FOLDER/<density>x-start.qrc, the others in FOLDER/<density>x.qrc, for rcc: built
+// into a resource of their own, the start-up's pictures lie side by side in the
+// program, so the pages a start-up reads hold no other picture.
 //
 //     QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 bakepictures FOLDER
 //
 // The build runs it for densities 1 and 2; a screen of any other density draws
 // the pictures when they are first shown, as before.
+#include "app/gamewindows.h"
 #include "board/art.h"
 #include "board/bakedpictures.h"
 #include "client/chatview.h"
@@ -13,9 +17,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -35,6 +41,13 @@ QByteArray resourceList(const QString& folderName, const QStringList& names)
     out << "  </qresource>\n</RCC>\n";
     out.flush();
     return qrc;
+}
+
+// Makes the game's windows as a start-up does, which draws every picture a start-up shows.
+void makeTheStartUpWindows()
+{
+    const QTemporaryDir tallyFolder;
+    GameWindows windows(Clock::system(), tallyFolder.filePath(QStringLiteral("tally")));
 }
 
 } // namespace
@@ -60,9 +73,12 @@ int main(int argc, char** argv)
         written = writeFile(folder.filePath(folderName + '/' + name), BakedPictures::encode(picture.toImage()))
             && written;
     });
+    makeTheStartUpWindows();
+    const QStringList startUpNames = std::exchange(names, {});
     Art::askForEveryPicture();
     for (int index = 0; index < ChatView::kSmileyCount; ++index)
         ChatView::smiley(index);
+    written = writeFile(folder.filePath(folderName + "-start.qrc"), resourceList(folderName, startUpNames)) && written;
     written = writeFile(folder.filePath(folderName + ".qrc"), resourceList(folderName, names)) && written;
     if (!written) {
         std::fprintf(stderr, "bakepictures: cannot write into %s\n", qPrintable(folder.path()));
