@@ -1,9 +1,11 @@
 #include "app/gamestyle.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDir>
 #include <QIcon>
+#include <QIconEngine>
 #include <QImageReader>
 #include <QPixmap>
 #include <QGuiApplication>
@@ -48,6 +50,42 @@ QIcon readPngIcon(const QStringList& files)
     return icon;
 }
 
+// Reads its pictures when first drawn: the arrow shows only on a menu bar too narrow
+// for its entries, which the game's never is, so the PNG decoder stays out of memory.
+class LazyPngIconEngine : public QIconEngine {
+public:
+    explicit LazyPngIconEngine(QStringList files) : m_files(std::move(files)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+    QIconEngine* clone() const override { return new LazyPngIconEngine(m_files); }
+
+private:
+    const QIcon& icon()
+    {
+        if (m_icon.isNull())
+            m_icon = readPngIcon(m_files);
+        return m_icon;
+    }
+
+    QStringList m_files;
+    QIcon m_icon;
+};
+
 // Which way the arrow points, decided as the platform style decides it.
 bool rightToLeft(const QStyleOption* option)
 {
@@ -61,9 +99,9 @@ GameStyle::GameStyle() = default;
 QIcon GameStyle::standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const
 {
     if (which == SP_ToolBarHorizontalExtensionButton || which == SP_ToolBarVerticalExtensionButton) {
-        const QIcon icon = readPngIcon(arrowFiles(which, rightToLeft(option)));
-        if (!icon.isNull())
-            return icon;
+        QStringList files = arrowFiles(which, rightToLeft(option));
+        if (!files.isEmpty())
+            return QIcon(new LazyPngIconEngine(std::move(files)));
     }
     return QProxyStyle::standardIcon(which, option, widget);
 }
