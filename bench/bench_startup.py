@@ -11,12 +11,14 @@ every 10 ms); for the game also until its server takes connections. Prints both 
 processor time each used until its window showed (all threads, from
 /proc/PID/task/*/schedstat), which a busy machine disturbs less than the time.
 
-Then runs each of the two alone for a minute (the game first, then the bare
-window) and reads its resident and proportional memory (VmRSS from
-/proc/PID/status, Pss from /proc/PID/smaps_rollup) 5 s and 60 s after start.
+Then starts the two side by side for a minute, several times (three by default:
+one reading moves by 0.2 MiB from run to run), and reads their resident and
+proportional memory (VmRSS from /proc/PID/status, Pss from
+/proc/PID/smaps_rollup) 5 s and 60 s after start; prints each run and the
+medians.
 
     python3 bench/bench_startup.py build-perf/hangman [--bare build-perf/bench/bench_barewindow]
-                                   [--runs 9] [--minute 60]
+                                   [--runs 9] [--minute 60] [--memory-runs 3]
 """
 
 import argparse
@@ -105,19 +107,26 @@ def memory_of(program):
     return program.rss_kib(), pss
 
 
-def memory_after(binary, display, seconds):
-    """[(seconds, RSS, PSS)] at SHORT_SECONDS and `seconds` after start."""
-    program = realprocess.Program(binary, platform="xcb", display=display.name)
-    program.start()
-    samples = []
+def memory_side_by_side(binaries, display, seconds):
+    """{name: [(seconds, RSS, PSS)]} at SHORT_SECONDS and `seconds` after start, for
+    programs started together; None when one of them ended by itself."""
+    programs = {name: realprocess.Program(binary, platform="xcb", display=display.name)
+                for name, binary in binaries.items()}
+    samples = {name: [] for name in programs}
     try:
+        for program in programs.values():
+            program.start()
+        started = min(program.started for program in programs.values())
         for at in (SHORT_SECONDS, seconds):
-            time.sleep(max(0.0, program.started + at - time.monotonic()))
-            if program.proc.poll() is not None:
-                return None
-            samples.append((at, *memory_of(program)))
+            time.sleep(max(0.0, started + at - time.monotonic()))
+            for name, program in programs.items():
+                if program.proc.poll() is not None:
+                    print("the %s ended by itself" % name)
+                    return None
+                samples[name].append((at, *memory_of(program)))
     finally:
-        program.stop()
+        for program in programs.values():
+            program.stop()
     return samples
 
 
@@ -137,6 +146,7 @@ def main():
                         "without it xdotool is polled)")
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--minute", type=float, default=60, help="seconds until the second memory reading")
+    parser.add_argument("--memory-runs", type=int, default=3, help="times the two run side by side for memory")
     args = parser.parse_args()
     game = os.path.abspath(args.binary)
     bare = os.path.abspath(args.bare or os.path.join(os.path.dirname(game), "bench", "bench_barewindow"))
@@ -189,19 +199,25 @@ def main():
         print("machine:", realprocess.machine())
         if args.minute <= 0:
             return 0
-        memory = {}
-        for which, binary in (("game", game), ("bare", bare)):
-            memory[which] = memory_after(binary, display, args.minute)
-            if memory[which] is None:
-                print("the %s ended by itself" % which)
+        differences = {0: [], 1: []}
+        for run in range(args.memory_runs):
+            memory = memory_side_by_side({"game": game, "bare": bare}, display, args.minute)
+            if memory is None:
                 return 1
-        for index in range(2):
-            at, game_rss, game_pss = memory["game"][index]
-            _, bare_rss, bare_pss = memory["bare"][index]
-            print("memory after %.0f s: game RSS %s PSS %s, bare window RSS %s PSS %s, "
-                  "difference RSS %s PSS %s"
-                  % (at, mib(game_rss), mib(game_pss), mib(bare_rss), mib(bare_pss),
-                     mib(game_rss - bare_rss), mib(game_pss - bare_pss)))
+            for index in range(2):
+                at, game_rss, game_pss = memory["game"][index]
+                _, bare_rss, bare_pss = memory["bare"][index]
+                differences[index].append((game_rss - bare_rss, game_pss - bare_pss))
+                print("memory run %d after %.0f s: game RSS %s PSS %s, bare window RSS %s PSS %s, "
+                      "difference RSS %s PSS %s"
+                      % (run + 1, at, mib(game_rss), mib(game_pss), mib(bare_rss), mib(bare_pss),
+                         mib(game_rss - bare_rss), mib(game_pss - bare_pss)))
+        for index, at in enumerate((SHORT_SECONDS, args.minute)):
+            rss = [difference[0] for difference in differences[index]]
+            pss = [difference[1] for difference in differences[index]]
+            print("memory after %.0f s over the bare window: RSS median %s (%s to %s), PSS median %s (%d runs)"
+                  % (at, mib(statistics.median(rss)), mib(min(rss)), mib(max(rss)),
+                     mib(statistics.median(pss)), len(rss)))
         print("machine:", realprocess.machine())
     finally:
         display.stop()
