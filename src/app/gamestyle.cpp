@@ -1,15 +1,15 @@
 #include "app/gamestyle.h"
 
-#include <algorithm>
-#include <utility>
-
 #include <QDir>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QPixmap>
-#include <QGuiApplication>
 #include <QStyleOption>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
