@@ -14,7 +14,7 @@ namespace {
 
 constexpr sf_count_t framesPerRead = 4096;
 constexpr int longestSoundSeconds = 30;
-constexpr qsizetype kLongestName = 20;
+constexpr qsizetype longestName = 20;
 
 struct MemoryFile {
     const QByteArray* data;
@@ -66,7 +66,7 @@ sf_count_t memoryTell(void* file)
 // the expression engine's machine code at the first sound, half a megabyte kept.
 bool isPlainName(const QString& name)
 {
-    return !name.isEmpty() && name.size() <= kLongestName
+    return !name.isEmpty() && name.size() <= longestName
         && std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
 }
 
