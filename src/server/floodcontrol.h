@@ -5,7 +5,8 @@
 // 1000 / kChatRefillPerSecond ms (about one every 333 ms, faster than anybody
 // types or clicks the phrase buttons, whose own cool-down is 2 s). Messages over
 // the limit are dropped, not relayed. A connection that keeps going over the
-// limit for kSustainedFloodMs (drops less than kFloodGapMs apart) is closed.
+// limit for kSustainedFloodMs (drops less than kFloodGapMs apart) is closed,
+// unless it is the host's own.
 
 #include <QByteArray>
 

@@ -13,6 +13,13 @@ constexpr std::array<const char*, kSeatCount + 1> kComputerNames = {
 
 constexpr int kMaxBotSpeedMs = 60'000;
 
+// Closing the host's own connection would end the game for everybody, so a flooding
+// host only has its lines dropped.
+bool floodMayClose(int slot)
+{
+    return slot != 1;
+}
+
 } // namespace
 
 ServerPeer::~ServerPeer() = default;
@@ -125,11 +132,11 @@ void GameServer::received(ServerPeer* peer, const QByteArray& bytes)
     for (QByteArray& text : s.cutter.feed(bytes)) {
         if (isRelayedMessage(text)) {
             const ChatLimiter::Verdict verdict = s.chatLimiter.take(m_clock.now());
-            if (verdict == ChatLimiter::Verdict::Close) {
+            if (verdict == ChatLimiter::Verdict::Close && floodMayClose(number)) {
                 markClosing(number, true);
                 return;
             }
-            if (verdict == ChatLimiter::Verdict::Drop)
+            if (verdict != ChatLimiter::Verdict::Relay)
                 continue;
         }
         if (s.queued >= kMaxQueuedMessages) {

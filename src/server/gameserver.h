@@ -17,7 +17,8 @@
 //
 // Network input and output are bounded: a connection that floods, never reads,
 // or does not log in within 30 seconds is closed and cleaned up like any other.
-// Chat, action and chatter-sound messages pass a per-connection flood control.
+// Chat, action and chatter-sound messages pass a per-connection flood control,
+// which may close any connection but the host's own.
 
 #include "net/dispatchtimer.h"
 #include "net/gametimer.h"

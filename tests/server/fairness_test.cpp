@@ -132,4 +132,56 @@ TEST(FairDispatch, HonestPicksPassFloodsWithinAFewTicksAndASustainedChatFlooderI
     EXPECT_LE(chatRelayed, kChatBurst + kChatRefillPerSecond * (closedAfter / 1000 + 1));
 }
 
+// The host and a guest flood the chat side by side for 30 s: both are thinned to the
+// same allowance, only the guest is closed, and the host's game goes on.
+TEST(FloodControl, TheHostsLinesAreThinnedLikeAnyonesButItsConnectionStaysOpen)
+{
+    ServerHarness h;
+    FakePeer& host = h.join("You");
+    FakePeer& ann = h.join("Ann");
+    FakePeer& flooder = h.join("Flo");
+    h.startGame(host, "5000", "60");
+    ann.take();
+
+    constexpr long long kFloodMs = 30'000;
+    const QByteArray fromHost = "CMD_chat+" + QByteArray::number(host.slot) + "+";
+    const QByteArray fromFlooder = "CMD_chat+" + QByteArray::number(flooder.slot) + "+";
+    int hostRelayed = 0;
+    int flooderRelayed = 0;
+    for (long long t = 0; t < kFloodMs; t += 100) {
+        QByteArray hostBurst;
+        QByteArray flooderBurst;
+        for (int i = 0; i < 20; ++i) {
+            hostBurst += msg::chat(host.slot, "spam", "clRed");
+            flooderBurst += msg::chat(flooder.slot, "spam", "clRed");
+        }
+        h.server.received(&host, hostBurst);
+        if (h.server.slot(flooder.slot).connected)
+            h.server.received(&flooder, flooderBurst);
+        h.clock.advance(100);
+        for (const QByteArray& m : ann.take()) {
+            hostRelayed += m.startsWith(fromHost);
+            flooderRelayed += m.startsWith(fromFlooder);
+        }
+    }
+    EXPECT_FALSE(h.server.slot(flooder.slot).connected);
+    EXPECT_EQ(flooder.closeCalls, 1);
+    EXPECT_GE(flooderRelayed, kChatBurst);
+    EXPECT_LE(flooderRelayed, kChatBurst + kChatRefillPerSecond * (kSustainedFloodMs / 1000 + 2));
+
+    EXPECT_TRUE(h.server.slot(host.slot).connected);
+    EXPECT_EQ(host.closeCalls, 0);
+    EXPECT_TRUE(h.server.gameRunning());
+    const int allowance = kChatBurst + kChatRefillPerSecond * int(kFloodMs / 1000);
+    EXPECT_GE(hostRelayed, allowance - kChatRefillPerSecond);
+    EXPECT_LE(hostRelayed, allowance + 1);
+
+    // Once the host is quiet again his lines pass as before.
+    h.clock.advance(5'000);
+    ann.take();
+    h.send(host, msg::chat(host.slot, "sorry", "clRed"));
+    const QList<QByteArray> after = ann.take();
+    EXPECT_EQ(std::count_if(after.begin(), after.end(), [&](const QByteArray& m) { return m.startsWith(fromHost); }), 1);
+}
+
 } // namespace
