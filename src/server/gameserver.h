@@ -103,7 +103,8 @@ public:
     // The host's bot speed in milliseconds, read each time the computer timer is
     // armed; by default the last value from "CMD_botspeed" (1500 at first).
     std::function<int()> botSpeedSource;
-    // The host's word folder, read at every game start; empty for the built-in words only.
+    // The host's word folder, read at every game start (its words drawn before stay used
+    // up); empty for the built-in words only.
     void setWordFolder(const QString& folder) { m_wordFolder = folder; }
     const QString& wordFolder() const { return m_wordFolder; }
     // Told the chat lines about the word folder each time it has been read at a game start.

@@ -16,6 +16,16 @@ constexpr std::array<const char*, kCategoryCount> kCaptions = {
 // Drawn only when every list is empty even after starting over (no data compiled in).
 constexpr char kLastResortWord[] = "hangman";
 
+WordList withoutDrawn(const WordList& entries, const QSet<QByteArray>& drawn)
+{
+    WordList left;
+    left.reserve(entries.size());
+    for (const QByteArray& entry : entries)
+        if (!drawn.contains(cleanWord(entry)))
+            left.append(entry);
+    return left;
+}
+
 } // namespace
 
 WordListSet WordLists::builtIn()
@@ -76,6 +86,7 @@ WordLists::Drawn WordLists::draw(int category, std::mt19937& rng)
         drawn.category = kHolidayCategory;
         if (!takeFrom(kHolidayCategory, rng, drawn.word)) {
             m_lists = m_initial;
+            m_drawnFromOwn = {};
             drawn.category = category;
             if (!takeFrom(category, rng, drawn.word))
                 drawn.word = kLastResortWord;
@@ -96,7 +107,8 @@ void WordLists::useOwnLists(const WordListSet& own)
         }
         if (own[category].isEmpty())
             continue;
-        m_replacedLists[category] = std::exchange(m_lists[category], own[category]);
+        WordList left = withoutDrawn(own[category], m_drawnFromOwn[category]);
+        m_replacedLists[category] = std::exchange(m_lists[category], std::move(left));
         m_replacedInitial[category] = std::exchange(m_initial[category], own[category]);
         m_replaced[category] = true;
     }
@@ -108,8 +120,11 @@ bool WordLists::takeFrom(int category, std::mt19937& rng, QByteArray& word)
     while (!list.isEmpty()) {
         std::uniform_int_distribution<qsizetype> pick(0, list.size() - 1);
         word = cleanWord(list.takeAt(pick(rng)));
-        if (!word.isEmpty())
-            return true;
+        if (word.isEmpty())
+            continue;
+        if (m_replaced[category])
+            m_drawnFromOwn[category].insert(word);
+        return true;
     }
     return false;
 }

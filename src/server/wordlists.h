@@ -4,11 +4,13 @@
 //
 // The lists start from the compiled-in files ":/words/<name>.txt" (one entry per
 // line, LF line ends, entries kept exactly, trailing spaces included), read when
-// first needed, or from lists a test hands in. Every drawn entry is removed, so an entry comes up once
-// per run (duplicates apart).
+// first needed, or from lists a test hands in. Every drawn entry is removed, so an
+// entry comes up once per run (duplicates apart); so does an entry of the host's own
+// lists, which are handed in again at every game start.
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <array>
 #include <random>
@@ -43,9 +45,10 @@ public:
     // used up; when "holiday" is used up too, all five lists start over from
     // their initial entries.
     Drawn draw(int category, std::mt19937& rng);
-    // Puts each non-empty list of own in place of its category's list, from its first
-    // entry on; a category whose own list is empty gets back the list it had before
-    // any own list replaced it.
+    // Puts each non-empty list of own in place of its category's list, less the words
+    // already drawn from own lists of that category, so an entry still there stays used
+    // up; a category whose own list is empty gets back the list it had before any own
+    // list replaced it.
     void useOwnLists(const WordListSet& own);
 
 private:
@@ -58,6 +61,7 @@ private:
     std::array<bool, kCategoryCount> m_replaced{};
     WordListSet m_replacedLists;
     WordListSet m_replacedInitial;
+    std::array<QSet<QByteArray>, kCategoryCount> m_drawnFromOwn; // cleaned words, until the lists start over
 };
 
 // Lower-cases A to Z (nothing else) and trims spaces at both ends; inner spaces stay.

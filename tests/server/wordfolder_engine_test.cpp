@@ -34,8 +34,8 @@ struct Round {
     QByteArray mask;
 };
 
-// Plays until the given number of rounds have been announced, the computer playing every seat.
-QList<Round> playRounds(ServerHarness& h, FakePeer& host, int rounds)
+// Plays until the rounds announced so far satisfy enough, the computer playing every seat.
+QList<Round> playUntil(ServerHarness& h, FakePeer& host, const std::function<bool(const QList<Round>&)>& enough)
 {
     QList<Round> seen;
     h.until([&] {
@@ -43,9 +43,23 @@ QList<Round> playRounds(ServerHarness& h, FakePeer& host, int rounds)
             if (message.startsWith("CMD_loadword+"))
                 seen.append({h.server.category(), h.server.word(), fieldsOf(message)[1]});
         }
-        return seen.size() >= rounds;
+        return enough(seen);
     }, 3'600'000);
     return seen;
+}
+
+QList<Round> playRounds(ServerHarness& h, FakePeer& host, int rounds)
+{
+    return playUntil(h, host, [rounds](const QList<Round>& seen) { return seen.size() >= rounds; });
+}
+
+QList<QByteArray> generalWords(const QList<Round>& rounds)
+{
+    QList<QByteArray> words;
+    for (const Round& round : rounds)
+        if (round.category == 0)
+            words.append(round.word);
+    return words;
 }
 
 class WordFolderGame : public ::testing::Test {
@@ -134,6 +148,37 @@ TEST_F(WordFolderGame, EachGameStartReadsTheFolderAgain)
     EXPECT_EQ(chatLines.size(), 1);
     EXPECT_TRUE(chatLines.value(0).endsWith("not found: playing with the built-in words."));
     EXPECT_EQ(h.server.wordLists().list(0).value(0), "builtin general");
+}
+
+// Over two games the folder's words come once each, as the built-in ones do in a
+// run, while the edits made between the games apply to the second.
+TEST_F(WordFolderGame, AWordDrawnInOneGameStaysUsedUpInTheNextWhileEditsApply)
+{
+    writeFile(path("general.txt"), "alpha\nbravo\ncharlie\ndelta\necho\nfoxtrot\n");
+    startWatching();
+    const QList<QByteArray> first = generalWords(playUntil(h, host, [](const QList<Round>& seen) {
+        return generalWords(seen).size() >= 2;
+    }));
+    ASSERT_EQ(first.size(), 2);
+
+    QList<QByteArray> kept;
+    for (const QByteArray& word : {"alpha", "bravo", "charlie", "delta", "echo", "foxtrot"})
+        if (!first.contains(word))
+            kept.append(word);
+    const QByteArray removed = kept.takeFirst();
+    writeFile(path("general.txt"), first.join('\n') + "\n" + kept.join('\n') + "\ngolf\n");
+    startWatching();
+    const QList<QByteArray> second = generalWords(playUntil(h, host, [&](const QList<Round>& seen) {
+        return h.server.wordLists().list(0).isEmpty() && generalWords(seen).size() >= kept.size() + 1;
+    }));
+
+    EXPECT_EQ(second.size(), kept.size() + 1) << "words drawn again or not at all";
+    EXPECT_FALSE(second.contains(removed)) << removed.constData();
+    EXPECT_TRUE(second.contains("golf"));
+    for (const QByteArray& word : first)
+        EXPECT_FALSE(second.contains(word)) << "came round again: " << word.constData();
+    for (const QByteArray& word : kept)
+        EXPECT_EQ(second.count(word), 1) << word.constData();
 }
 
 } // namespace
