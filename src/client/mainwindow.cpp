@@ -86,8 +86,7 @@ void MainWindow::setWindows(const Windows& windows)
     if (m_windows.server) {
         m_windows.server->server().botSpeedSource = [this] { return m_botSpeed; };
         m_windows.server->server().wordFolderRead = [this](const QStringList& lines) {
-            for (const QString& line : lines)
-                addSystemLine(line);
+            m_heldWordFolderReport = lines;
         };
         applyWordFolder();
     }
@@ -135,7 +134,7 @@ void MainWindow::buildDispatchTable()
         {"CMD_full", own(&MainWindow::full)},
         {"CMD_error", own(&MainWindow::error)},
         {"CMD_playasound", own(&MainWindow::playASound)},
-        {"CMD_startgame", onBoard(&Board::startGame)},
+        {"CMD_startgame", own(&MainWindow::gameStarted)},
         {"CMD_nextplayer", onBoard(&Board::nextPlayer)},
         {"CMD_winner", onBoard(&Board::winner)},
         {"CMD_justwatching", onBoard(&Board::justWatching)},

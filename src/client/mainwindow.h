@@ -206,6 +206,7 @@ private:
 
     // Game start
     void startGame(int playTo, int turnTime, bool team, bool choose);
+    void gameStarted(const QByteArray& args);
 
     // Port mapping on the router
     void setOpenPortOnRouter();
@@ -223,6 +224,7 @@ private:
     QString m_settingsPath;
     std::optional<QString> m_wordFolderOverride;
     QString m_wordFolderSetting;
+    QStringList m_heldWordFolderReport; // shown after the host's own start line
 
     // Client state
     QString m_playerName;

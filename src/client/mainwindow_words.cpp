@@ -1,12 +1,16 @@
 // The main window's choice of word lists: the folder from the command line or
 // the settings file, handed to the server, which reads it at each game start.
+// The server's lines about the folder wait for the host's own start line.
 #include "client/mainwindow.h"
 
+#include "board/board.h"
 #include "client/settingsfile.h"
 #include "server/hostedserver.h"
 
 #include <QDir>
 #include <QFileDialog>
+
+#include <utility>
 
 void MainWindow::setWordFolderOverride(const QString& folder)
 {
@@ -52,4 +56,11 @@ void MainWindow::useWordFolder(const QString& folder)
     } catch (const std::exception& failure) {
         showMessage(QString::fromUtf8(failure.what()));
     }
+}
+
+void MainWindow::gameStarted(const QByteArray& args)
+{
+    m_board->startGame(args);
+    for (const QString& line : std::exchange(m_heldWordFolderReport, {}))
+        addSystemLine(line);
 }

@@ -101,9 +101,13 @@ TEST_F(WordListsMenu, ASoloGameDrawsFromTheSavedFolderAndTellsTheHost)
     host.startGame();
     ASSERT_TRUE(pump(clock, [&] { return host.server.server().gameRunning() && !host.server.server().word().isEmpty(); }));
     EXPECT_EQ(host.server.server().word(), "folder word");
-    ASSERT_TRUE(pump(clock, [&] { return host.lines.contains("You has started a game."); }));
-    EXPECT_TRUE(host.lines.contains("Words from the folder " + QDir::toNativeSeparators(folder("ours")) + ":"));
-    EXPECT_TRUE(host.lines.contains("General: 1 word from general.txt"));
+    const QString folderLine = "Words from the folder " + QDir::toNativeSeparators(folder("ours")) + ":";
+    ASSERT_TRUE(pump(clock, [&] {
+        return host.lines.contains("You has started a game.") && host.lines.contains(folderLine);
+    }));
+    EXPECT_EQ(host.lines.indexOf(folderLine), host.lines.indexOf("You has started a game.") + 1)
+        << "the folder's lines follow the host's own start line: " << host.lines.join(" | ").toStdString();
+    EXPECT_EQ(host.lines.indexOf("General: 1 word from general.txt"), host.lines.indexOf(folderLine) + 1);
     EXPECT_TRUE(host.lines.contains(
         "Skipped food.txt line 2: \"&\" is not allowed (only the letters a to z, blanks and apostrophes)"));
 
