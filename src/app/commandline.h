@@ -1,6 +1,9 @@
 #pragma once
-// The options of the command line that change how a game is played, taken out
-// before the player name, server address and host switch are read.
+// The options of the command line that change how a game is played. They stand
+// in front of the launcher's three arguments (player name, server address, host
+// switch), which are taken as they are, even a name that looks like an option:
+// "hangman --words FOLDER NAME ADDRESS true|false", or "hangman --words FOLDER"
+// for a solo game.
 
 #include <QString>
 #include <QStringList>
@@ -14,5 +17,5 @@ struct GameCommandLine {
 
 constexpr int kCommandLineErrorStatus = 2;
 
-// Reads "--words FOLDER" out of the arguments (without the program name); the folder must exist.
+// Reads "--words FOLDER" from the front of the arguments (without the program name); the folder must exist.
 GameCommandLine parseGameCommandLine(const QStringList& arguments);

@@ -1,7 +1,7 @@
-// Program entry: the single-instance check, then the nine windows in their fixed
-// order (the main window first, the server seventh), then the event loop. The
-// windows are destroyed in reverse order, so the tally is saved while the main
-// window still exists.
+// Program entry: the single-instance check, then the command line, then the nine
+// windows in their fixed order (the main window first, the server seventh), then
+// the event loop. The windows are destroyed in reverse order, so the tally is
+// saved while the main window still exists.
 #include "app/application.h"
 #include "app/commandline.h"
 #include "app/gamewindows.h"
@@ -46,11 +46,6 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     if (handleInfoOptions(arguments, out))
         return 0;
-    const GameCommandLine parsed = parseGameCommandLine(arguments.mid(1));
-    if (!parsed.error.isEmpty()) {
-        QTextStream(stderr) << parsed.error << '\n';
-        return kCommandLineErrorStatus;
-    }
 
     // Qt sees only the program's name: a player called "-platform" or "-reverse" is the
     // game's argument, not a Qt option (Qt's settings come from the environment).
@@ -59,6 +54,11 @@ int main(int argc, char** argv)
     SingleInstance instance;
     if (instance.previousInstanceRunning())
         return 0;
+    const GameCommandLine parsed = parseGameCommandLine(arguments.mid(1));
+    if (!parsed.error.isEmpty()) {
+        QTextStream(stderr) << parsed.error << '\n';
+        return kCommandLineErrorStatus;
+    }
     Art::substituteMissingFaces();
     QGuiApplication::setDesktopFileName("example.vorlix.hangman");
 

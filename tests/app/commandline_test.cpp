@@ -1,4 +1,4 @@
-// The "--words FOLDER" option, read out of the command line before the game's own arguments.
+// The "--words FOLDER" option, read from the front of the command line, before the launcher's arguments.
 #include "app/commandline.h"
 
 #include <QDir>
@@ -39,8 +39,31 @@ TEST(GameCommandLine, TheWordsOptionIsNeverAGameArgument)
 
     const GameCommandLine missing = parseGameCommandLine({"--words", folder + "/nothing", "Ann", "x", "true"});
     EXPECT_EQ(missing.error, "hangman: word folder \"" + folder + "/nothing\" not found");
+}
 
-    // Where a folder is missing the name after the option is not taken for one either.
-    const GameCommandLine asName = parseGameCommandLine({"--words", "Ann", "127.0.0.1", "true"});
-    EXPECT_FALSE(asName.error.isEmpty());
+TEST(GameCommandLine, TheLaunchersArgumentsAreTakenAsTheyAre)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.path();
+    const auto expectGameArguments = [](const QStringList& arguments, const QStringList& game) {
+        const GameCommandLine parsed = parseGameCommandLine(arguments);
+        EXPECT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString();
+        EXPECT_EQ(parsed.gameArguments.join(" | ").toStdString(), game.join(" | ").toStdString())
+            << arguments.join(' ').toStdString();
+        return parsed.wordFolder;
+    };
+
+    // A player called "--words", hosting or joining, with or without a folder of his own.
+    EXPECT_FALSE(expectGameArguments({"--words", "10.0.0.5", "true"}, {"--words", "10.0.0.5", "true"}));
+    EXPECT_FALSE(expectGameArguments({"--words", folder, "false"}, {"--words", folder, "false"}));
+    EXPECT_EQ(expectGameArguments({"--words", folder, "--words", "10.0.0.5", "true"}, {"--words", "10.0.0.5", "true"}),
+              QDir(folder).absolutePath());
+    // A fourth game argument is ignored by the game, so the three in front of it are the launcher's.
+    EXPECT_FALSE(expectGameArguments({"--words", "Ann", "x", "true"}, {"--words", "Ann", "x", "true"}));
+
+    // Behind the player's name nothing is an option.
+    EXPECT_FALSE(expectGameArguments({"Ann", "--words", folder}, {"Ann", "--words", folder}));
+    EXPECT_FALSE(expectGameArguments({"Ann", "127.0.0.1", "true", "--words", folder},
+                                     {"Ann", "127.0.0.1", "true", "--words", folder}));
 }

@@ -2,8 +2,9 @@
 """The command line reaches the game untouched.
 
 A hosting copy of the real program is started with a player name that Qt
-would take for one of its own options ("-platform", "-reverse", "-style") and
-an address other than this machine's. A raw client then logs in on port 7772
+would take for one of its own options ("-platform", "-reverse", "-style"), or
+that the game itself takes for one in front of the launcher's arguments
+("--words"), and an address other than this machine's. A raw client then logs in on port 7772
 and must be told of the host's own player under exactly that name, which also
 shows that the host connected its own client to 127.0.0.1 whatever address it
 was given. The hosting copy must also open its connection to the launcher
@@ -27,7 +28,7 @@ SKIP = 77
 GAME_PORT = 7772
 LAUNCHER_PORT = 9001
 TERM = b"\xff"
-NAMES = ["-platform", "-reverse", "-style"]
+NAMES = ["-platform", "-reverse", "-style", "--words"]
 FOREIGN_ADDRESS = "192.0.2.1"  # never reachable from inside the namespace
 START_TIMEOUT = 15
 EXIT_TIMEOUT = 10
@@ -102,7 +103,9 @@ def host_under(binary, folder, name):
     launcher.bind(("127.0.0.1", LAUNCHER_PORT))
     launcher.listen(1)
     launcher.settimeout(START_TIMEOUT)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    runtime = os.path.join(folder, "runtime")  # a lock of its own: no other copy on the machine is met
+    os.mkdir(runtime, 0o700)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime)
     log = open(os.path.join(folder, "output.txt"), "wb")
     process = subprocess.Popen([program, name, FOREIGN_ADDRESS, "true"], cwd=folder, env=env,
                                stdout=log, stderr=subprocess.STDOUT)

@@ -5,7 +5,10 @@ Checks the command line first: "--words" alone or with a missing folder ends
 with a message on standard error and exit status 2. Then starts a real hosting
 copy of the game with "--words FOLDER Host 127.0.0.1 true" on a private Xvfb
 display with openbox (its settings file names another folder, which the
-command line must win over), lets two raw protocol clients log in, starts a
+command line must win over). Its window is minimised and a second copy is
+started with a folder that does not exist: the single-instance check comes
+first, so the second copy only brings the first forward and ends with status 0.
+Then it lets two raw protocol clients log in, starts a
 game from the host's window with xdotool and sets the host to "Just Watch".
 The raw clients pick letters on their turns; over several rounds every
 CMD_loadword mask, seen by both clients, must be the mask of a word of the
@@ -202,6 +205,29 @@ def find_window(display, pattern, timeout):
     return None
 
 
+def wait_hidden(display, window, timeout):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if window not in display.xdotool("search", "--onlyvisible", "--name", "^HangMan$").split():
+            return True
+        time.sleep(0.2)
+    return False
+
+
+def check_second_copy(host, display, window, workdir):
+    display.xdotool("windowminimize", window)
+    if not wait_hidden(display, window, 10):
+        raise Failure("the host's window could not be minimised")
+    arguments = ["--words", os.path.join(workdir, "missing"), "Host", "127.0.0.1", "true"]
+    done = subprocess.run([host.path, *arguments], cwd=host.folder, env=host.env, capture_output=True, timeout=30)
+    stderr = done.stderr.decode(errors="replace")
+    if done.returncode != 0 or "not found" in stderr:
+        raise Failure("a second copy with %s: exit %d, stderr %r" % (" ".join(arguments), done.returncode, stderr))
+    if find_window(display, "^HangMan$", 10) != window:
+        raise Failure("the second copy did not bring the running copy's window forward")
+    log("a second copy with a missing word folder brought the first forward and ended with status 0")
+
+
 def pump(selector, game, seconds, done):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline and not done():
@@ -237,6 +263,7 @@ def run(binary, workdir):
         window = find_window(display, "^HangMan$", 20)
         if not window:
             raise Failure("the host's window never appeared")
+        check_second_copy(host, display, window, workdir)
         for name in ("Ann", "Bob"):
             clients.append(Client(name, selector))
         if not pump(selector, game, 15, lambda: all(c.slot for c in clients)):
