@@ -1,9 +1,7 @@
 #include "app/singleinstance.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QWidget>
 #include <unistd.h>
 
@@ -21,12 +19,6 @@ QString lockPath(const QString& folder, const QString& name)
 void makeLockFileReliable(QLockFile& lock)
 {
     lock.setStaleLockTime(0); // only a dead holder makes a lock stale, never its age
-}
-
-QPointer<SingleInstance>& processLock()
-{
-    static QPointer<SingleInstance> lock;
-    return lock;
 }
 
 } // namespace
@@ -124,22 +116,6 @@ void SingleInstance::handleConnection()
         if (caller->bytesAvailable() > 0)
             answer();
     }
-}
-
-bool anotherCopyRunning(const QString& name)
-{
-    auto* lock = new SingleInstance(name, {}, QCoreApplication::instance());
-    if (lock->previousInstanceRunning()) {
-        delete lock;
-        return true;
-    }
-    processLock() = lock;
-    return false;
-}
-
-SingleInstance* previousInstanceLock()
-{
-    return processLock();
 }
 
 RunningMarker::RunningMarker(const QString& name, const QString& folder) : m_lock(lockPath(folder, name))

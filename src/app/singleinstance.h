@@ -47,13 +47,6 @@ private:
     QLocalServer m_server;
 };
 
-// The copy-wide check at start-up, made once the application object exists and
-// before any window: true when another copy runs (after asking it to come
-// forward); otherwise this copy keeps the lock until the application object ends.
-bool anotherCopyRunning(const QString& name);
-// The lock anotherCopyRunning took for this first copy, or nullptr.
-SingleInstance* previousInstanceLock();
-
 // The running marker "hangman": a named object held for the life of the
 // process, which other programs can test.
 class RunningMarker {
