@@ -834,6 +834,7 @@ void Board::pointAtSeat(int seat)
 {
     const QLabel* name = m_seats[seat].name;
     m_turnPointer->move(name->x() - 32, name->y());
+    m_pointerSeat = seat;
 }
 
 void Board::announceTurn(int seat)

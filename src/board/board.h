@@ -85,6 +85,8 @@ public:
 
     // The seat whose turn is shown; 0 = nobody may pick.
     int turnSeat() const { return m_turnSeat; }
+    // The seat the turn pointer points at; 0 before the first turn.
+    int pointerSeat() const { return m_pointerSeat; }
     // The seat choosing a category; 0 = none.
     int chooserSeat() const { return m_chooserSeat; }
     // Seconds left of the shown turn.
@@ -189,6 +191,7 @@ private:
     QWidget* m_choosePanel = nullptr;
 
     int m_turnSeat = 0;
+    int m_pointerSeat = 0;
     int m_chooserSeat = 0;
     int m_timePerTurn = 20;
     int m_pixelsPerSecond = 185 / 20;

@@ -115,6 +115,19 @@ public:
             QAccessibleWidget::doAction(action);
     }
 
+    int childCount() const override { return int(keptChildren().size()); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        const QList<QWidget*> kept = keptChildren();
+        return index >= 0 && index < kept.size() ? QAccessible::queryAccessibleInterface(kept[index]) : nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child ? int(keptChildren().indexOf(child->object())) : -1;
+    }
+
     QVariant currentValue() const override { return rangeValue(&BoardAccessibility::Range::current); }
     void setCurrentValue(const QVariant&) override {}
     QVariant maximumValue() const override { return rangeValue(&BoardAccessibility::Range::maximum); }
@@ -123,6 +136,18 @@ public:
 
 private:
     BoardAccessibility::Reading reading() const { return m_owner->read(m_part); }
+
+    // The child widgets an assistive tool meets: every one but the decoration.
+    QList<QWidget*> keptChildren() const
+    {
+        QList<QWidget*> kept;
+        for (QObject* object : widget()->children()) {
+            auto* child = qobject_cast<QWidget*>(object);
+            if (child && !child->isWindow() && !(m_owner && m_owner->isDecoration(child)))
+                kept << child;
+        }
+        return kept;
+    }
 
     QVariant rangeValue(int BoardAccessibility::Range::*field) const
     {
@@ -160,24 +185,18 @@ BoardAccessibility::BoardAccessibility(Board& board) : m_board(board)
     for (int tile = 1; tile <= Board::kTiles; ++tile)
         add(board.m_tiles[tile], Kind::Tile, tile);
     add(board.m_word, Kind::Word);
-    add(board.m_tag, Kind::Decoration);
     add(board.m_status, Kind::Status);
-    for (int seat = 1; seat <= Board::kSeats; ++seat) {
+    for (int seat = 1; seat <= Board::kSeats; ++seat)
         add(board.m_seats[seat].name, Kind::Seat, seat);
-        add(board.m_seats[seat].score, Kind::Decoration);
-        add(board.m_seats[seat].bonus, Kind::Decoration);
-    }
     add(board.m_timerLabel, Kind::Clock);
     add(board.m_hang, Kind::Figure);
     add(board.m_hanged, Kind::Figure);
     add(board.m_winnerPanel, Kind::Winner);
-    add(board.m_winner1, Kind::Decoration);
-    add(board.m_winner2, Kind::Decoration);
     add(board.m_choosePanel, Kind::Chooser);
-    for (QLabel* title : board.m_choosePanel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
-        add(title, Kind::Decoration);
     add(board.m_start, Kind::Start);
     add(board.m_chatArea, Kind::Chat);
+    addPictures();
+    addDecoration();
 
     for (int category = 0; category < Board::kCategories; ++category) {
         QPushButton* button = board.m_categoryButtons[category];
@@ -207,9 +226,45 @@ void BoardAccessibility::add(QWidget* widget, Kind kind, int index)
         widget->setAccessibleName(title);
 }
 
+void BoardAccessibility::addPictures()
+{
+    add(m_board.m_turnPointer, Kind::Pointer);
+    for (int seat = 1; seat <= Board::kSeats; ++seat)
+        add(m_board.m_seats[seat].eyes, Kind::Eyes, seat);
+    add(m_board.m_tag, Kind::Category);
+    add(m_board.m_thePlayers, Kind::Heading);
+    add(m_board.m_team, Kind::Team);
+}
+
+// Scores and bonuses are read with their seat, the timer bar with the clock, the
+// winner's shadow text with the winner panel; the rest is ornament.
+void BoardAccessibility::addDecoration()
+{
+    const Board& board = m_board;
+    for (int seat = 1; seat <= Board::kSeats; ++seat) {
+        add(board.m_seats[seat].score, Kind::Decoration);
+        add(board.m_seats[seat].bonus, Kind::Decoration);
+    }
+    add(board.m_winner1, Kind::Decoration);
+    add(board.m_winner2, Kind::Decoration);
+    for (QLabel* title : board.m_choosePanel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        add(title, Kind::Decoration);
+    add(board.m_usedLetters, Kind::Decoration);
+    add(board.m_timerBar, Kind::Decoration);
+    for (const char* name : {"image_chatbanner", "Image3", "Image5"})
+        if (auto* ornament = board.findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly))
+            add(ornament, Kind::Decoration);
+}
+
 BoardAccessibility::Part BoardAccessibility::partOf(QObject* object) const
 {
     return m_parts.value(object);
+}
+
+bool BoardAccessibility::isDecoration(QObject* object) const
+{
+    const auto part = m_parts.constFind(object);
+    return part != m_parts.cend() && part->kind == Kind::Decoration;
 }
 
 BoardAccessibility::Reading BoardAccessibility::read(Part part) const
@@ -255,13 +310,6 @@ BoardAccessibility::Reading BoardAccessibility::read(Part part) const
                                        : QStringLiteral("Turn clock: stopped");
         reading.range = Range{board.m_secondsLeft, 0, board.m_timePerTurn};
         break;
-    case Kind::Figure:
-        reading.role = QAccessible::Graphic;
-        reading.name = board.m_figureStage >= Board::kHangedMisses
-            ? QStringLiteral("Hangman: hanged, %1 of %1 misses").arg(Board::kHangedMisses)
-            : QStringLiteral("Hangman: %1 of %2 misses").arg(board.m_figureStage).arg(Board::kHangedMisses);
-        reading.range = Range{board.m_figureStage, 0, Board::kHangedMisses};
-        break;
     case Kind::Winner:
         reading.name = board.m_winnerPanel->isHidden() ? QString() : board.m_winnerText;
         reading.description = labelTitle(part);
@@ -279,8 +327,42 @@ BoardAccessibility::Reading BoardAccessibility::read(Part part) const
         reading.role = QAccessible::Grouping;
         reading.name = QStringLiteral("Chat");
         break;
-    case Kind::Decoration:
-        reading.role = QAccessible::Graphic;
+    default:
+        return readPicture(part);
+    }
+    return reading;
+}
+
+BoardAccessibility::Reading BoardAccessibility::readPicture(Part part) const
+{
+    const Board& board = m_board;
+    Reading reading;
+    reading.role = QAccessible::Graphic;
+    switch (part.kind) {
+    case Kind::Figure:
+        reading.name = board.m_figureStage >= Board::kHangedMisses
+            ? QStringLiteral("Hangman: hanged, %1 of %1 misses").arg(Board::kHangedMisses)
+            : QStringLiteral("Hangman: %1 of %2 misses").arg(board.m_figureStage).arg(Board::kHangedMisses);
+        reading.range = Range{board.m_figureStage, 0, Board::kHangedMisses};
+        break;
+    case Kind::Pointer:
+        reading.name = board.m_pointerSeat >= 1 ? QStringLiteral("Turn: seat %1").arg(board.m_pointerSeat)
+                                                : QStringLiteral("Turn: nobody yet");
+        break;
+    case Kind::Eyes:
+        reading.name = QStringLiteral("Seat %1: just watching").arg(part.index);
+        break;
+    case Kind::Category:
+        reading.name = board.m_tag->pixmap().isNull() ? QStringLiteral("Category: none yet")
+                                                      : QStringLiteral("Category: ") + Art::categoryName(board.m_category);
+        break;
+    case Kind::Heading:
+        reading.name = QStringLiteral("The players");
+        break;
+    case Kind::Team:
+        reading.name = QStringLiteral("Team game: yellow team seats 1, 3 and 5, gray team seats 2, 4 and 6");
+        break;
+    default:
         break;
     }
     return reading;

@@ -1,7 +1,9 @@
 #pragma once
 // Makes the painted board readable to screen readers: its tiles, word, seats,
 // clock, figure, status line and panels get accessible roles, names, states and
-// values; the letter tiles can be pressed through the accessibility layer; and
+// values; pictures that carry meaning (the turn pointer, the category banner, the
+// headings, the just-watching eyes) get names, and decoration is left out of the
+// tree; the letter tiles can be pressed through the accessibility layer; and
 // after every board update the parts that changed are told to assistive tools.
 
 #include <QAccessible>
@@ -15,7 +17,10 @@ class Board;
 class BoardAccessibility : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Board, Letters, Tile, Word, Status, Seat, Clock, Figure, Winner, Chooser, Start, Chat, Decoration };
+    enum class Kind {
+        Board, Letters, Tile, Word, Status, Seat, Clock, Figure, Winner, Chooser, Start, Chat,
+        Pointer, Eyes, Category, Heading, Team, Decoration
+    };
 
     // One accessible part of the board; index is the tile or seat number.
     struct Part {
@@ -47,6 +52,8 @@ public:
 
     // The part a registered widget stands for.
     Part partOf(QObject* object) const;
+    // True for the board's decoration, which assistive tools never meet.
+    bool isDecoration(QObject* object) const;
     // The current reading of a part.
     Reading read(Part part) const;
     // The accessibility layer's press: a tile picks its letter, the start button opens the game start.
@@ -79,6 +86,9 @@ private:
     };
 
     void add(QWidget* widget, Kind kind, int index = 0);
+    void addPictures();
+    void addDecoration();
+    Reading readPicture(Part part) const;
     Told toldOf(Part part) const;
     QString seatDescription(int seat) const;
     bool tileAvailable(int tile) const;

@@ -6,6 +6,7 @@
 #include "fakeboardhost.h"
 #include "net/protocol.h"
 #include "support/accessibilityrecorder.h"
+#include "support/unnamedcontrols.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -107,6 +108,13 @@ TEST_F(AccessibleBoard, PartsReadWordSeatsClockFigureStatusAndWinner)
     EXPECT_EQ(nameOf("label_playername2"), "Seat 2: Klot");
     EXPECT_EQ(descriptionOf("label_playername2"), "score 0, computer player");
     EXPECT_EQ(descriptionOf("label_playername4"), "score 0, empty seat");
+    EXPECT_EQ(nameOf("label_tag"), "Category: General Words");
+    EXPECT_EQ(nameOf("image_theplayers"), "The players");
+    EXPECT_EQ(nameOf("image_eyes3"), "Seat 3: just watching");
+    board.startGame(argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "t")));
+    board.loadWord(argsOf(proto::msg::loadWord("*****", 0)));
+    board.markLetters("1+5+");
+    EXPECT_EQ(unnamedPictures(&board).join(", ").toStdString(), "") << "in a team game, with a letter used";
 
     board.nextPlayer("3+");
     EXPECT_EQ(nameOf("label_status"), "Bob's turn.");

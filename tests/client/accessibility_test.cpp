@@ -7,6 +7,7 @@
 #include "client/chatview.h"
 #include "server/hostedserver.h"
 #include "support/accessibilityrecorder.h"
+#include "support/unnamedcontrols.h"
 #include "tally/tallywindow.h"
 #include "windows/gameoptionsdialog.h"
 
@@ -161,6 +162,42 @@ TEST_F(AccessibleGame, PlaysThroughAccessibilityActionsAndReadsMidGame)
     EXPECT_TRUE(all.contains("client \"Game board\" (Type a letter to pick it on your turn) [focused]"));
     EXPECT_FALSE(all.contains("button \"T\""));
     EXPECT_TRUE(all.contains("button \"A\"\n"));
+}
+
+// Every object the tree holds, by object name.
+void collectObjectNames(QAccessibleInterface* node, QStringList& names)
+{
+    if (!node)
+        return;
+    if (node->object())
+        names << node->object()->objectName();
+    for (int i = 0; i < node->childCount(); ++i)
+        collectObjectNames(node->child(i), names);
+}
+
+TEST_F(AccessibleGame, EveryPictureIsNamedOrLeftOutAndThePointerFollowsTheTurn)
+{
+    EXPECT_EQ(unnamedPictures(&chat).join(", ").toStdString(), "");
+    QStringList inTree;
+    collectObjectNames(window(), inTree);
+    for (const char* decoration : {"Image3", "Image4", "Image5", "image_timer", "image_chatbanner", "label_score1",
+                                   "label_bonus6", "label_winner1", "label_winner2", "Label1", "Label2"})
+        EXPECT_FALSE(inTree.contains(decoration)) << decoration;
+
+    QAccessibleInterface* pointer =
+        QAccessible::queryAccessibleInterface(chat.board()->findChild<QWidget*>("image_Turn"));
+    ASSERT_TRUE(pointer);
+    EXPECT_EQ(pointer->text(QAccessible::Name), "Turn: nobody yet");
+    press(button("START GAME"));
+    gamestart.findChild<QPushButton*>("button_start")->click();
+    Board* board = chat.board();
+    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot(); }));
+    EXPECT_EQ(pointer->text(QAccessible::Name), "Turn: seat 1");
+    AccessibilityRecorder recorder;
+    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == 2; }));
+    EXPECT_EQ(pointer->text(QAccessible::Name), "Turn: seat 2");
+    EXPECT_EQ(recorder.count(board->findChild<QWidget*>("image_Turn"), QAccessible::NameChanged), 1);
+    EXPECT_EQ(unnamedPictures(&chat).join(", ").toStdString(), "");
 }
 
 TEST_F(AccessibleGame, ChatControlsAreNamedAndALineIsAnnouncedOnce)
