@@ -160,6 +160,7 @@ void Board::buildBoard()
     m_chatArea = new QWidget(this);
     m_chatArea->setObjectName(QStringLiteral("chat_area"));
     m_chatArea->setGeometry(262, 272, 435, 199);
+    m_chatArea->setFocusPolicy(Qt::ClickFocus);
     makePicture(this, QStringLiteral("image_chatbanner"), QRect(528, 252, 164, 19), Art::chatBanner());
     buildHeading();
     buildSeats();
@@ -896,6 +897,10 @@ void Board::paintEvent(QPaintEvent*)
 
 void Board::keyPressEvent(QKeyEvent* event)
 {
+    if (hasFocus() && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_chatArea->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     const QString text = event->text();
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (hasFocus() && plain && text.size() == 1) {
@@ -938,8 +943,10 @@ bool Board::eventFilter(QObject* watched, QEvent* event)
         if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
             return false;
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            m_chatArea->setFocus(Qt::MouseFocusReason);
             m_start->setPixmap(Art::startGameButton(true));
+        }
         else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
             m_start->setPixmap(Art::startGameButton(false));
             if (m_start->rect().contains(mouse->position().toPoint()))

@@ -81,6 +81,8 @@ public:
     // Shows or hides "START GAME" (only the hosting copy shows it).
     void setStartButtonVisible(bool visible);
     // The empty area at (262, 272), 435 x 199, where the main window puts its chat.
+    // A click there takes the keyboard focus from the board; Escape on the board and
+    // a click on START GAME give the focus to this area too.
     QWidget* chatArea() const { return m_chatArea; }
 
     // The seat whose turn is shown; 0 = nobody may pick.

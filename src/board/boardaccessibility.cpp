@@ -275,7 +275,7 @@ BoardAccessibility::Reading BoardAccessibility::read(Part part) const
     case Kind::Board:
         reading.role = QAccessible::Client;
         reading.name = QStringLiteral("Game board");
-        reading.description = QStringLiteral("Type a letter to pick it on your turn");
+        reading.description = QStringLiteral("Type a letter to pick it on your turn, Escape to go back to the chat");
         break;
     case Kind::Letters:
         reading.role = QAccessible::Grouping;

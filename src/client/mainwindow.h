@@ -136,6 +136,7 @@ private:
     QAction* addNamedAction(QMenu* menu, const QString& objectName, const QString& caption);
     void buildCentre();
     void buildChat(QWidget* area);
+    void orderTabStops(const QList<QWidget*>& chatButtons);
     void buildDispatchTable();
 
     // Connection and dispatch
@@ -169,6 +170,7 @@ private:
     void fillSmileyMenu();
     void insertSmiley(int code);
     void clearChat();
+    void focusChatInput();
     void setChatScrollingOff(bool on);
     QByteArray ownColourText() const;
 

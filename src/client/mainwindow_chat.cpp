@@ -80,6 +80,49 @@ private:
     std::function<void()> m_paste;
 };
 
+// Typing into the chat messages goes on in the chat input: the keys that write text are
+// handed over to it, with the keyboard focus; copying and moving keys stay with the view.
+class TypingForwarder : public QObject {
+public:
+    TypingForwarder(QWidget* view, QLineEdit* input) : QObject(view), m_input(input) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool writes = !key->text().isEmpty() && key->text().at(0).isPrint()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (!writes)
+            return false;
+        m_input->setFocus(Qt::OtherFocusReason);
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), key->count());
+        QCoreApplication::sendEvent(m_input, &copy);
+        return true;
+    }
+
+private:
+    QLineEdit* m_input;
+};
+
+// Hands the keyboard focus on: the board gives it to its chat area, which passes it to the input.
+class FocusForwarder : public QObject {
+public:
+    FocusForwarder(QWidget* from, QWidget* to) : QObject(from), m_to(to) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            m_to->setFocus(static_cast<QFocusEvent*>(event)->reason());
+        return false;
+    }
+
+private:
+    QWidget* m_to;
+};
+
 } // namespace
 
 QAction* MainWindow::addNamedAction(QMenu* menu, const QString& objectName, const QString& caption)
@@ -232,6 +275,9 @@ void MainWindow::buildChat(QWidget* area)
         menu.addAction("Paste", paste)->setShortcut(QKeySequence("Ctrl+V"));
         menu.exec(m_chatInput->mapToGlobal(pos));
     });
+    area->installEventFilter(new FocusForwarder(area, m_chatInput));
+    m_chatView->installEventFilter(new TypingForwarder(m_chatView, m_chatInput));
+    m_chatInput->setFocus();
 
     auto* smilies = new QToolButton(area);
     smilies->setObjectName("button_smilies");
@@ -242,6 +288,7 @@ void MainWindow::buildChat(QWidget* area)
     m_popupSmilies = new QMenu(this);
     m_popupSmilies->setObjectName("popup_smilies");
     connect(m_popupSmilies, &QMenu::aboutToShow, this, &MainWindow::fillSmileyMenu);
+    connect(m_popupSmilies, &QMenu::aboutToHide, this, &MainWindow::focusChatInput);
     connect(smilies, &QToolButton::clicked, this, [this, smilies] {
         m_popupSmilies->popup(smilies->mapToGlobal(QPoint(smilies->width(), smilies->height())));
     });
@@ -255,7 +302,10 @@ void MainWindow::buildChat(QWidget* area)
         button->setText(QString::number(i + 1));
         button->setToolTip(kDefaultPhrases[i]);
         button->setAccessibleName(kDefaultPhrases[i]);
-        connect(button, &QToolButton::clicked, this, [this, i] { sendPhrase(i); });
+        connect(button, &QToolButton::clicked, this, [this, i] {
+            sendPhrase(i);
+            focusChatInput();
+        });
         m_phraseButtons[i] = button;
     }
     auto* sounds = new QToolButton(area);
@@ -271,9 +321,26 @@ void MainWindow::buildChat(QWidget* area)
         entry->setObjectName(tag == 0 ? QString("Cancel1") : chatterSoundName(tag));
         entry->setToolTip(kChatterSounds[tag]);
     }
+    connect(m_popupSounds, &QMenu::aboutToHide, this, &MainWindow::focusChatInput);
     connect(sounds, &QToolButton::clicked, this, [this, sounds] {
         m_popupSounds->popup(sounds->mapToGlobal(QPoint(sounds->width(), sounds->height())));
     });
+    QList<QWidget*> buttons{smilies};
+    for (QToolButton* button : m_phraseButtons)
+        buttons << button;
+    orderTabStops(buttons << sounds);
+}
+
+// The chat input comes first and Tab goes on to the board: the keyboard reaches the
+// letters in one step and Escape brings it back. Then the chat messages and the buttons.
+void MainWindow::orderTabStops(const QList<QWidget*>& chatButtons)
+{
+    QWidget::setTabOrder(m_chatInput, m_board);
+    QWidget* previous = m_chatView;
+    for (QWidget* button : chatButtons) {
+        QWidget::setTabOrder(previous, button);
+        previous = button;
+    }
 }
 
 // ---------------------------------------------------------------- chat
@@ -361,7 +428,12 @@ void MainWindow::openChatLink(const QString& target)
 void MainWindow::clearChat()
 {
     m_chatView->clearAll();
-    m_chatInput->setFocus();
+    focusChatInput();
+}
+
+void MainWindow::focusChatInput()
+{
+    m_chatInput->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::setChatScrollingOff(bool on)

@@ -238,6 +238,14 @@ TEST(BoardKeyboard, TabReachesTheBoardWhichTakesLettersAndShowsAFocusMark)
     board->nextPlayer("1+");
     QTest::keyClick(board, Qt::Key_Q);
     EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::selectLetter(1, 17)});
+
+    // Escape leaves the board for the chat; typing there picks nothing.
+    QTest::keyClick(board, Qt::Key_Escape);
+    EXPECT_TRUE(board->chatArea()->hasFocus());
+    EXPECT_EQ(board->grab().toImage().pixel(2, 100), unfocused.pixel(2, 100)) << "the focus mark is gone";
+    board->nextPlayer("1+");
+    QTest::keyClick(board->chatArea(), Qt::Key_E);
+    EXPECT_EQ(host.sent.size(), 1);
 }
 
 TEST(SpokenWord, ReadsLettersBlanksAndWords)

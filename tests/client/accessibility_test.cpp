@@ -159,7 +159,8 @@ TEST_F(AccessibleGame, PlaysThroughAccessibilityActionsAndReadsMidGame)
         << all.toStdString();
     EXPECT_TRUE(all.contains("text \"Seat 1: You\" = 6 (score 6, last find +3, has the turn)")) << all.toStdString();
     EXPECT_TRUE(all.contains("clock \"Turn clock: 16 seconds left\" = 16")) << all.toStdString();
-    EXPECT_TRUE(all.contains("client \"Game board\" (Type a letter to pick it on your turn) [focused]"));
+    EXPECT_TRUE(all.contains("client \"Game board\" (Type a letter to pick it on your turn, Escape to go back to the chat) "
+                            "[focused]"));
     EXPECT_FALSE(all.contains("button \"T\""));
     EXPECT_TRUE(all.contains("button \"A\"\n"));
 }
@@ -227,21 +228,20 @@ TEST_F(AccessibleGame, ChatControlsAreNamedAndALineIsAnnouncedOnce)
     EXPECT_EQ(inserted[1], "Bob is just watching");
 }
 
-TEST_F(AccessibleGame, TabVisitsBoardAndEveryChatControl)
+TEST_F(AccessibleGame, TabVisitsChatInputBoardAndEveryChatControl)
 {
     QApplication::setActiveWindow(&chat);
-    chat.board()->setFocus();
-    ASSERT_TRUE(chat.board()->hasFocus());
+    ASSERT_EQ(QApplication::focusWidget(), chat.chatInput());
     QList<QWidget*> visited;
     for (int step = 0; step < 20 && !visited.contains(QApplication::focusWidget()); ++step) {
         visited << QApplication::focusWidget();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(QApplication::focusWidget(), chat.board());
+    EXPECT_EQ(QApplication::focusWidget(), chat.chatInput());
     QStringList names;
     for (QWidget* widget : visited)
         names << QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
-    EXPECT_EQ(names, QStringList({"Game board", "Chat messages", "Chat input", "Smilies", "Way To Go!", "Good One!",
+    EXPECT_EQ(names, QStringList({"Chat input", "Game board", "Chat messages", "Smilies", "Way To Go!", "Good One!",
                                   "Nice Try!", "Excellent!", "Brilliant!", "Wow, WTG!", "Thanks!",
                                   "Way To Go Teamie!", "Good Game Everyone!", "Chatter Sounds"}))
         << names.join(", ").toStdString();
