@@ -71,6 +71,7 @@ void MainWindow::setUpWindow()
         m_phraseReady = true;
         m_phraseCooldown.stop();
     };
+    m_ownLineAllowance.reset(m_clock.now());
     m_receivedQueue.append("receivedlist");
     m_dispatchTimer.start();
 

@@ -13,6 +13,7 @@
 #include "net/gametimer.h"
 #include "net/portmapping.h"
 #include "net/protocol.h"
+#include "server/floodcontrol.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -173,6 +174,7 @@ private:
     void focusChatInput();
     void setChatScrollingOff(bool on);
     QByteArray ownColourText() const;
+    bool hostWouldRelayOwnLine();
 
     // Sound
     bool playSoundsChecked() const;
@@ -253,6 +255,8 @@ private:
     DispatchTimer m_dispatchTimer;
     GameTimer m_phraseCooldown;
     bool m_phraseReady = true;
+    // The host's flood rule, applied to our own lines before they leave: a line it would drop is kept.
+    ChatLimiter m_ownLineAllowance;
     QHash<QByteArray, Handler> m_handlers; // every server message the client understands
     QHash<int, QString> m_people; // slot -> name of everybody logged in
 

@@ -27,6 +27,7 @@
 namespace {
 
 constexpr char kEnterChatHere[] = "<Enter Chat Here>";
+constexpr char kSlowDown[] = "Slow down: that line was not sent.";
 // The longest line that can be typed: it still fits the one message the server takes,
 // with room for "CMD_action+", the slot, the colour text and the terminator.
 constexpr int kChatEnvelopeBytes = 128;
@@ -384,17 +385,30 @@ QByteArray MainWindow::ownColourText() const
     return proto::toWire(ColorText::toText(m_ownColour));
 }
 
+// The host counts every chat line, action and chatter sound of a connection (its
+// flood rule); what it would drop is not sent, so the sender sees why it is missing.
+bool MainWindow::hostWouldRelayOwnLine()
+{
+    if (m_ownLineAllowance.take(m_clock.now()) == ChatLimiter::Verdict::Relay)
+        return true;
+    addSystemLine(kSlowDown);
+    return false;
+}
+
 void MainWindow::sendChatInput()
 {
     if (!m_loggedIn)
         return;
     const QString text = m_chatInput->text();
-    if (!text.isEmpty()) {
-        // "/me" and a blank (or nothing) is an action; "/meow" is an ordinary line; other "/" lines are not sent.
-        const bool action = text == "/me" || text.startsWith("/me ");
+    // "/me" and a blank (or nothing) is an action; "/meow" is an ordinary line; other "/" lines are not sent.
+    const bool action = text == "/me" || text.startsWith("/me ");
+    const bool chat = !text.startsWith('/') || text.startsWith("/me");
+    if (!text.isEmpty() && (action || chat)) {
+        if (!hostWouldRelayOwnLine())
+            return;
         if (action)
             send(proto::msg::action(m_ownSlot, proto::toWire(text.mid(4)), ownColourText()));
-        else if (!text.startsWith('/') || text.startsWith("/me"))
+        else
             send(proto::msg::chat(m_ownSlot, proto::toWire(text), ownColourText()));
     }
     m_chatInput->clear();
@@ -487,7 +501,7 @@ void MainWindow::replacePhrases(const QStringList& phrases)
 
 void MainWindow::sendPhrase(int button)
 {
-    if (!m_phraseReady)
+    if (!m_phraseReady || !hostWouldRelayOwnLine())
         return;
     const QString phrase = m_phraseButtons[button]->toolTip();
     const QString text = phrase.startsWith("/me ") ? phrase.mid(4) : "says: " + phrase;
@@ -525,7 +539,7 @@ void MainWindow::sendChatterSound(int tag)
 {
     if (tag == 0)
         return;
-    if (m_loggedIn && m_ownSlot >= 1 && m_ownSlot <= proto::kSeatCount)
+    if (m_loggedIn && m_ownSlot >= 1 && m_ownSlot <= proto::kSeatCount && hostWouldRelayOwnLine())
         send(proto::msg::playASound(m_ownSlot, tag));
 }
 

@@ -174,6 +174,55 @@ TEST_F(RealServer, TheLongestLineTheInputTakesIsRelayedWhole)
     host.chat.close();
 }
 
+TEST_F(RealServer, LinesTheHostWouldDropAreKeptWithANoticeInsteadOfSent)
+{
+    Client host(clock, folder.path(), {"Ann", "127.0.0.1", "true"}, server.get());
+    host.chat.setGamePort(0);
+    host.chat.show();
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("You are Connected."); }));
+    const QString slowDown = "Slow down: that line was not sent.";
+    const auto notices = [&] {
+        return std::count_if(host.lines.lines.begin(), host.lines.lines.end(),
+                             [&](const LineRecorder::Line& line) { return line.text == slowDown; });
+    };
+
+    // A burst of ten lines goes out; the eleventh stays in the input, as do the phrase and the sound.
+    QLineEdit* input = host.chat.chatInput();
+    for (int i = 0; i <= 10; ++i) {
+        input->setText("line " + QString::number(i));
+        host.chat.sendChatInput();
+    }
+    EXPECT_EQ(input->text(), "line 10");
+    EXPECT_EQ(notices(), 1);
+    host.chat.findChild<QToolButton*>("b_phrase1")->click();
+    host.chat.findChild<QMenu*>("popup_sounds")->actions().at(3)->trigger();
+    EXPECT_EQ(notices(), 3);
+    // The host takes the burst in at this same moment: its first relay comes before the clock moves.
+    QElapsedTimer real;
+    real.start();
+    while (!host.lines.has("Ann chats: line 0") && real.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        clock.advance(0);
+    }
+    ASSERT_TRUE(host.lines.has("Ann chats: line 0"));
+
+    // A third of a second later there is room for one more: the kept line.
+    clock.advance(334);
+    host.chat.sendChatInput();
+    EXPECT_TRUE(input->text().isEmpty());
+    host.chat.findChild<QToolButton*>("b_phrase1")->click();
+    EXPECT_EQ(notices(), 4) << "nothing left for the phrase";
+    clock.advance(1000);
+    host.chat.findChild<QToolButton*>("b_phrase1")->click();
+
+    // The host relayed every line that was sent: none was dropped on the way.
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Ann says: Way To Go!"); }));
+    for (int i = 0; i <= 10; ++i)
+        EXPECT_TRUE(host.lines.has("Ann chats: line " + QString::number(i))) << i;
+    EXPECT_EQ(notices(), 4);
+    host.chat.close();
+}
+
 // A fake game server that speaks a script and records what the client sends.
 class FakeServer : public ::testing::Test {
 protected:
