@@ -21,6 +21,16 @@ int smileyIndex(const QString& code)
     return ok && code.size() == 2 && number >= 10 && number <= 27 ? number - 10 : 0;
 }
 
+// The text's first kMaxShownCharacters characters, less a smiley code they would halve.
+QString shownPart(const QString& text)
+{
+    QString shown = text.left(kMaxShownCharacters);
+    const qsizetype code = shown.lastIndexOf(":)#");
+    if (code >= 0 && code + 5 > shown.size())
+        shown.truncate(code);
+    return shown;
+}
+
 } // namespace
 
 QStringList words(const QString& text)
@@ -56,7 +66,9 @@ std::optional<ChatLine> parse(const QString& text)
 
     ChatLine line;
     line.style = style;
-    QString rest = text.mid(plus + 1);
+    const QString whole = text.mid(plus + 1);
+    QString rest = shownPart(whole);
+    line.cut = rest.size() < whole.size();
     const qsizetype colon = rest.indexOf(':');
     if (colon >= 0) {
         line.prefix = rest.left(colon + 1);
@@ -70,6 +82,8 @@ std::optional<ChatLine> parse(const QString& text)
     }
     if (!rest.isEmpty())
         addWords(line, rest);
+    if (line.cut)
+        line.items.append({ChatItem::Kind::Text, kCutMark, {}, 0});
     return line;
 }
 

@@ -16,7 +16,7 @@ public:
     static constexpr int kStyleCount = 15;
     static constexpr int kSmileyCount = 18;
     static constexpr int kLinkStyle = 4;
-    static constexpr int kMaxParagraphs = 5000;
+    static constexpr int kMaxParagraphs = 1000;
 
     struct StyleLook {
         QColor colour;

@@ -40,3 +40,37 @@ TEST(ChatLine, StyleMustBeANumberFrom0To14)
     EXPECT_FALSE(ChatLineParser::parse("no separator"));
     EXPECT_TRUE(ChatLineParser::parse("14+"));
 }
+
+TEST(ChatLine, ALongLineIsCutForShowingWithoutHalfASmiley)
+{
+    const auto shownText = [](const ChatLine& line) {
+        QString text = line.prefix;
+        for (const ChatItem& item : line.items)
+            text += item.kind == Kind::Smiley ? QString("[%1]").arg(item.smiley) : item.text;
+        return text;
+    };
+    const QString words = QString("word ").repeated(13000);
+    const auto cut = ChatLineParser::parse("3+Ann chats: " + words);
+    ASSERT_TRUE(cut);
+    EXPECT_TRUE(cut->cut);
+    EXPECT_EQ(cut->items.last().text, QString::fromUtf8("\u2026"));
+    // Beyond the shown characters: the blank after the prefix, the last word's blank and the mark.
+    EXPECT_EQ(shownText(*cut).size(), ChatLineParser::kMaxShownCharacters + 3);
+    EXPECT_TRUE(shownText(*cut).startsWith("Ann chats:  word word "));
+
+    // A smiley code that the cut would halve is left out whole; one before it stays.
+    const QString upToCode = "Ann chats: " + QString(ChatLineParser::kMaxShownCharacters - 11 - 3, 'x');
+    const auto halved = ChatLineParser::parse("3+" + upToCode + ":)#15 more");
+    ASSERT_TRUE(halved);
+    EXPECT_FALSE(shownText(*halved).contains("[")) << "no smiley picture from half a code";
+    EXPECT_FALSE(shownText(*halved).contains(":)"));
+    const auto before = ChatLineParser::parse("3+" + upToCode.left(upToCode.size() - 3) + ":)#15 more and more");
+    ASSERT_TRUE(before);
+    EXPECT_TRUE(shownText(*before).contains("[5]"));
+
+    // A line within the bound is shown whole.
+    const auto whole = ChatLineParser::parse("3+" + QString(ChatLineParser::kMaxShownCharacters, 'y'));
+    ASSERT_TRUE(whole);
+    EXPECT_FALSE(whole->cut);
+    EXPECT_EQ(whole->items.last().text, QString(ChatLineParser::kMaxShownCharacters, 'y') + " ");
+}

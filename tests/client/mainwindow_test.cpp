@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -220,6 +221,56 @@ TEST_F(RealServer, LinesTheHostWouldDropAreKeptWithANoticeInsteadOfSent)
     for (int i = 0; i <= 10; ++i)
         EXPECT_TRUE(host.lines.has("Ann chats: line " + QString::number(i))) << i;
     EXPECT_EQ(notices(), 4);
+    host.chat.close();
+}
+
+TEST_F(RealServer, ManyLongRelayedLinesAreRelayedWholeButKeptBoundedInTheChat)
+{
+    Client host(clock, folder.path(), {"Ann", "127.0.0.1", "true"}, server.get());
+    host.chat.setGamePort(0);
+    host.chat.show();
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("You are Connected."); }));
+
+    // A raw client at seat 2 sends long lines as fast as the flood rule lets them through.
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, server->port());
+    QByteArray heard;
+    ASSERT_TRUE(pumpInSteps(clock, [&] {
+        heard += raw.readAll();
+        return heard.contains("CMD_sendlogininfo+2");
+    }));
+    raw.write(wire("CMD_logininfo+2+1.0.6+Raw##"));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Raw is Connected."); }));
+    const int sent = 1030;
+    const int longest = proto::kMaxPendingBytes - 64;
+    const auto text = [&](int i) {
+        const QByteArray number = QByteArray::number(i) + ' ';
+        return number + QByteArray((i % 100 == 99 ? longest : 3000) - number.size(), 'w');
+    };
+    for (int i = 0; i < sent; ++i) {
+        raw.write(proto::msg::chat(2, text(i), "clBlack"));
+        for (int step = 0; step < 34; ++step) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            clock.advance(10);
+        }
+        raw.readAll();
+    }
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Raw chats: " + QString::fromLatin1(text(sent - 1))); }));
+    EXPECT_TRUE(host.lines.has("Raw chats: " + QString::fromLatin1(text(999)))) << "the relay stays whole";
+
+    // The chat keeps the newest 1,000 lines, each cut to its first 2,000 characters and marked.
+    ChatView* view = host.chat.chatView();
+    EXPECT_EQ(view->paragraphCount(), 1000);
+    const int firstKept = sent - 1000;
+    int longestShown = 0;
+    int i = firstKept;
+    for (QTextBlock block = view->document()->firstBlock(); block.isValid(); block = block.next(), ++i) {
+        const QString shown = block.text();
+        longestShown = std::max(longestShown, int(shown.size()));
+        ASSERT_TRUE(shown.startsWith("Raw chats:  " + QString::number(i) + " ")) << i;
+        EXPECT_TRUE(shown.endsWith(QString::fromUtf8("\u2026"))) << i;
+    }
+    EXPECT_LE(longestShown, 2003);
     host.chat.close();
 }
 
