@@ -137,6 +137,9 @@ private:
     QAction* addNamedAction(QMenu* menu, const QString& objectName, const QString& caption);
     void buildCentre();
     void buildChat(QWidget* area);
+    void buildChatView(QWidget* area);
+    void buildChatInput(QWidget* area);
+    QList<QWidget*> buildChatButtons(QWidget* area);
     void orderTabStops(const QList<QWidget*>& chatButtons);
     void buildDispatchTable();
 

@@ -28,6 +28,7 @@ namespace {
 
 constexpr char kEnterChatHere[] = "<Enter Chat Here>";
 constexpr char kSlowDown[] = "Slow down: that line was not sent.";
+constexpr int kChatInputFromBottom = 45;
 // The longest line that can be typed: it still fits the one message the server takes,
 // with room for "CMD_action+", the slot, the colour text and the terminator.
 constexpr int kChatEnvelopeBytes = 128;
@@ -231,6 +232,17 @@ void MainWindow::buildMenus()
 
 void MainWindow::buildChat(QWidget* area)
 {
+    buildChatView(area);
+    buildChatInput(area);
+    QList<QWidget*> buttons = buildChatButtons(area);
+    area->installEventFilter(new FocusForwarder(area, m_chatInput));
+    m_chatView->installEventFilter(new TypingForwarder(m_chatView, m_chatInput));
+    m_chatInput->setFocus();
+    orderTabStops(buttons);
+}
+
+void MainWindow::buildChatView(QWidget* area)
+{
     m_chatView = new ChatView(area);
     m_chatView->setObjectName("mainchat");
     m_chatView->setAccessibleName("Chat messages");
@@ -254,8 +266,11 @@ void MainWindow::buildChat(QWidget* area)
     m_chatView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_chatView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_popupMainchat->popup(m_chatView->mapToGlobal(pos)); });
+}
 
-    const int row = area->height() - 45;
+void MainWindow::buildChatInput(QWidget* area)
+{
+    const int row = area->height() - kChatInputFromBottom;
     m_chatInput = new QLineEdit(kEnterChatHere, area);
     m_chatInput->setObjectName("mychat");
     m_chatInput->setAccessibleName("Chat input");
@@ -276,10 +291,12 @@ void MainWindow::buildChat(QWidget* area)
         menu.addAction("Paste", paste)->setShortcut(QKeySequence("Ctrl+V"));
         menu.exec(m_chatInput->mapToGlobal(pos));
     });
-    area->installEventFilter(new FocusForwarder(area, m_chatInput));
-    m_chatView->installEventFilter(new TypingForwarder(m_chatView, m_chatInput));
-    m_chatInput->setFocus();
+}
 
+// The smiley button beside the input, the nine phrase buttons and the chatter sounds below it.
+QList<QWidget*> MainWindow::buildChatButtons(QWidget* area)
+{
+    const int row = area->height() - kChatInputFromBottom;
     auto* smilies = new QToolButton(area);
     smilies->setObjectName("button_smilies");
     smilies->setGeometry(area->width() - 25, row, 25, 21);
@@ -329,7 +346,7 @@ void MainWindow::buildChat(QWidget* area)
     QList<QWidget*> buttons{smilies};
     for (QToolButton* button : m_phraseButtons)
         buttons << button;
-    orderTabStops(buttons << sounds);
+    return buttons << sounds;
 }
 
 // The chat input comes first and Tab goes on to the board: the keyboard reaches the
