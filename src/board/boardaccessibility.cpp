@@ -272,15 +272,6 @@ BoardAccessibility::Reading BoardAccessibility::read(Part part) const
     const Board& board = m_board;
     Reading reading;
     switch (part.kind) {
-    case Kind::Board:
-        reading.role = QAccessible::Client;
-        reading.name = QStringLiteral("Game board");
-        reading.description = QStringLiteral("Type a letter to pick it on your turn, Escape to go back to the chat");
-        break;
-    case Kind::Letters:
-        reading.role = QAccessible::Grouping;
-        reading.name = QStringLiteral("Letters");
-        break;
     case Kind::Tile:
         reading.role = QAccessible::Button;
         reading.name = QString(QLatin1Char(char('A' + part.index - 1)));
@@ -314,17 +305,34 @@ BoardAccessibility::Reading BoardAccessibility::read(Part part) const
         reading.name = board.m_winnerPanel->isHidden() ? QString() : board.m_winnerText;
         reading.description = labelTitle(part);
         break;
-    case Kind::Chooser:
-        reading.role = QAccessible::Grouping;
-        reading.name = QStringLiteral("Choose a category");
-        break;
     case Kind::Start:
         reading.role = QAccessible::Button;
         reading.name = QStringLiteral("START GAME");
         reading.pressable = true;
         break;
+    default:
+        return readContainerOrPicture(part);
+    }
+    return reading;
+}
+
+BoardAccessibility::Reading BoardAccessibility::readContainerOrPicture(Part part) const
+{
+    Reading reading;
+    reading.role = QAccessible::Grouping;
+    switch (part.kind) {
+    case Kind::Board:
+        reading.role = QAccessible::Client;
+        reading.name = QStringLiteral("Game board");
+        reading.description = QStringLiteral("Type a letter to pick it on your turn, Escape to go back to the chat");
+        break;
+    case Kind::Letters:
+        reading.name = QStringLiteral("Letters");
+        break;
+    case Kind::Chooser:
+        reading.name = QStringLiteral("Choose a category");
+        break;
     case Kind::Chat:
-        reading.role = QAccessible::Grouping;
         reading.name = QStringLiteral("Chat");
         break;
     default:

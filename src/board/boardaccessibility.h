@@ -88,6 +88,7 @@ private:
     void add(QWidget* widget, Kind kind, int index = 0);
     void addPictures();
     void addDecoration();
+    Reading readContainerOrPicture(Part part) const;
     Reading readPicture(Part part) const;
     Told toldOf(Part part) const;
     QString seatDescription(int seat) const;
