@@ -10,8 +10,11 @@
 // display for the window figures, with a sound server for the sound figures.
 #include "app/gamewindows.h"
 #include "board/art.h"
+#include "client/lazysound.h"
 #include "client/sound/soundplayer.h"
 #include "server/wordlists.h"
+#include "windows/desktop.h"
+#include "windows/prompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -101,19 +104,23 @@ void reportSounds()
 // Each window made alone, in the program's order, then destroyed again.
 void reportEachWindow()
 {
+    static SystemDesktop desktop;
+    static DialogPrompts prompts;
+    static LazySound sound;
     std::vector<std::unique_ptr<QObject>> made;
     auto make = [&made](const char* what, const std::function<QObject*()>& construct) {
         timed(what, [&] { made.emplace_back(construct()); });
     };
-    make("window 1: main window (board, chat, menus)", [] { return new MainWindow; });
+    make("window 1: main window (board, chat, menus)",
+         [] { return new MainWindow(Clock::system(), {desktop, prompts, sound}); });
     make("window 2: tally", [] { return new TallyWindow(QDir::temp().filePath("bench-startup.tld")); });
-    make("window 3: about", [] { return new AboutDialog; });
+    make("window 3: about", [] { return new AboutDialog(desktop); });
     make("window 4: game start", [] { return new GameOptionsDialog; });
     make("window 5: help", [] { return new HelpWindow; });
     make("window 6: phrases", [] { return new PhraseEditor; });
     make("window 7: server (with the word lists)", [] { return new HostedServer; });
     make("window 8: spy list", [] { return new SpyListWindow; });
-    make("window 9: download", [] { return new LobbyDownloadWindow; });
+    make("window 9: download", [] { return new LobbyDownloadWindow(desktop, prompts); });
     while (!made.empty())
         made.pop_back();
 }

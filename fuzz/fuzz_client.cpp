@@ -9,6 +9,7 @@
 
 #include "app/gamewindows.h"
 #include "board/board.h"
+#include "../tests/support/fakesurroundings.h"
 #include "../tests/support/mainwindowaccess.h"
 
 #include <QApplication>
@@ -64,12 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     VirtualClock clock;
     {
-        GameWindows windows(clock, tallyPath);
+        FakeSurroundings outside;
+        GameWindows windows(clock, tallyPath, outside);
         MainWindow* chat = windows.chat.get();
         chat->setArguments({"Fuzz", "127.0.0.1", "false"});
         chat->setSettingsPath(settingsPath);
-        chat->messageBox = [](const QString&) {};
-        chat->openLink = [](const QString&) {};
         const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
         for (qsizetype at = 0; at < input.size(); at += kPiece) {
             MainWindowTestAccess::receive(*chat, input.mid(at, kPiece));

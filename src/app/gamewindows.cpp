@@ -1,17 +1,38 @@
 #include "app/gamewindows.h"
 
+#include "client/lazysound.h"
+#include "windows/desktop.h"
+#include "windows/prompts.h"
+
+struct GameWindows::RealSurroundings {
+    SystemDesktop desktop;
+    DialogPrompts prompts;
+    LazySound sound;
+};
+
 GameWindows::GameWindows(Clock& clock, const QString& tallyPath)
-    : portMapping(std::make_unique<PortMapping>())
-    , chat(std::make_unique<MainWindow>(clock))
-    , tally(std::make_unique<TallyWindow>(tallyPath, chat.get()))
-    , about(std::make_unique<AboutDialog>(chat.get()))
-    , gamestart(std::make_unique<GameOptionsDialog>(chat.get()))
-    , help(std::make_unique<HelpWindow>(chat.get(), about.get()))
-    , phrases(std::make_unique<PhraseEditor>(chat.get()))
-    , server(std::make_unique<HostedServer>())
-    , spylist(std::make_unique<SpyListWindow>(chat.get()))
-    , download(std::make_unique<LobbyDownloadWindow>(chat.get()))
+    : m_real(std::make_unique<RealSurroundings>())
 {
+    makeWindows(clock, tallyPath, {m_real->desktop, m_real->prompts, m_real->sound});
+}
+
+GameWindows::GameWindows(Clock& clock, const QString& tallyPath, const Surroundings& surroundings)
+{
+    makeWindows(clock, tallyPath, surroundings);
+}
+
+void GameWindows::makeWindows(Clock& clock, const QString& tallyPath, const Surroundings& surroundings)
+{
+    portMapping = std::make_unique<PortMapping>();
+    chat = std::make_unique<MainWindow>(clock, surroundings);
+    tally = std::make_unique<TallyWindow>(tallyPath, chat.get());
+    about = std::make_unique<AboutDialog>(surroundings.desktop, chat.get());
+    gamestart = std::make_unique<GameOptionsDialog>(chat.get());
+    help = std::make_unique<HelpWindow>(chat.get(), about.get());
+    phrases = std::make_unique<PhraseEditor>(chat.get());
+    server = std::make_unique<HostedServer>();
+    spylist = std::make_unique<SpyListWindow>(chat.get());
+    download = std::make_unique<LobbyDownloadWindow>(surroundings.desktop, surroundings.prompts, chat.get());
     chat->setWindows({tally.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
                       spylist.get(), download.get(), portMapping.get()});
 }

@@ -1,9 +1,12 @@
 #pragma once
 // The program's nine windows, made in their fixed order (the main window first,
 // the server seventh) and destroyed in the reverse order, so the main window is
-// still there when the tally saves itself.
+// still there when the tally saves itself. The windows are handed what they ask
+// of the world around them (the desktop, the boxes, the sound output): the real
+// ones, or the fakes a test gives.
 
 #include "client/mainwindow.h"
+#include "client/surroundings.h"
 #include "net/gametimer.h"
 #include "server/hostedserver.h"
 #include "tally/tallywindow.h"
@@ -18,9 +21,19 @@
 
 class GameWindows {
 public:
+    // The windows with the real desktop, dialog boxes and sound output.
     explicit GameWindows(Clock& clock = Clock::system(), const QString& tallyPath = TallyWindow::defaultTallyPath());
+    // The windows with the given surroundings, which must outlive them.
+    GameWindows(Clock& clock, const QString& tallyPath, const Surroundings& surroundings);
     ~GameWindows();
 
+private:
+    struct RealSurroundings;
+    void makeWindows(Clock& clock, const QString& tallyPath, const Surroundings& surroundings);
+
+    std::unique_ptr<RealSurroundings> m_real; // outlives the windows
+
+public:
     std::unique_ptr<PortMapping> portMapping; // outlives the windows: removes the mapping last
     std::unique_ptr<MainWindow> chat;
     std::unique_ptr<TallyWindow> tally;

@@ -3,7 +3,6 @@
 #include "board/background.h"
 #include "board/board.h"
 #include "client/chatview.h"
-#include "client/lazysound.h"
 #include "net/gamesocket.h"
 #include "server/hostedserver.h"
 #include "tally/tallywindow.h"
@@ -12,13 +11,13 @@
 #include "windows/gameoptionsdialog.h"
 #include "windows/helpwindow.h"
 #include "windows/phraseeditor.h"
+#include "windows/prompts.h"
 #include "windows/spylistwindow.h"
 
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -42,8 +41,12 @@ void showCentred(QWidget* window, QWidget* over)
 
 } // namespace
 
-MainWindow::MainWindow(Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_clock(clock), m_dispatchTimer(clock, 1), m_phraseCooldown(clock, 2000)
+MainWindow::MainWindow(Clock& clock, const Surroundings& surroundings, QWidget* parent)
+    : QMainWindow(parent)
+    , m_clock(clock)
+    , m_surroundings(surroundings)
+    , m_dispatchTimer(clock, 1)
+    , m_phraseCooldown(clock, 2000)
 {
     m_arguments = QCoreApplication::arguments().mid(1);
     setUpWindow();
@@ -55,7 +58,6 @@ void MainWindow::setUpWindow()
 {
     setWindowTitle("HangMan");
     setObjectName("chat");
-    m_sound = std::make_unique<LazySound>();
     m_gameSocket = std::make_unique<GameSocket>();
     m_gameSocket->setPortName(QString::number(proto::kGamePort));
     m_gameSocket->onInfo = [this](GameSocket*, GameSocket::SocketInfo kind, const QString& text) {
@@ -466,10 +468,7 @@ void MainWindow::startGame(int playTo, int turnTime, bool team, bool choose)
 
 void MainWindow::showMessage(const QString& text)
 {
-    if (messageBox)
-        messageBox(text);
-    else
-        QMessageBox::information(this, "Hangman", text);
+    m_surroundings.prompts.showMessage(this, text);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -9,6 +9,7 @@
 // names for it, here or on the board.
 
 #include "board/boardhost.h"
+#include "client/surroundings.h"
 #include "net/dispatchtimer.h"
 #include "net/gametimer.h"
 #include "net/portmapping.h"
@@ -28,7 +29,6 @@ class QMenu;
 class QToolButton;
 class Board;
 class ChatView;
-class SoundOutput;
 class GameSocket;
 class HostedServer;
 class AboutDialog;
@@ -56,7 +56,8 @@ public:
         PortMapping* portMapping = nullptr; // asks the router for the game port while hosting
     };
 
-    explicit MainWindow(Clock& clock = Clock::system(), QWidget* parent = nullptr);
+    // The window on the clock, with the desktop, boxes and sound output it is handed.
+    MainWindow(Clock& clock, const Surroundings& surroundings, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void setWindows(const Windows& windows);
@@ -68,14 +69,8 @@ public:
     void setWordFolderOverride(const QString& folder);
     // The word folder the server reads at each game start; empty for the built-in words.
     QString wordFolder() const;
-    // Replaces the folder dialog of "Word Lists…" (tests return a path, or an empty one to cancel).
-    std::function<QString(const QString& current)> chooseFolder;
     // Where "vorlixlobby.ini" lives.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
-    // Replaces the message box (tests record the text instead of showing a dialog).
-    std::function<void(const QString&)> messageBox;
-    // Replaces the system's "open" of a web link.
-    std::function<void(const QString&)> openLink;
 
     // BoardHost
     int ownSlot() const override { return m_ownSlot; }
@@ -225,6 +220,7 @@ private:
     void stopPortMappingForExit();
 
     Clock& m_clock;
+    Surroundings m_surroundings;
     Windows m_windows;
     QStringList m_arguments;
     quint16 m_gamePort = proto::kGamePort;
@@ -274,8 +270,5 @@ private:
     QMenu* m_popupSmilies = nullptr;
     QMenu* m_popupMainchat = nullptr;
     QHash<QString, QAction*> m_actions;
-    std::unique_ptr<SoundOutput> m_sound;
     int m_linkCounter = -1;
-    QStringList m_soundsRequested; // test seam: every game sound asked for, played or not
-    QStringList m_soundsPlayed;    // test seam: every sound handed to the sound player
 };

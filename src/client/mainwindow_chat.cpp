@@ -5,17 +5,17 @@
 #include "client/chatline.h"
 #include "client/chatview.h"
 #include "client/colortext.h"
-#include "client/lazysound.h"
+#include "client/soundoutput.h"
 #include "net/gamesocket.h"
 #include "tally/tallywindow.h"
 #include "windows/aboutdialog.h"
+#include "windows/desktop.h"
 #include "windows/helpwindow.h"
 #include "windows/phraseeditor.h"
 #include "windows/spylistwindow.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -450,10 +450,7 @@ void MainWindow::openChatLink(const QString& target)
         showMessage("Cannot open Webpage");
         return;
     }
-    if (openLink)
-        openLink(address);
-    else
-        QDesktopServices::openUrl(QUrl(address));
+    m_surroundings.desktop.openUrl(QUrl(address));
 }
 
 void MainWindow::clearChat()
@@ -541,15 +538,13 @@ bool MainWindow::chatterSoundsChecked() const
 
 void MainWindow::playSound(const QString& name)
 {
-    m_soundsRequested << name;
     if (playSoundsChecked())
         playNow(name);
 }
 
 void MainWindow::playNow(const QString& name)
 {
-    m_soundsPlayed << name;
-    m_sound->play(name);
+    m_surroundings.sound.play(name);
 }
 
 void MainWindow::sendChatterSound(int tag)

@@ -7,9 +7,9 @@
 #include "client/settingsfile.h"
 #include "tally/datafolder.h"
 #include "windows/gameoptionsdialog.h"
+#include "windows/prompts.h"
 
 #include <QAction>
-#include <QColorDialog>
 #include <QLineEdit>
 #include <QScreen>
 
@@ -188,7 +188,7 @@ QColor MainWindow::ownTextColour() const
 
 void MainWindow::chooseTextColour()
 {
-    const QColor chosen = QColorDialog::getColor(ownTextColour(), this, "Text Color");
+    const QColor chosen = m_surroundings.prompts.chooseColour(this, "Text Color", ownTextColour());
     if (!chosen.isValid())
         return;
     setOwnColour(ColorText::fromQColor(chosen));

@@ -6,9 +6,9 @@
 #include "board/board.h"
 #include "client/settingsfile.h"
 #include "server/hostedserver.h"
+#include "windows/prompts.h"
 
 #include <QDir>
-#include <QFileDialog>
 
 #include <utility>
 
@@ -31,8 +31,7 @@ void MainWindow::applyWordFolder()
 
 void MainWindow::chooseWordFolder()
 {
-    const QString folder = chooseFolder ? chooseFolder(wordFolder())
-                                        : QFileDialog::getExistingDirectory(this, "Word Lists", wordFolder());
+    const QString folder = m_surroundings.prompts.chooseFolder(this, "Word Lists", wordFolder());
     if (folder.isEmpty())
         return;
     useWordFolder(folder);

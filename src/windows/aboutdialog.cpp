@@ -34,13 +34,13 @@ QLabel* boldLabel(const QString& text, int pointSize)
 
 } // namespace
 
-AboutDialog::AboutDialog(QWidget* mainWindow)
+AboutDialog::AboutDialog(Desktop& desktop, QWidget* mainWindow)
     : DeferredDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
+    , m_desktop(desktop)
     , m_mainWindow(mainWindow)
+    , m_link(webAddress)
 {
     setWindowTitle("HangMan - About");
-    m_link.setAddress(webAddress);
-    m_link.setKind(WebLink::Kind::Http);
 }
 
 void AboutDialog::buildContents()
@@ -139,7 +139,7 @@ void AboutDialog::showEvent(QShowEvent* event)
 
 void AboutDialog::openWebAddress()
 {
-    m_link.open();
+    m_link.open(m_desktop);
 }
 
 void AboutDialog::openLogoLink()

@@ -3,6 +3,7 @@
 #include "windows/deferreddialog.h"
 #include "windows/weblink.h"
 
+class Desktop;
 class QLabel;
 class QPushButton;
 
@@ -10,8 +11,9 @@ class QPushButton;
 class AboutDialog : public DeferredDialog {
     Q_OBJECT
 public:
-    // Creates the hidden window; it is centred on mainWindow whenever it is shown.
-    explicit AboutDialog(QWidget* mainWindow = nullptr);
+    // Creates the hidden window; it is centred on mainWindow whenever it is shown,
+    // and the web address is opened through the desktop.
+    explicit AboutDialog(Desktop& desktop, QWidget* mainWindow = nullptr);
 
     // The version the client sends at login: the text of the label "1.0.6" (known
     // without making the window's contents).
@@ -31,6 +33,7 @@ private:
     void openLogoLink();
     void onDoneClicked();
 
+    Desktop& m_desktop;
     QWidget* m_mainWindow;
     WebLink m_link;
     QLabel* m_logo = nullptr;

@@ -3,7 +3,9 @@
 #include "board/art.h"
 #include "board/background.h"
 #include "tally/datafolder.h"
+#include "windows/desktop.h"
 #include "windows/placement.h"
+#include "windows/prompts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,12 +14,10 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QVBoxLayout>
@@ -32,7 +32,6 @@
 namespace {
 
 const char* const tagProperty = "Tag";
-const char* const kMessageTitle = "Hangman";
 const int downloadRunning = 1;
 const int downloadStopped = 2;
 
@@ -89,14 +88,12 @@ QString defaultLauncherPath()
 
 } // namespace
 
-LobbyDownloadWindow::LobbyDownloadWindow(QWidget* parent)
+LobbyDownloadWindow::LobbyDownloadWindow(Desktop& desktop, Prompts& prompts, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_downloadUrl(QString(HANGMAN_LOBBY_INSTALLER_URL))
     , m_launcherPath(defaultLauncherPath())
-    , m_startProcess([](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
-    })
-    , m_showMessage([this](const QString& text) { QMessageBox::information(this, kMessageTitle, text); })
+    , m_desktop(desktop)
+    , m_prompts(prompts)
 {
     setWindowTitle("Download The Vorlix Lobby");
     applyGameBackground(this);
@@ -228,14 +225,9 @@ void LobbyDownloadWindow::setExitGame(std::function<void()> exitGame)
     m_exitGame = std::move(exitGame);
 }
 
-void LobbyDownloadWindow::setProcessStarter(ProcessStarter starter)
+void LobbyDownloadWindow::showMessage(const QString& text)
 {
-    m_startProcess = std::move(starter);
-}
-
-void LobbyDownloadWindow::setMessageShower(MessageShower shower)
-{
-    m_showMessage = std::move(shower);
+    m_prompts.showMessage(this, text);
 }
 
 void LobbyDownloadWindow::showEvent(QShowEvent* event)
@@ -263,7 +255,7 @@ void LobbyDownloadWindow::startDownload()
     QDir().mkpath(installerFolder());
     m_installerFile = std::make_unique<QSaveFile>(installerPath());
     if (m_downloadUrl.fileName().isEmpty() || !m_installerFile->open(QIODevice::WriteOnly)) {
-        m_showMessage("Cannot create file \"" + installerPath() + "\". " + m_installerFile->errorString());
+        showMessage("Cannot create file \"" + installerPath() + "\". " + m_installerFile->errorString());
         m_installerFile.reset();
         return;
     }
@@ -354,8 +346,8 @@ void LobbyDownloadWindow::runInstaller()
     m_infoLabel3->setText("Installing");
     QFile::setPermissions(installerPath(), QFile::permissions(installerPath()) | QFile::ExeOwner
                                                | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther);
-    if (!m_startProcess(installerPath(), installerArguments)) {
-        m_showMessage("An Error has Occurred.");
+    if (!m_desktop.startProgram(installerPath(), installerArguments)) {
+        showMessage("An Error has Occurred.");
         return;
     }
     if (m_exitGame)
@@ -370,12 +362,12 @@ void LobbyDownloadWindow::playSolo()
 void LobbyDownloadWindow::playWithOthers()
 {
     if (!QFileInfo(m_launcherPath).isFile()) {
-        m_showMessage("Please close the game and open the Vorlix Lobby using the icon on your desktop or using the "
+        showMessage("Please close the game and open the Vorlix Lobby using the icon on your desktop or using the "
                      "your Window's start-up menu.");
         return;
     }
-    if (!m_startProcess(m_launcherPath, {})) {
-        m_showMessage("An Error has Occurred.");
+    if (!m_desktop.startProgram(m_launcherPath, {})) {
+        showMessage("An Error has Occurred.");
         return;
     }
     if (m_exitGame)

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+class Desktop;
+class Prompts;
 class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -17,11 +19,9 @@ class QSaveFile;
 class LobbyDownloadWindow : public QDialog {
     Q_OBJECT
 public:
-    using ProcessStarter = std::function<bool(const QString& program, const QStringList& arguments)>;
-    using MessageShower = std::function<void(const QString& text)>;
-
-    // Creates the hidden window with the built-in installer address and launcher path.
-    explicit LobbyDownloadWindow(QWidget* parent = nullptr);
+    // Creates the hidden window with the built-in installer address and launcher path; it
+    // starts programs through the desktop and shows its messages through the prompts.
+    LobbyDownloadWindow(Desktop& desktop, Prompts& prompts, QWidget* parent = nullptr);
     ~LobbyDownloadWindow() override;
 
     // The address of the lobby's installer; the last path segment names the downloaded file.
@@ -36,10 +36,6 @@ public:
     QString installerPath() const;
     // Called to close the game once the installer or the lobby has been started.
     void setExitGame(std::function<void()> exitGame);
-    // Replaces starting a program (default: QProcess::startDetached); returns whether it started.
-    void setProcessStarter(ProcessStarter starter);
-    // Replaces showing a message box.
-    void setMessageShower(MessageShower shower);
     // True while a transfer runs.
     bool isDownloading() const { return m_reply != nullptr; }
 
@@ -63,6 +59,7 @@ private:
     void downloadFinished();
     QString installerFolder() const;
     void runInstaller();
+    void showMessage(const QString& text);
     void setOutcome(int tag);
     int outcome() const;
 
@@ -70,8 +67,8 @@ private:
     QString m_launcherPath;
     QString m_dataFolder;
     std::function<void()> m_exitGame;
-    ProcessStarter m_startProcess;
-    MessageShower m_showMessage;
+    Desktop& m_desktop;
+    Prompts& m_prompts;
     QNetworkAccessManager* m_network = nullptr; // made at the first download
     QNetworkReply* m_reply = nullptr;
     std::unique_ptr<QSaveFile> m_installerFile;

@@ -7,6 +7,7 @@
 #include "client/chatview.h"
 #include "server/hostedserver.h"
 #include "support/accessibilityrecorder.h"
+#include "support/fakesurroundings.h"
 #include "support/unnamedcontrols.h"
 #include "tally/tallywindow.h"
 #include "windows/gameoptionsdialog.h"
@@ -96,7 +97,8 @@ protected:
     HostedServer server{clock, 11, WordLists(lists())};
     GameOptionsDialog gamestart;
     TallyWindow tally{folder.path() + "/hangmantally.tld"};
-    MainWindow chat{clock};
+    FakeSurroundings outside;
+    MainWindow chat{clock, outside};
     QStringList lines;
 
     static WordListSet lists()

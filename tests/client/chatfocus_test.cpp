@@ -6,6 +6,7 @@
 #include "client/chatview.h"
 #include "client/mainwindow.h"
 #include "server/hostedserver.h"
+#include "support/fakesurroundings.h"
 #include "support/pump.h"
 #include "windows/gameoptionsdialog.h"
 
@@ -26,7 +27,8 @@ protected:
     QTemporaryDir folder;
     HostedServer server{clock, 11, WordLists(lists())};
     GameOptionsDialog gamestart;
-    MainWindow chat{clock};
+    FakeSurroundings outside;
+    MainWindow chat{clock, outside};
     QStringList lines;
 
     static WordListSet lists()

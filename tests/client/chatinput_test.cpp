@@ -2,6 +2,7 @@
 // "Paste" does, and the pop-up entries carry their shortcuts.
 #include "client/mainwindow.h"
 #include "client/chatview.h"
+#include "support/fakesurroundings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +26,8 @@ QAction* entry(QMenu* menu, const QString& text)
 TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
 {
     VirtualClock clock;
-    MainWindow chat(clock);
+    FakeSurroundings outside;
+    MainWindow chat(clock, outside);
     chat.setArguments({"Ann"}); // shows the loading line, connects nowhere
     chat.show();
     QApplication::setActiveWindow(&chat); // window shortcuts answer only in the active window
@@ -64,7 +66,8 @@ TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
 TEST(ChatInput, SmileyMenuFillsWhenFirstOpenedAndAddsItsCodeToTheInput)
 {
     VirtualClock clock;
-    MainWindow chat(clock);
+    FakeSurroundings outside;
+    MainWindow chat(clock, outside);
     chat.setArguments({"Ann"});
     chat.show();
     auto* smilies = chat.findChild<QMenu*>("popup_smilies");

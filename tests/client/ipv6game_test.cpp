@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "client/mainwindow.h"
 #include "server/hostedserver.h"
+#include "support/fakesurroundings.h"
 #include "windows/gameoptionsdialog.h"
 
 #include <QCoreApplication>
@@ -32,9 +33,10 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
         list = {"computer", "let it snow", "trick or treat"};
     HostedServer server(clock, 5, WordLists(words));
     GameOptionsDialog gamestart;
+    FakeSurroundings outside;
     std::vector<Player> players;
     auto join = [&](const QString& name, const QString& address, bool hosting) {
-        Player& player = players.emplace_back(Player{name, std::make_unique<MainWindow>(clock), {}});
+        Player& player = players.emplace_back(Player{name, std::make_unique<MainWindow>(clock, outside), {}});
         MainWindow& chat = *player.chat;
         chat.setArguments({name, address, hosting ? "true" : "false"});
         chat.setGamePort(hosting ? 0 : server.port());

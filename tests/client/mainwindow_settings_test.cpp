@@ -2,6 +2,7 @@
 // by closing a moved window, never before they were read.
 #include "client/mainwindow.h"
 #include "client/chatview.h"
+#include "support/fakesurroundings.h"
 #include "support/mainwindowaccess.h"
 #include "windows/gameoptionsdialog.h"
 #include "windows/phraseeditor.h"
@@ -31,7 +32,6 @@ protected:
         chat.setArguments({"Ann", "127.0.0.1", "false"});
         chat.setGamePort(listener.serverPort());
         chat.setSettingsPath(path());
-        chat.messageBox = [this](const QString& text) { boxes << text; };
         MainWindow::Windows windows;
         windows.gamestart = &gamestart;
         windows.phrases = &phraseEditor;
@@ -76,8 +76,9 @@ protected:
     QTcpSocket* peer = nullptr;
     GameOptionsDialog gamestart;
     PhraseEditor phraseEditor;
-    MainWindow chat{clock};
-    QStringList boxes;
+    FakeSurroundings outside;
+    MainWindow chat{clock, outside};
+    const QStringList& boxes = outside.prompts.messages;
     QByteArray heard;
 };
 
@@ -132,6 +133,18 @@ TEST_F(WindowSettings, ReadOnArrivalAndWrittenWhenMovedAndClosed)
                              "Botspeed=1000", "Playsounds=false", "Turnsound=1", "ChatterSounds=true"})
         EXPECT_TRUE(after.contains(line)) << line;
     EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(WindowSettings, TheChosenTextColourIsSavedAndACancelledChoiceChangesNothing)
+{
+    logIn();
+    const QByteArray before = file();
+    chat.action("TextColor1")->trigger();
+    EXPECT_EQ(file(), before) << "cancelled";
+    outside.prompts.chosenColour = Qt::blue;
+    chat.action("TextColor1")->trigger();
+    EXPECT_TRUE(file().contains("Textcolor=clBlue"));
+    EXPECT_EQ(chat.chatInput()->palette().color(QPalette::Text).name(), "#0000ff");
 }
 
 TEST_F(WindowSettings, BotSpeedIsSentWhenLoggedInAndSaved)

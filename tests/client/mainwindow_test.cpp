@@ -5,6 +5,7 @@
 #include "client/chatview.h"
 #include "net/gamesocket.h"
 #include "server/hostedserver.h"
+#include "support/fakesurroundings.h"
 #include "support/mainwindowaccess.h"
 #include "support/pump.h"
 #include "tally/tallywindow.h"
@@ -65,21 +66,21 @@ struct LineRecorder {
 // A client window with its own settings file and the side windows it needs here.
 struct Client {
     explicit Client(VirtualClock& clock, const QString& folder, QStringList arguments, HostedServer* server = nullptr)
-        : chat(clock)
+        : chat(clock, outside)
     {
         chat.setArguments(arguments);
         chat.setSettingsPath(folder + "/vorlixlobby.ini");
-        chat.messageBox = [this](const QString& text) { boxes << text; };
         MainWindow::Windows windows;
         windows.server = server;
         windows.spylist = &spylist;
         chat.setWindows(windows);
         lines.attach(chat);
     }
+    FakeSurroundings outside;
     MainWindow chat;
     SpyListWindow spylist;
     LineRecorder lines;
-    QStringList boxes;
+    const QStringList& boxes = outside.prompts.messages;
 };
 
 class RealServer : public ::testing::Test {
@@ -316,6 +317,15 @@ protected:
     FakeServerForHost() { arguments = {"Ann", "127.0.0.2", "true"}; }
 };
 
+TEST_F(FakeServer, ChatLinksOpenThroughTheDesktopAndAnEmptyOneIsExplained)
+{
+    Client& c = *client;
+    emit c.chat.chatView()->linkClicked("www.vorlix.example/news ");
+    emit c.chat.chatView()->linkClicked(" ");
+    EXPECT_EQ(c.outside.desktop.opened, QList<QUrl>{QUrl("www.vorlix.example/news")});
+    EXPECT_EQ(c.boxes, QStringList{"Cannot open Webpage"});
+}
+
 TEST_F(FakeServer, LoginRosterAndNotices)
 {
     say("CMD_sendlogininfo+2#");
@@ -330,7 +340,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     EXPECT_TRUE(c.lines.has("Zed has a different version of the game then you."));
     EXPECT_EQ(c.spylist.entries(), QStringList{"8: Eve+Spy"});
     EXPECT_EQ(c.chat.board()->seatCaption(1), "Ann");
-    EXPECT_EQ(MainWindowTestAccess::soundsRequested(c.chat).count("entered"), 3);
+    EXPECT_EQ(c.outside.sound.played.count("entered"), 3);
 
     // Departures: a spy leaves the list, a seat goes back to waiting, seat 2 to the computer.
     say("CMD_playerdisconnected+8+Eve+Spy#CMD_playerdisconnected+1+Ann#");
@@ -342,7 +352,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     // Hostile or out-of-range input changes nothing and breaks nothing.
     say("CMD_newplayerinfo+42+X#CMD_newplayerinfo+x+Y#CMD_playasound+2+../../etc/passwd+#CMD_chat+99+Z chats: hi|clRed#"
         "CMD_error+2+1+#");
-    ASSERT_TRUE(pumpInSteps(clock, [&] { return MainWindowTestAccess::soundsRequested(c.chat).contains("invalid"); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.outside.sound.played.contains("invalid"); }));
     EXPECT_FALSE(c.lines.has("X is Connected."));
     EXPECT_FALSE(c.lines.has("Z chats: hi"));
 }
@@ -464,21 +474,20 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann is Connected."); }));
     ASSERT_TRUE(MainWindowTestAccess::playSoundsChecked(c.chat));
     ASSERT_TRUE(MainWindowTestAccess::chatterSoundsChecked(c.chat));
-    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), (QStringList{"entered", "entered"}));
+    EXPECT_EQ(c.outside.sound.played, (QStringList{"entered", "entered"}));
 
     // "Play Sounds" off silences game sounds only.
-    MainWindowTestAccess::soundsPlayed(c.chat).clear();
+    c.outside.sound.played.clear();
     c.chat.action("PlaySounds1")->setChecked(false);
     say("CMD_error+2+1+#CMD_playasound+1+wave7+#");
-    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.chat.queuedMessages() == 0 && MainWindowTestAccess::soundsPlayed(c.chat).contains("wave7"); }));
-    EXPECT_TRUE(MainWindowTestAccess::soundsRequested(c.chat).contains("invalid"));
-    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.chat.queuedMessages() == 0 && c.outside.sound.played.contains("wave7"); }));
+    EXPECT_EQ(c.outside.sound.played, QStringList{"wave7"});
 
     // Only "wave1" to "wave20" are chatter sounds.
     say("CMD_playasound+1+wave21+#CMD_playasound+1+wave07+#CMD_playasound+1+Cancel1+#CMD_playasound+1+WAVE7+#"
         "CMD_playasound+1+wave0+#CMD_playasound+1+wave7 +#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.chat.queuedMessages() == 0; }));
-    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+    EXPECT_EQ(c.outside.sound.played, QStringList{"wave7"});
 
     // "Play Chatter Sounds" off: the sender seat's caption and the entry's caption, nothing played.
     c.chat.action("PlaySounds1")->setChecked(true);
@@ -487,7 +496,7 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann: <Chatter Sound> Applause"); }));
     EXPECT_TRUE(c.lines.has("Bob: <Chatter Sound> Sneezing"));
     EXPECT_EQ(c.lines.styleOf("Bob: <Chatter Sound> Sneezing"), 0);
-    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+    EXPECT_EQ(c.outside.sound.played, QStringList{"wave7"});
 
     // Sending: "<Cancel>" sends nothing; the sender does not play his own sound at once.
     c.chat.findChild<QAction*>("Cancel1")->trigger();
@@ -495,7 +504,7 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     c.chat.findChild<QAction*>("wave20")->trigger();
     ASSERT_TRUE(hear("CMD_playasound+2+wave20+"));
     EXPECT_EQ(sentFrom("CMD_playasound"), wire("CMD_playasound+2+wave7+#CMD_playasound+2+wave20+#"));
-    EXPECT_EQ(MainWindowTestAccess::soundsPlayed(c.chat), QStringList{"wave7"});
+    EXPECT_EQ(c.outside.sound.played, QStringList{"wave7"});
 }
 
 TEST_F(FakeServer, ASpySendsNeitherChatterSoundsNorJustWatch)

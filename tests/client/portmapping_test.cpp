@@ -5,6 +5,7 @@
 #include "client/chatview.h"
 #include "net/portmapping.h"
 #include "server/hostedserver.h"
+#include "support/fakesurroundings.h"
 #include "support/pump.h"
 
 #include <QAction>
@@ -55,7 +56,8 @@ protected:
     QTemporaryDir folder;
     HostedServer server{clock, 3, WordLists()};
     RecordingPortMapping mapping;
-    MainWindow chat{clock};
+    FakeSurroundings outside;
+    MainWindow chat{clock, outside};
     QStringList lines;
 };
 

@@ -3,6 +3,7 @@
 // disabled, so it runs only when asked for (see README.md).
 #include "board/board.h"
 #include "client/mainwindow.h"
+#include "support/fakesurroundings.h"
 #include "windows/spylistwindow.h"
 
 #include <QDir>
@@ -15,7 +16,8 @@ TEST(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
         GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
     QDir().mkpath(folder);
     VirtualClock clock;
-    MainWindow chat(clock);
+    FakeSurroundings outside;
+    MainWindow chat(clock, outside);
     SpyListWindow spylist;
     MainWindow::Windows windows;
     windows.spylist = &spylist;

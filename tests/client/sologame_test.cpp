@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "client/mainwindow.h"
 #include "server/hostedserver.h"
+#include "support/fakesurroundings.h"
 #include "support/mainwindowaccess.h"
 #include "tally/tallywindow.h"
 #include "windows/lobbydownloadwindow.h"
@@ -37,8 +38,9 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     HostedServer server(clock, 11, WordLists(smallLists()));
     GameOptionsDialog gamestart;
     TallyWindow tally(folder.path() + "/hangmantally.tld");
-    LobbyDownloadWindow download;
-    MainWindow chat(clock);
+    FakeSurroundings outside;
+    LobbyDownloadWindow download(outside.desktop, outside.prompts);
+    MainWindow chat(clock, outside);
     chat.setArguments({});
     chat.setGamePort(0);
     chat.setSettingsPath(folder.path() + "/vorlixlobby.ini");

@@ -4,6 +4,7 @@
 #include "board/board.h"
 #include "client/mainwindow.h"
 #include "server/hostedserver.h"
+#include "support/fakesurroundings.h"
 #include "windows/gameoptionsdialog.h"
 
 #include <QAction>
@@ -36,12 +37,11 @@ QByteArray readFile(const QString& path)
 class SoloHost {
 public:
     SoloHost(VirtualClock& clock, const QString& settingsPath, const std::optional<QString>& override = {})
-        : server(clock, 5, WordLists(builtIns())), chat(clock)
+        : server(clock, 5, WordLists(builtIns())), chat(clock, outside)
     {
         chat.setArguments({});
         chat.setGamePort(0);
         chat.setSettingsPath(settingsPath);
-        chat.messageBox = [this](const QString& text) { boxes << text; };
         QObject::connect(&chat, &MainWindow::chatLineAdded, [this](int, const QString& text) { lines << text; });
         MainWindow::Windows windows;
         windows.server = &server;
@@ -66,9 +66,10 @@ public:
 
     HostedServer server;
     GameOptionsDialog gamestart;
+    FakeSurroundings outside;
     MainWindow chat;
     QStringList lines;
-    QStringList boxes;
+    const QStringList& boxes = outside.prompts.messages;
 };
 
 class WordListsMenu : public ::testing::Test {
@@ -130,16 +131,11 @@ TEST_F(WordListsMenu, TheMenuSavesTheFolderAndTheBuiltInWordsGoBack)
     EXPECT_EQ(choose->text(), "Word Lists…");
     EXPECT_EQ(builtIn->text(), "Built-in Words");
 
-    QString offered;
-    host.chat.chooseFolder = [&](const QString& current) {
-        offered = current;
-        return QString();
-    };
     choose->trigger(); // cancelled: nothing changes
-    EXPECT_EQ(offered, folder("ours"));
+    EXPECT_EQ(host.outside.prompts.foldersShown, QStringList{folder("ours")});
     EXPECT_EQ(host.chat.wordFolder(), folder("ours"));
 
-    host.chat.chooseFolder = [&](const QString&) { return folder("theirs"); };
+    host.outside.prompts.chosenFolder = folder("theirs");
     choose->trigger();
     EXPECT_EQ(host.server.server().wordFolder(), folder("theirs"));
     EXPECT_EQ(host.lines.last(),

@@ -9,10 +9,6 @@ public:
     // Handles the bytes as if they had just arrived on the game connection; the
     // queue is then dispatched by the clock.
     static void receive(MainWindow& window, const QByteArray& bytes) { window.receiveBytes(bytes); }
-    // Every game sound asked for, played or not.
-    static const QStringList& soundsRequested(const MainWindow& window) { return window.m_soundsRequested; }
-    // Every sound handed to the sound player, game and chatter sounds.
-    static QStringList& soundsPlayed(MainWindow& window) { return window.m_soundsPlayed; }
     static bool launcherSocketOpened(const MainWindow& window) { return window.m_launcherSocketOpened; }
     static int linkCounter(const MainWindow& window) { return window.m_linkCounter; }
     static int botSpeed(const MainWindow& window) { return window.m_botSpeed; }

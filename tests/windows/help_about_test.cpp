@@ -1,7 +1,7 @@
+#include "support/fakesurroundings.h"
 #include "windows/aboutdialog.h"
 #include "windows/helpwindow.h"
 #include "windows/phraseeditor.h"
-#include "windows/weblink.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -43,7 +43,8 @@ TEST(HelpWindow, TopicButtonsBringTheirPageToTheFrontAndKeepItBetweenOpenings)
 
 TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
 {
-    AboutDialog about;
+    FakeDesktop desktop;
+    AboutDialog about(desktop);
     HelpWindow help(nullptr, &about);
     help.show();
     help.findChild<QPushButton*>("button_about")->click();
@@ -52,37 +53,20 @@ TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
     EXPECT_EQ(about.versionText(), "1.0.6");
     EXPECT_EQ(about.fullVersion(), "1.0.6.6");
 
-    QList<QUrl> opened;
-    WebLink::setOpener([&](const QUrl& url) { opened.append(url); return true; });
     QTest::mouseClick(about.findChild<QLabel*>("Label7"), Qt::LeftButton);
-    WebLink::setOpener({});
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0].toString(), "http://" + about.url().address());
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_EQ(desktop.opened[0].toString(), "http://" + about.url().address());
 
     QTest::mouseClick(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
-}
-
-TEST(WebLink, PutsTheSchemePrefixOfItsKindBeforeTheAddress)
-{
-    const QList<std::pair<WebLink::Kind, QString>> prefixes = {{WebLink::Kind::File, "file://"},
-        {WebLink::Kind::Ftp, "ftp://"}, {WebLink::Kind::Gopher, "gopher://"}, {WebLink::Kind::Http, "http://"},
-        {WebLink::Kind::Https, "https://"}, {WebLink::Kind::Mailto, "mailto:"}, {WebLink::Kind::News, "news:"},
-        {WebLink::Kind::Telnet, "telnet:"}, {WebLink::Kind::Wais, "wais:"}, {WebLink::Kind::None, ""}};
-    WebLink link;
-    link.setAddress("host.example/page");
-    EXPECT_EQ(link.fullAddress(), "http://host.example/page");
-    for (const auto& [kind, prefix] : prefixes) {
-        link.setKind(kind);
-        EXPECT_EQ(link.fullAddress(), prefix + "host.example/page");
-    }
 }
 
 // The game makes every window at start-up; these make their contents only when
 // they are first shown or asked about, which keeps the start quick.
 TEST(SideWindows, MakeTheirContentsWhenFirstShownOrAskedAbout)
 {
-    AboutDialog about;
+    FakeDesktop desktop;
+    AboutDialog about(desktop);
     HelpWindow help(nullptr, &about);
     PhraseEditor phrases;
     for (QWidget* window : std::initializer_list<QWidget*>{&about, &help, &phrases})

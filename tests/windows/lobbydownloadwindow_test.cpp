@@ -1,16 +1,15 @@
+#include "support/fakesurroundings.h"
 #include "windows/lobbydownloadwindow.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,11 +45,6 @@ public:
 const QByteArray headers = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
                            "Content-Length: 10\r\nConnection: close\r\n\r\n";
 
-struct Started {
-    QString program;
-    QStringList arguments;
-};
-
 // The download window pointed at the local server and a temporary folder, with its outside effects recorded.
 class DownloadWindow : public ::testing::Test {
 protected:
@@ -58,11 +52,6 @@ protected:
     {
         window.setDataFolder(folder.path());
         window.setDownloadUrl(http.url("/lobby/vorlixsetup.exe"));
-        window.setProcessStarter([this](const QString& program, const QStringList& arguments) {
-            started.append({program, arguments});
-            return startSucceeds;
-        });
-        window.setMessageShower([this](const QString& text) { messages.append(text); });
         window.setExitGame([this] { ++exits; });
     }
     QString label(const char* name) const { return window.findChild<QLabel*>(name)->text(); }
@@ -75,11 +64,12 @@ protected:
 
     QTemporaryDir folder;
     LocalHttpServer http;
-    LobbyDownloadWindow window;
-    QList<Started> started;
-    QStringList messages;
+    FakeDesktop desktop;
+    FakePrompts prompts;
+    LobbyDownloadWindow window{desktop, prompts};
+    const QList<FakeDesktop::Started>& started = desktop.started;
+    const QStringList& messages = prompts.messages;
     int exits = 0;
-    bool startSucceeds = true;
 };
 
 } // namespace
@@ -171,7 +161,7 @@ TEST_F(DownloadWindow, FailedTransfersRunNothingAndLeaveNoInstaller)
 
 TEST_F(DownloadWindow, RefusedInstallerKeepsTheGameOpen)
 {
-    startSucceeds = false;
+    desktop.startSucceeds = false;
     button("getbutton")->click();
     ASSERT_TRUE(http.waitForRequest());
     http.send(headers + "0123456789");
@@ -218,22 +208,10 @@ TEST_F(DownloadWindow, InstallerThatCannotBeCreatedStopsBeforeAnythingIsSent)
     EXPECT_TRUE(started.isEmpty());
 }
 
-TEST(DownloadWindowBoxes, AreTitledHangmanAndTheLauncherIsLookedForBesideTheGame)
+TEST(DownloadWindowLauncher, IsLookedForBesideTheGame)
 {
-    LobbyDownloadWindow window;
+    FakeDesktop desktop;
+    FakePrompts prompts;
+    LobbyDownloadWindow window(desktop, prompts);
     EXPECT_EQ(window.launcherPath(), QDir(QCoreApplication::applicationDirPath()).filePath("vorlix-lobby"));
-    QTemporaryDir folder;
-    window.setLauncherPath(QDir(folder.path()).filePath("no-launcher-here"));
-    window.show();
-    QStringList titles;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&titles] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            titles << box->windowTitle();
-            box->accept();
-        }
-    });
-    closer.start(10);
-    window.findChild<QPushButton*>("Button2")->click();
-    EXPECT_EQ(titles, QStringList{"Hangman"});
 }
