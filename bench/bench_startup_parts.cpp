@@ -113,7 +113,10 @@ void reportEachWindow()
     };
     make("window 1: main window (board, chat, menus)",
          [] { return new MainWindow(Clock::system(), {desktop, prompts, sound}); });
-    make("window 2: tally", [] { return new TallyWindow(QDir::temp().filePath("bench-startup.tld")); });
+    make("window 2: tally (the tally and its window)", [] {
+        static Tally tally(QDir::temp().filePath("bench-startup.tld"));
+        return new TallyWindow(tally, prompts);
+    });
     make("window 3: about", [] { return new AboutDialog(desktop); });
     make("window 4: game start", [] { return new GameOptionsDialog; });
     make("window 5: help", [] { return new HelpWindow; });
@@ -204,7 +207,7 @@ int main(int argc, char** argv)
     std::printf("first use:\n");
     MainWindow* chat = windows->chat.get();
     reportFirstWindow("game start window, from START GAME", windows->gamestart.get(), [&] { chat->showGameStart(); });
-    reportFirstWindow("tally window, from its menu entry", windows->tally.get(),
+    reportFirstWindow("tally window, from its menu entry", windows->tallyWindow.get(),
                       [&] { chat->action("ViewTally1")->trigger(); });
     reportFirstWindow("spy list, from its menu entry", windows->spylist.get(),
                       [&] { chat->action("SpyList1")->trigger(); });

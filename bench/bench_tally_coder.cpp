@@ -24,7 +24,7 @@ QByteArray tallyDump()
     QRandomGenerator generator(7);
     TallyTable table;
     for (int row = 1; row <= 2000; ++row) {
-        table.appendRow(QStringLiteral("%1 %2").arg(names[row % 8]).arg(row));
+        table.follow(QStringLiteral("%1 %2").arg(names[row % 8]).arg(row));
         for (int column = 1; column <= 4; ++column)
             table.setCell(column, row, QString::number(generator.bounded(column == 1 ? 500 : 150)));
     }

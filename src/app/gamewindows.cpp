@@ -25,7 +25,9 @@ void GameWindows::makeWindows(Clock& clock, const QString& tallyPath, const Surr
 {
     portMapping = std::make_unique<PortMapping>();
     chat = std::make_unique<MainWindow>(clock, surroundings);
-    tally = std::make_unique<TallyWindow>(tallyPath, chat.get());
+    tally = std::make_unique<Tally>(tallyPath);
+    reportTallyErrors(surroundings.prompts);
+    tallyWindow = std::make_unique<TallyWindow>(*tally, surroundings.prompts, chat.get());
     about = std::make_unique<AboutDialog>(surroundings.desktop, chat.get());
     gamestart = std::make_unique<GameOptionsDialog>(chat.get());
     help = std::make_unique<HelpWindow>(chat.get(), about.get());
@@ -33,7 +35,7 @@ void GameWindows::makeWindows(Clock& clock, const QString& tallyPath, const Surr
     server = std::make_unique<HostedServer>();
     spylist = std::make_unique<SpyListWindow>(chat.get());
     download = std::make_unique<LobbyDownloadWindow>(surroundings.desktop, surroundings.prompts, chat.get());
-    chat->setWindows({tally.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
+    chat->setWindows({tally.get(), tallyWindow.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
                       spylist.get(), download.get(), portMapping.get()});
 }
 
@@ -47,5 +49,14 @@ GameWindows::~GameWindows()
     help.reset();
     gamestart.reset();
     about.reset();
+    tallyWindow.reset();
     tally.reset();
+}
+
+void GameWindows::reportTallyErrors(Prompts& prompts)
+{
+    if (!tally->loadError().isEmpty())
+        prompts.showError(nullptr, tally->loadError());
+    QObject::connect(tally.get(), &Tally::countingFailed, tally.get(),
+                     [&prompts](const QString& message) { prompts.showError(nullptr, message); });
 }

@@ -5,7 +5,7 @@
 #include "client/chatview.h"
 #include "net/gamesocket.h"
 #include "server/hostedserver.h"
-#include "tally/tallywindow.h"
+#include "tally/tally.h"
 #include "windows/aboutdialog.h"
 #include "windows/lobbydownloadwindow.h"
 #include "windows/gameoptionsdialog.h"
@@ -13,6 +13,7 @@
 #include "windows/phraseeditor.h"
 #include "windows/prompts.h"
 #include "windows/spylistwindow.h"
+#include "windows/tallywindow.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -431,24 +432,24 @@ QStringList MainWindow::fillPlayersInGame() const
 
 void MainWindow::showTally()
 {
-    if (!m_windows.tally)
+    if (!m_windows.tally || !m_windows.tallyWindow)
         return;
-    m_windows.tally->fillPlayersInGame(fillPlayersInGame());
-    showCentred(m_windows.tally, this);
+    m_windows.tally->setPlayersInGame(fillPlayersInGame());
+    showCentred(m_windows.tallyWindow, this);
 }
 
 void MainWindow::recordGame(const QString& winner, bool localUserWon)
 {
     if (!m_windows.tally)
         return;
-    m_windows.tally->fillPlayersInGame(fillPlayersInGame());
+    m_windows.tally->setPlayersInGame(fillPlayersInGame());
     m_windows.tally->addGame(winner, localUserWon);
 }
 
 void MainWindow::recordCompletedPuzzle()
 {
     if (m_windows.tally)
-        m_windows.tally->increaseOwnCounter(3);
+        m_windows.tally->addCompletedPuzzle();
 }
 
 // ---------------------------------------------------------------- game start and dialogs
@@ -476,9 +477,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
     saveBoundsOnClose();
     stopPortMappingForExit();
     QMainWindow::closeEvent(event);
-    for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tally, m_windows.about, m_windows.gamestart,
-                                                          m_windows.help, m_windows.phrases, m_windows.spylist,
-                                                          m_windows.download})
+    for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tallyWindow, m_windows.about,
+                                                          m_windows.gamestart, m_windows.help, m_windows.phrases,
+                                                          m_windows.spylist, m_windows.download})
         if (window)
             window->hide();
 }

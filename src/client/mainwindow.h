@@ -37,6 +37,7 @@ class GameOptionsDialog;
 class HelpWindow;
 class PhraseEditor;
 class SpyListWindow;
+class Tally;
 class TallyWindow;
 struct ChatLine;
 
@@ -45,7 +46,8 @@ class MainWindow : public QMainWindow, public BoardHost {
 public:
     // The other windows, created after this one and handed over before it is shown.
     struct Windows {
-        TallyWindow* tally = nullptr;
+        Tally* tally = nullptr; // counts every finished game
+        TallyWindow* tallyWindow = nullptr;
         AboutDialog* about = nullptr;
         GameOptionsDialog* gamestart = nullptr;
         HelpWindow* help = nullptr;

@@ -7,7 +7,6 @@
 #include "client/colortext.h"
 #include "client/soundoutput.h"
 #include "net/gamesocket.h"
-#include "tally/tallywindow.h"
 #include "windows/aboutdialog.h"
 #include "windows/desktop.h"
 #include "windows/helpwindow.h"

@@ -1,10 +1,8 @@
 #include "tally/tallytable.h"
 
-#include "tally/tallycoder.h"
-
-#include <QFile>
 #include <QList>
-#include <QSaveFile>
+
+#include <limits>
 
 TallyError::TallyError(const QString& message)
     : std::runtime_error(message.toStdString())
@@ -16,11 +14,21 @@ QString TallyError::message() const
     return QString::fromStdString(what());
 }
 
+TallyTable::Row TallyTable::zeroes()
+{
+    Row row;
+    row.fill(QStringLiteral("0"));
+    return row;
+}
+
+bool TallyTable::isOwnCounter(int column)
+{
+    return column >= TallyTable::column(Own::TotalGames) && column <= TallyTable::column(Own::Spare);
+}
+
 TallyTable::TallyTable()
 {
-    std::array<QString, columnCount> own;
-    own.fill(QStringLiteral("0"));
-    rows.append(own);
+    rows.append(zeroes());
 }
 
 int TallyTable::rowCount() const
@@ -42,17 +50,90 @@ void TallyTable::setCell(int column, int row, const QString& text)
     rows[row][size_t(column)] = text;
 }
 
-void TallyTable::appendRow(const QString& name)
+QString TallyTable::count(int position, Count counter, Span span) const
 {
-    std::array<QString, columnCount> row;
-    row.fill(QStringLiteral("0"));
-    row[0] = cleanName(name);
+    return cell(column(counter, span), position + 1);
+}
+
+int TallyTable::followedPosition(const QString& name) const
+{
+    for (int row = 1; row < rowCount(); ++row)
+        if (rows[row][nameColumn] == name)
+            return row - 1;
+    return -1;
+}
+
+void TallyTable::follow(const QString& name)
+{
+    Row row = zeroes();
+    row[nameColumn] = cleanName(name);
     rows.append(row);
 }
 
-void TallyTable::truncate(int count)
+void TallyTable::unfollow(int position)
 {
-    rows.resize(std::max(1, std::min(count, rowCount())));
+    if (position >= 0 && position < followedCount())
+        rows.remove(position + 1);
+}
+
+void TallyTable::reset()
+{
+    for (int counter = column(Own::TotalGames); counter <= column(Own::Spare); ++counter)
+        rows[ownRow][size_t(counter)] = QStringLiteral("0");
+    rows.resize(1);
+}
+
+void TallyTable::startRun()
+{
+    for (int row = 1; row < rowCount(); ++row)
+        for (Count counter : counts)
+            rows[row][size_t(column(counter, Span::ThisRun))] = QStringLiteral("0");
+}
+
+qint64 TallyTable::increase(int column, int row)
+{
+    const QString text = cell(column, row);
+    bool ok = false;
+    qint64 value = text.toLongLong(&ok);
+    if (!ok)
+        throw TallyError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    if (value < std::numeric_limits<qint64>::max())
+        ++value;
+    setCell(column, row, QString::number(value));
+    return value;
+}
+
+void TallyTable::countGame(const QStringList& namesInGame, const QString& winner, bool localUserWon)
+{
+    increase(column(Own::TotalGames), ownRow);
+    if (localUserWon)
+        increase(column(Own::Wins), ownRow);
+    const QString winnerName = cleanName(winner);
+    for (const QString& name : namesInGame) {
+        const int position = followedPosition(name);
+        if (position >= 0)
+            countGameFor(position + 1, winnerName, localUserWon);
+    }
+}
+
+void TallyTable::countGameFor(int row, const QString& winner, bool localUserWon)
+{
+    for (QString& cell : rows[row])
+        if (cell.isEmpty())
+            cell = QStringLiteral("0");
+    Count outcome = Count::NeitherWon;
+    if (localUserWon)
+        outcome = Count::YourWins;
+    else if (rows[row][nameColumn] == winner)
+        outcome = Count::TheirWins;
+    for (Count counter : {Count::Games, outcome})
+        for (Span span : spans)
+            increase(column(counter, span), row);
+}
+
+void TallyTable::countCompletedPuzzle()
+{
+    increase(column(Own::CompletedPuzzles), ownRow);
 }
 
 QByteArray TallyTable::toText() const
@@ -116,7 +197,7 @@ TallyTable TallyTable::fromText(const QByteArray& text)
         for (int row = 0; row < rowTotal; ++row) {
             QString value = QString::fromLatin1(lines[next++]);
             const bool ownRecord = row == 0;
-            if (ownRecord && (column < firstOwnCounter || column > lastOwnCounter)) {
+            if (ownRecord && !isOwnCounter(column)) {
                 table.rows[row][size_t(column)] = value;
                 continue;
             }
@@ -140,23 +221,4 @@ QString TallyTable::cleanName(const QString& name)
     clean.replace(QLatin1Char('\r'), QLatin1Char(' '));
     clean.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return clean;
-}
-
-TallyTable readTallyFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TallyCoderError(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + path);
-    TallyCoder coder;
-    return TallyTable::fromText(coder.decompress(file.readAll(), path));
-}
-
-void writeTallyFile(const QString& path, const TallyTable& table)
-{
-    TallyCoder coder;
-    const QByteArray packed = coder.compress(table.toText(), CompressionMode::Fast);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(packed) != packed.size() || !file.commit())
-        throw TallyError(QStringLiteral("The tally could not be saved to ") + path + QStringLiteral(": ")
-                          + file.errorString());
 }

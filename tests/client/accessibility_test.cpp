@@ -9,7 +9,7 @@
 #include "support/accessibilityrecorder.h"
 #include "support/fakesurroundings.h"
 #include "support/unnamedcontrols.h"
-#include "tally/tallywindow.h"
+#include "tally/tally.h"
 #include "windows/gameoptionsdialog.h"
 
 #include <QAccessible>
@@ -96,7 +96,7 @@ protected:
     QTemporaryDir folder;
     HostedServer server{clock, 11, WordLists(lists())};
     GameOptionsDialog gamestart;
-    TallyWindow tally{folder.path() + "/hangmantally.tld"};
+    Tally tally{folder.path() + "/hangmantally.tld"};
     FakeSurroundings outside;
     MainWindow chat{clock, outside};
     QStringList lines;

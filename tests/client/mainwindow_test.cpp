@@ -8,8 +8,9 @@
 #include "support/fakesurroundings.h"
 #include "support/mainwindowaccess.h"
 #include "support/pump.h"
-#include "tally/tallywindow.h"
+#include "tally/tally.h"
 #include "windows/spylistwindow.h"
+#include "windows/tallywindow.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -588,21 +589,20 @@ TEST_F(FakeServer, TheTallysOpponentsSkipTheOwnSeatAndFreeSeatsButKeepComputerNa
 {
     Client& c = *client;
     QTemporaryDir tallyFolder;
-    TallyWindow tally(tallyFolder.filePath("hangmantally.tld"));
+    Tally tally(tallyFolder.filePath("hangmantally.tld"));
+    TallyWindow tallyWindow(tally, c.outside.prompts);
     MainWindow::Windows windows;
     windows.spylist = &c.spylist;
     windows.tally = &tally;
+    windows.tallyWindow = &tallyWindow;
     c.chat.setWindows(windows);
     say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+5+Eve#"
         "CMD_startgame+Ann+200+20+f+#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann has started a game."); }));
     c.chat.action("ViewTally1")->trigger();
-    QListWidget* players = tally.findChild<QListWidget*>("checklist");
-    QStringList names;
-    for (int i = 0; i < players->count(); ++i)
-        names << players->item(i)->text();
-    EXPECT_EQ(names, (QStringList{"Ann", "Klot", "Eve"}));
-    tally.hide();
+    EXPECT_TRUE(tallyWindow.isVisible());
+    EXPECT_EQ(tally.playersInGame(), (QStringList{"Ann", "Klot", "Eve"}));
+    tallyWindow.hide();
 }
 
 } // namespace

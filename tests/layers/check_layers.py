@@ -19,7 +19,7 @@ ALLOWED = {
     "net": set(),
     "server": {"net"},
     "board": {"net"},
-    "tally": {"net", "board"},
+    "tally": set(),
     "windows": {"net", "board", "tally"},
     "client": {"net", "server", "board", "tally", "windows"},
     "app": {"net", "server", "board", "tally", "windows", "client"},

@@ -2,12 +2,17 @@
 // and the game start window's switches are check boxes that the accessibility
 // action and the space bar toggle.
 #include "support/accessibilityrecorder.h"
+#include "support/fakesurroundings.h"
 #include "support/unnamedcontrols.h"
+#include "tally/tally.h"
 #include "windows/gameoptionsdialog.h"
 #include "windows/phraseeditor.h"
 #include "windows/spylistwindow.h"
+#include "windows/tallywindow.h"
 
 #include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -18,12 +23,18 @@ TEST(SideWindowsAccessibility, EveryControlTabReachesIsNamed)
     GameOptionsDialog gamestart;
     PhraseEditor phrases;
     SpyListWindow spylist;
-    for (QWidget* window : std::initializer_list<QWidget*>{&gamestart, &phrases, &spylist}) {
+    QTemporaryDir folder;
+    Tally records(folder.filePath("hangmantally.tld"));
+    FakePrompts prompts;
+    TallyWindow tally(records, prompts);
+    for (QWidget* window : std::initializer_list<QWidget*>{&gamestart, &phrases, &spylist, &tally}) {
         window->show(); // a side window makes its controls when it is first shown
         EXPECT_EQ(unnamedControls(window).join(", ").toStdString(), "") << window->metaObject()->className();
     }
     EXPECT_EQ(QAccessible::queryAccessibleInterface(phrases.findChild<QWidget*>("phrase3"))->text(QAccessible::Name),
               "Phrase Button 3:");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(tally.findChild<QListWidget*>("listbox_tally"))->text(QAccessible::Name),
+              "Players Being Tallied");
 }
 
 TEST(SideWindowsAccessibility, GameStartSwitchesAreCheckBoxes)
