@@ -30,11 +30,9 @@ constexpr int kMaxQueuedMessages = 4096;
 const QList<QHostAddress> kSoloAddresses = {QHostAddress::LocalHost, QHostAddress::LocalHostIPv6};
 const QList<QHostAddress> kHostAddresses = {QHostAddress::Any};
 
-// Centres a side window over the main window before it is shown.
-void showCentred(QWidget* window, QWidget* over)
+// Shows a side window (which places itself) in front of the others.
+void bringForward(QWidget* window)
 {
-    window->adjustSize();
-    window->move(over->geometry().center() - window->rect().center());
     window->show();
     window->raise();
     window->activateWindow();
@@ -177,7 +175,7 @@ void MainWindow::readCommandLine()
     if (m_arguments.isEmpty()) {
         addSystemLine("Loading Solo Game..Please wait.");
         if (m_windows.download)
-            showCentred(m_windows.download, this);
+            bringForward(m_windows.download);
         m_serverAddress = "127.0.0.1";
         m_playerName = "You";
         startHosting();
@@ -435,7 +433,7 @@ void MainWindow::showTally()
     if (!m_windows.tally || !m_windows.tallyWindow)
         return;
     m_windows.tally->setPlayersInGame(fillPlayersInGame());
-    showCentred(m_windows.tallyWindow, this);
+    bringForward(m_windows.tallyWindow);
 }
 
 void MainWindow::recordGame(const QString& winner, bool localUserWon)
@@ -457,7 +455,7 @@ void MainWindow::recordCompletedPuzzle()
 void MainWindow::showGameStart()
 {
     if (m_windows.gamestart)
-        showCentred(m_windows.gamestart, this);
+        bringForward(m_windows.gamestart);
 }
 
 void MainWindow::startGame(int playTo, int turnTime, bool team, bool choose)

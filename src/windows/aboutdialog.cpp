@@ -2,7 +2,6 @@
 
 #include "board/art.h"
 #include "board/background.h"
-#include "windows/placement.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -37,7 +36,6 @@ QLabel* boldLabel(const QString& text, int pointSize)
 AboutDialog::AboutDialog(Desktop& desktop, QWidget* mainWindow)
     : DeferredDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
     , m_desktop(desktop)
-    , m_mainWindow(mainWindow)
     , m_link(webAddress)
 {
     setWindowTitle("HangMan - About");
@@ -129,12 +127,6 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
             openLogoLink();
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void AboutDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    centreOn(this, m_mainWindow);
 }
 
 void AboutDialog::openWebAddress()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "windows/deferreddialog.h"
+#include "windows/deferredwindow.h"
 #include "windows/weblink.h"
 
 class Desktop;
@@ -26,7 +26,6 @@ public:
 protected:
     void buildContents() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void openWebAddress();
@@ -34,7 +33,6 @@ private:
     void onDoneClicked();
 
     Desktop& m_desktop;
-    QWidget* m_mainWindow;
     WebLink m_link;
     QLabel* m_logo = nullptr;
     QLabel* m_picture = nullptr;

@@ -4,7 +4,6 @@
 #include "board/art_draw.h"
 #include "board/background.h"
 #include "board/picturebutton.h"
-#include "windows/placement.h"
 #include "windows/singlestepspinbox.h"
 #include "windows/switchaccessibility.h"
 
@@ -29,7 +28,6 @@ constexpr int kTimeLeast = 10, kTimeMost = 60, kTimeStep = 5;
 
 GameOptionsDialog::GameOptionsDialog(QWidget* mainWindow)
     : DeferredDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
-    , m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("HangMan - Game Start"));
@@ -190,10 +188,4 @@ bool GameOptionsDialog::eventFilter(QObject* watched, QEvent* event)
             setSwitch(watched->objectName(), *value ? 0 : 1);
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void GameOptionsDialog::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    centreOn(this, m_mainWindow);
 }

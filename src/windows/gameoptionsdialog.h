@@ -3,7 +3,7 @@
 // The options live here from start-up on; the window's controls are made when it
 // is first shown.
 
-#include "windows/deferreddialog.h"
+#include "windows/deferredwindow.h"
 
 class QLabel;
 class PictureButton;
@@ -39,7 +39,6 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildContents() override;
@@ -49,7 +48,6 @@ private:
     void showSwitch(QLabel* picture, bool on);
     bool* switchValue(const QString& name);
 
-    QWidget* m_mainWindow;
     int m_playTo = 200;
     int m_timeLimit = 20;
     bool m_chooseCategory = false;

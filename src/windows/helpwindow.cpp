@@ -4,7 +4,6 @@
 #include "board/background.h"
 #include "windows/aboutdialog.h"
 #include "windows/helppages.h"
-#include "windows/placement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,7 +48,6 @@ QString pageName(int tag)
 
 HelpWindow::HelpWindow(QWidget* mainWindow, AboutDialog* aboutWindow)
     : DeferredDialog(mainWindow, Qt::Window)
-    , m_mainWindow(mainWindow)
     , m_aboutWindow(aboutWindow)
 {
     setWindowTitle("HangMan - Help File");
@@ -147,12 +145,6 @@ QPushButton* HelpWindow::topicButton(int tag) const
         if (button->property(tagProperty).toInt() == tag)
             return button;
     return nullptr;
-}
-
-void HelpWindow::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    centreOn(this, m_mainWindow);
 }
 
 void HelpWindow::showTopic()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "windows/deferreddialog.h"
+#include "windows/deferredwindow.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -24,7 +24,6 @@ public:
 
 protected:
     void buildContents() override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void showTopic();
@@ -33,7 +32,6 @@ private:
     QWidget* buildSidePanel();
     QWidget* buildPageArea();
 
-    QWidget* m_mainWindow;
     AboutDialog* m_aboutWindow;
     QLabel* m_caption = nullptr;
     QStackedWidget* m_pages = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 // The phrase editor: the texts of the nine phrase buttons.
 
-#include "windows/deferreddialog.h"
+#include "windows/deferredwindow.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The spy list window: who is watching the game from the spy slots 7..9.
 
-#include "windows/deferreddialog.h"
+#include "windows/deferredwindow.h"
 
 #include <QStringList>
 

@@ -62,7 +62,7 @@ const char* tallyStyleSheet = R"(
 } // namespace
 
 TallyWindow::TallyWindow(Tally& tally, Prompts& prompts, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : DeferredWindow(parent, Qt::Window)
     , m_tally(tally)
     , m_prompts(prompts)
 {
@@ -71,19 +71,8 @@ TallyWindow::TallyWindow(Tally& tally, Prompts& prompts, QWidget* parent)
     connect(&m_tally, &Tally::countsChanged, this, &TallyWindow::showCounts);
 }
 
-void TallyWindow::setVisible(bool visible)
+void TallyWindow::buildContents()
 {
-    if (visible)
-        ensureBuilt();
-    QWidget::setVisible(visible);
-}
-
-// The widgets are made when the window is first shown: most games never open it.
-void TallyWindow::ensureBuilt()
-{
-    if (m_built)
-        return;
-    m_built = true;
     buildWindow();
     showOwnRecord();
     for (int position = 0; position < m_tally.table().followedCount(); ++position)
@@ -246,7 +235,7 @@ void TallyWindow::clearPlayerPanel()
 
 void TallyWindow::showCounts()
 {
-    if (!m_built)
+    if (!isBuilt())
         return;
     showOwnRecord();
     if (m_followedPlayers->currentRow() >= 0)
@@ -261,7 +250,7 @@ void TallyWindow::showOwnRecord()
 
 void TallyWindow::showPlayersInGame()
 {
-    if (!m_built)
+    if (!isBuilt())
         return;
     {
         const QSignalBlocker blocker(m_playersInGame);

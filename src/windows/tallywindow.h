@@ -6,8 +6,7 @@
 // first shown.
 
 #include "tally/tallytable.h"
-
-#include <QWidget>
+#include "windows/deferredwindow.h"
 
 class Prompts;
 class QLabel;
@@ -17,15 +16,13 @@ class QPersistentModelIndex;
 class QPushButton;
 class Tally;
 
-class TallyWindow : public QWidget {
+class TallyWindow : public DeferredWindow<QWidget> {
     Q_OBJECT
 
 public:
-    // The hidden window showing `tally`; it asks its questions through the prompts.
+    // The hidden window showing `tally`; it asks its questions through the prompts
+    // and is centred on its parent whenever it is shown.
     TallyWindow(Tally& tally, Prompts& prompts, QWidget* parent = nullptr);
-
-    // Makes the widgets the first time the window is shown (see ensureBuilt).
-    void setVisible(bool visible) override;
 
 private slots:
     void playerInGameChecked(QListWidgetItem* item);
@@ -36,7 +33,7 @@ private slots:
     void onDoneClicked();
 
 private:
-    void ensureBuilt();
+    void buildContents() override;
     static void addListItem(QListWidget* list, const QString& name, Qt::CheckState state);
     void buildWindow();
     QWidget* buildOwnPanel();
@@ -52,7 +49,6 @@ private:
 
     Tally& m_tally;
     Prompts& m_prompts;
-    bool m_built = false; // the widgets are made at the first showing
 
     QLabel* m_ownLabels[TallyTable::ownCounters.size()] {};                       // by TallyTable::Own - 1
     QLabel* m_playerLabels[TallyTable::counts.size()][TallyTable::spans.size()] {}; // by Count and Span

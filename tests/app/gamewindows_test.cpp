@@ -31,3 +31,27 @@ TEST_F(GameWindowsTest, ADamagedTallyFileIsReportedAsTheWindowsAreMade)
     EXPECT_EQ(outside.prompts.errors, QStringList{tallyPath + " : Lzrw1 decompression : this file has no valid header !"});
     EXPECT_EQ(windows.tally->table().rowCount(), 1);
 }
+
+// Every side window opens centred on the main window, the first time too, when
+// its contents are made just before it is shown.
+TEST_F(GameWindowsTest, SideWindowsOpenCentredOnTheMainWindowTheFirstTime)
+{
+    GameWindows windows(clock, tallyPath, outside);
+    MainWindow& chat = *windows.chat;
+    chat.setArguments({"Ann", "127.0.0.1", "false"});
+    chat.move(37, 21);
+    chat.show();
+    const std::pair<QWidget*, const char*> sideWindows[] = {
+        {windows.tallyWindow.get(), "ViewTally1"}, {windows.about.get(), "About1"}, {windows.help.get(), "Help2"},
+        {windows.phrases.get(), "PrhaseList1"}, {windows.spylist.get(), "SpyList1"}};
+    for (const auto& [window, menuEntry] : sideWindows) {
+        chat.action(menuEntry)->trigger();
+        ASSERT_TRUE(window->isVisible()) << menuEntry;
+        const QPoint offset = window->frameGeometry().center() - chat.frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 1) << menuEntry << ": off by " << offset.x() << ", " << offset.y();
+        window->hide();
+    }
+    chat.showGameStart();
+    const QPoint offset = windows.gamestart->frameGeometry().center() - chat.frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 1) << "game start: off by " << offset.x() << ", " << offset.y();
+}
