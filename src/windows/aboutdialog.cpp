@@ -46,13 +46,13 @@ void AboutDialog::buildContents()
     applyGameBackground(this);
 
     m_logo = new QLabel;
-    m_logo->setObjectName("Image1");
+    m_logo->setObjectName("image_logo");
     m_logo->setPixmap(Art::gameLogo(128));
     m_logo->setAlignment(Qt::AlignCenter);
     m_logo->installEventFilter(this);
 
     m_picture = new QLabel;
-    m_picture->setObjectName("Image2");
+    m_picture->setObjectName("image_icon");
     m_picture->setPixmap(Art::gameLogo(32));
 
     auto* title = boldLabel("HangMan", 20);
@@ -73,7 +73,7 @@ void AboutDialog::buildContents()
     versionRow->addStretch();
 
     m_webAddress = new QLabel(QString("<u>%1</u>").arg(webAddress));
-    m_webAddress->setObjectName("Label7");
+    m_webAddress->setObjectName("label_webaddress");
     m_webAddress->setFont(QFont("Arial", 10, QFont::Bold));
     setTextColour(m_webAddress, QColor(0x10, 0x2a, 0x8c));
     m_webAddress->setAlignment(Qt::AlignCenter);

@@ -45,9 +45,9 @@ void GameOptionsDialog::buildContents()
     setTextColour(heading, kDarkGrey);
 
     addCaption("Play to Score:", 58);
-    m_playToBox = makeSpinBox("UpDown1", "edit_playtoscore", 58, kPlayToLeast, kPlayToMost, kPlayToStep, &m_playTo);
+    m_playToBox = makeSpinBox("updown_playtoscore", "edit_playtoscore", 58, kPlayToLeast, kPlayToMost, kPlayToStep, &m_playTo);
     addCaption("Time Limit:", 94);
-    m_timeLimitBox = makeSpinBox("UpDown2", "edit_time", 94, kTimeLeast, kTimeMost, kTimeStep, &m_timeLimit);
+    m_timeLimitBox = makeSpinBox("updown_time", "edit_time", 94, kTimeLeast, kTimeMost, kTimeStep, &m_timeLimit);
     addCaption("Choose Category:", 130);
     m_chooseSwitch = makeSwitch("image_choose", 130);
     addCaption("Team Game:", 170);
@@ -171,7 +171,6 @@ void GameOptionsDialog::showSwitch(QLabel* picture, bool on)
 {
     picture->clear();
     picture->setPixmap(Art::switchPicture(on));
-    picture->setProperty("Tag", on ? 1 : 0);
     SwitchAccessibility::tellToggled(picture);
 }
 

@@ -16,18 +16,18 @@ namespace {
 
 struct Topic {
     const char* button;
-    int tag;
+    int page; // the number of its page (helpPageText)
     const char* caption;
 };
 
 const Topic topics[] = {
-    {"SelButton1", 1, "Overview"},
-    {"SelButton2", 2, "Connecting"},
-    {"SelButton3", 3, "Game Play"},
-    {"SelButton4", 4, "Scoring"},
-    {"SelButton5", 5, "Documentation"},
-    {"SelButton6", 6, "License"},
-    {"SelButton11", 11, "The Lobby"},
+    {"button_overview", 1, "Overview"},
+    {"button_connecting", 2, "Connecting"},
+    {"button_gameplay", 3, "Game Play"},
+    {"button_scoring", 4, "Scoring"},
+    {"button_documentation", 5, "Documentation"},
+    {"button_license", 6, "License"},
+    {"button_lobby", 11, "The Lobby"},
 };
 
 const char* const credits[] = {
@@ -37,11 +37,9 @@ const char* const credits[] = {
     "The Vorlix Lobby",
 };
 
-const char* const tagProperty = "Tag";
-
-QString pageName(int tag)
+QString pageName(int page)
 {
-    return "memo" + QString::number(tag);
+    return "memo" + QString::number(page);
 }
 
 } // namespace
@@ -79,10 +77,9 @@ QWidget* HelpWindow::buildSidePanel()
     for (const Topic& topic : topics) {
         auto* button = new QPushButton(topic.caption);
         button->setObjectName(topic.button);
-        button->setProperty(tagProperty, topic.tag);
         button->setMinimumWidth(120);
-        connect(button, &QPushButton::clicked, this, &HelpWindow::showTopic);
-        m_topicButtons.append(button);
+        connect(button, &QPushButton::clicked, this, [this, &topic] { showTopic(topic.page, topic.caption); });
+        m_topicButtons.insert(topic.page, button);
         column->addWidget(button);
     }
     column->addSpacing(12);
@@ -115,8 +112,8 @@ QWidget* HelpWindow::buildPageArea()
     column->addWidget(m_caption);
     m_pages = new QStackedWidget;
     for (const Topic& topic : topics) {
-        auto* memo = new QPlainTextEdit(helpPageText(topic.tag));
-        memo->setObjectName(pageName(topic.tag));
+        auto* memo = new QPlainTextEdit(helpPageText(topic.page));
+        memo->setObjectName(pageName(topic.page));
         memo->setReadOnly(true);
         memo->setFont(QFont("Arial", 10));
         memo->setStyleSheet("QPlainTextEdit { background: #fffbf0; border: 1px solid #8a6a3a; }");
@@ -138,25 +135,16 @@ QPlainTextEdit* HelpWindow::currentPage() const
     return qobject_cast<QPlainTextEdit*>(m_pages->currentWidget());
 }
 
-QPushButton* HelpWindow::topicButton(int tag) const
+QPushButton* HelpWindow::topicButton(int page) const
 {
     ensureBuilt();
-    for (QPushButton* button : m_topicButtons)
-        if (button->property(tagProperty).toInt() == tag)
-            return button;
-    return nullptr;
+    return m_topicButtons.value(page);
 }
 
-void HelpWindow::showTopic()
+void HelpWindow::showTopic(int page, const char* caption)
 {
-    auto* button = qobject_cast<QPushButton*>(sender());
-    if (!button)
-        return;
-    auto* memo = m_pages->findChild<QPlainTextEdit*>(pageName(button->property(tagProperty).toInt()));
-    if (!memo)
-        return;
-    m_pages->setCurrentWidget(memo);
-    m_caption->setText(button->text());
+    m_pages->setCurrentWidget(m_pages->findChild<QPlainTextEdit*>(pageName(page)));
+    m_caption->setText(QString::fromLatin1(caption));
 }
 
 void HelpWindow::showAbout()

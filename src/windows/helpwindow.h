@@ -2,6 +2,8 @@
 
 #include "windows/deferredwindow.h"
 
+#include <QMap>
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -15,18 +17,18 @@ public:
     // Creates the hidden window with "Overview" in front; "About" shows aboutWindow.
     explicit HelpWindow(QWidget* mainWindow = nullptr, AboutDialog* aboutWindow = nullptr);
 
-    // The caption line above the m_pages.
+    // The caption line above the pages.
     QString caption() const;
-    // The page in front ("memo" + topic number as its object name).
+    // The page in front ("memo" + its number as its object name).
     QPlainTextEdit* currentPage() const;
-    // The topic button whose tag is the given page number, or nullptr.
-    QPushButton* topicButton(int tag) const;
+    // The topic button of the page with the given number (1..6, 11), or nullptr.
+    QPushButton* topicButton(int page) const;
 
 protected:
     void buildContents() override;
 
 private:
-    void showTopic();
+    void showTopic(int page, const char* caption);
     void showAbout();
     void onDoneClicked();
     QWidget* buildSidePanel();
@@ -35,5 +37,5 @@ private:
     AboutDialog* m_aboutWindow;
     QLabel* m_caption = nullptr;
     QStackedWidget* m_pages = nullptr;
-    QList<QPushButton*> m_topicButtons;
+    QMap<int, QPushButton*> m_topicButtons; // by page number
 };

@@ -31,9 +31,6 @@
 
 namespace {
 
-const char* const tagProperty = "Tag";
-const int downloadRunning = 1;
-const int downloadStopped = 2;
 
 const QStringList installerArguments = {"/SP-", "/silent", "/noicons"};
 
@@ -142,17 +139,12 @@ QWidget* LobbyDownloadWindow::buildLeftPanel()
     connect(m_stopButton, &QPushButton::clicked, this, &LobbyDownloadWindow::stopDownload);
     column->addWidget(m_downloadButton);
     column->addWidget(m_stopButton);
-    m_infoLabel = wrappedLabel("", true);
-    m_infoLabel->setObjectName("infolabel");
-    m_infoLabel->setProperty(tagProperty, 0);
-    m_infoLabel3 = wrappedLabel("");
-    m_infoLabel3->setObjectName("infolabel3");
-    m_infoLabel2 = new QLabel;
-    m_infoLabel2->setObjectName("infolabel2");
-    m_infoLabel2->hide();
-    column->addWidget(m_infoLabel);
-    column->addWidget(m_infoLabel3);
-    column->addWidget(m_infoLabel2);
+    m_progressLine = wrappedLabel("", true);
+    m_progressLine->setObjectName("label_progress");
+    m_stageLine = wrappedLabel("");
+    m_stageLine->setObjectName("label_stage");
+    column->addWidget(m_progressLine);
+    column->addWidget(m_stageLine);
     column->addStretch();
     auto* terms = wrappedLabel("The Vorlix Lobby is free. Installing it means you accept its licence terms, "
                                "which the installer shows.");
@@ -168,7 +160,7 @@ QWidget* LobbyDownloadWindow::buildSoloPanel()
     column->addWidget(wrappedLabel(
         "To proceed to the game without the ability to play against others click the button below."));
     m_soloButton = new QPushButton("Play Solo Game");
-    m_soloButton->setObjectName("Button1");
+    m_soloButton->setObjectName("button_solo");
     m_soloButton->setMinimumHeight(30);
     connect(m_soloButton, &QPushButton::clicked, this, &LobbyDownloadWindow::playSolo);
     column->addStretch();
@@ -188,7 +180,7 @@ QWidget* LobbyDownloadWindow::buildOthersPanel()
                                    "click the button below to close this game and open The Vorlix Lobby."));
     column->addStretch();
     m_othersButton = new QPushButton("Play with Others");
-    m_othersButton->setObjectName("Button2");
+    m_othersButton->setObjectName("button_others");
     m_othersButton->setMinimumHeight(30);
     connect(m_othersButton, &QPushButton::clicked, this, &LobbyDownloadWindow::playWithOthers);
     column->addWidget(m_othersButton);
@@ -236,22 +228,12 @@ void LobbyDownloadWindow::showEvent(QShowEvent* event)
     centreOn(this, nullptr);
 }
 
-void LobbyDownloadWindow::setOutcome(int tag)
-{
-    m_infoLabel->setProperty(tagProperty, tag);
-}
-
-int LobbyDownloadWindow::outcome() const
-{
-    return m_infoLabel->property(tagProperty).toInt();
-}
-
 void LobbyDownloadWindow::startDownload()
 {
     if (m_reply)
         return;
-    setOutcome(downloadRunning);
-    m_infoLabel2->setText(m_downloadUrl.fileName());
+    m_stopped = false;
+    m_installerName = m_downloadUrl.fileName();
     QDir().mkpath(installerFolder());
     m_installerFile = std::make_unique<QSaveFile>(installerPath());
     if (m_downloadUrl.fileName().isEmpty() || !m_installerFile->open(QIODevice::WriteOnly)) {
@@ -264,7 +246,7 @@ void LobbyDownloadWindow::startDownload()
     m_writeFailed = false;
     m_downloadButton->setEnabled(false);
     m_stopButton->setEnabled(true);
-    m_infoLabel->setText("Loading");
+    m_progressLine->setText("Loading");
 
     QNetworkRequest request(m_downloadUrl);
     request.setHeader(QNetworkRequest::UserAgentHeader, "Mozilla/3.0 (compatible)");
@@ -283,16 +265,16 @@ void LobbyDownloadWindow::startDownload()
 
 void LobbyDownloadWindow::stopDownload()
 {
-    m_infoLabel->setText("Download has been aborted.");
-    setOutcome(downloadStopped);
-    m_infoLabel3->setText("Download Aborted");
+    m_progressLine->setText("Download has been aborted.");
+    m_stopped = true;
+    m_stageLine->setText("Download Aborted");
     if (m_reply)
         m_reply->abort();
 }
 
 void LobbyDownloadWindow::headersReceived(int lines)
 {
-    m_infoLabel->setText(m_infoLabel->text() + QString(lines, '.'));
+    m_progressLine->setText(m_progressLine->text() + QString(lines, '.'));
 }
 
 void LobbyDownloadWindow::bodyBegun()
@@ -300,7 +282,7 @@ void LobbyDownloadWindow::bodyBegun()
     if (m_bodyBegun)
         return;
     m_bodyBegun = true;
-    m_infoLabel3->setText("Downloading: " + m_infoLabel2->text());
+    m_stageLine->setText("Downloading: " + m_installerName);
 }
 
 void LobbyDownloadWindow::saveReceivedData()
@@ -314,7 +296,7 @@ void LobbyDownloadWindow::saveReceivedData()
         return;
     }
     m_received += piece.size();
-    m_infoLabel->setText(QString::number(m_received) + " bytes");
+    m_progressLine->setText(QString::number(m_received) + " bytes");
 }
 
 void LobbyDownloadWindow::downloadFinished()
@@ -327,23 +309,23 @@ void LobbyDownloadWindow::downloadFinished()
         m_writeFailed = m_installerFile->write(rest) != rest.size();
     }
     const bool complete = reply->error() == QNetworkReply::NoError && !m_writeFailed
-        && outcome() != downloadStopped && m_installerFile->commit();
+        && !m_stopped && m_installerFile->commit();
     m_installerFile.reset();
     if (complete) {
-        m_infoLabel->setText("Received " + QString::number(QFileInfo(installerPath()).size()) + " bytes");
+        m_progressLine->setText("Received " + QString::number(QFileInfo(installerPath()).size()) + " bytes");
     } else {
-        m_infoLabel->setText("Download Aborted");
-        setOutcome(downloadStopped);
+        m_progressLine->setText("Download Aborted");
+        m_stopped = true;
     }
     m_downloadButton->setEnabled(true);
     m_stopButton->setEnabled(false);
-    if (outcome() != downloadStopped)
+    if (!m_stopped)
         runInstaller();
 }
 
 void LobbyDownloadWindow::runInstaller()
 {
-    m_infoLabel3->setText("Installing");
+    m_stageLine->setText("Installing");
     QFile::setPermissions(installerPath(), QFile::permissions(installerPath()) | QFile::ExeOwner
                                                | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther);
     if (!m_desktop.startProgram(installerPath(), installerArguments)) {

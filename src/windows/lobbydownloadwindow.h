@@ -60,8 +60,6 @@ private:
     QString installerFolder() const;
     void runInstaller();
     void showMessage(const QString& text);
-    void setOutcome(int tag);
-    int outcome() const;
 
     QUrl m_downloadUrl;
     QString m_launcherPath;
@@ -75,12 +73,13 @@ private:
     qint64 m_received = 0;
     bool m_bodyBegun = false;
     bool m_writeFailed = false;
+    bool m_stopped = false;   // the running or last download was stopped or failed
+    QString m_installerName; // the file name the running download is saved as
 
     QPushButton* m_downloadButton;
     QPushButton* m_stopButton;
     QPushButton* m_soloButton;
     QPushButton* m_othersButton;
-    QLabel* m_infoLabel;
-    QLabel* m_infoLabel2;
-    QLabel* m_infoLabel3;
+    QLabel* m_progressLine; // "Loading...", the bytes received, the outcome
+    QLabel* m_stageLine;    // "Downloading: ...", "Installing"
 };

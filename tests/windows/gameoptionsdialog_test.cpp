@@ -1,3 +1,4 @@
+#include "board/art.h"
 #include "windows/gameoptionsdialog.h"
 
 #include <QCoreApplication>
@@ -22,16 +23,16 @@ TEST(GameStartTest, UpDownsStepWithinTheirLimits)
     window.setPlayTo(1000);
     window.setTimeLimit(35);
     window.setSwitch("image_team", 1);
-    EXPECT_EQ(window.findChild<QSpinBox*>("UpDown1"), nullptr) << "made when first shown";
+    EXPECT_EQ(window.findChild<QSpinBox*>("updown_playtoscore"), nullptr) << "made when first shown";
     EXPECT_EQ(window.playTo(), 500);
     EXPECT_TRUE(window.teamGame());
     window.show();
-    auto* playTo = window.findChild<QSpinBox*>("UpDown1");
-    auto* time = window.findChild<QSpinBox*>("UpDown2");
+    auto* playTo = window.findChild<QSpinBox*>("updown_playtoscore");
+    auto* time = window.findChild<QSpinBox*>("updown_time");
     EXPECT_EQ(playTo->value(), 500);
     EXPECT_EQ(time->value(), 35);
-    EXPECT_EQ(window.findChild<QLabel*>("image_team")->property("Tag").toInt(), 1);
-    EXPECT_EQ(window.findChild<QLabel*>("image_choose")->property("Tag").toInt(), 0);
+    EXPECT_EQ(window.findChild<QLabel*>("image_team")->pixmap().toImage(), Art::switchPicture(true).toImage());
+    EXPECT_EQ(window.findChild<QLabel*>("image_choose")->pixmap().toImage(), Art::switchPicture(false).toImage());
     EXPECT_TRUE(window.findChild<QLineEdit*>("edit_playtoscore")->isReadOnly());
     window.setTimeLimit(20);
 
@@ -59,8 +60,8 @@ TEST(GameStartTest, PageKeysAndTheWheelMoveOneStepOnly)
 {
     GameOptionsDialog window;
     window.show();
-    auto* playTo = window.findChild<QSpinBox*>("UpDown1");
-    auto* time = window.findChild<QSpinBox*>("UpDown2");
+    auto* playTo = window.findChild<QSpinBox*>("updown_playtoscore");
+    auto* time = window.findChild<QSpinBox*>("updown_time");
     QTest::keyClick(playTo, Qt::Key_PageUp);
     EXPECT_EQ(window.playTo(), 220);
     QTest::keyClick(playTo, Qt::Key_PageDown);
@@ -96,8 +97,8 @@ TEST(GameStartTest, StartEmitsTheOptionsAndHides)
     EXPECT_TRUE(window.teamGame());
     window.setSwitch("image_choose", 1);
     window.setSwitch("no_such_picture", 1);
-    window.findChild<QSpinBox*>("UpDown2")->stepUp();
-    QTest::keyClick(window.findChild<QSpinBox*>("UpDown1"), Qt::Key_Return);
+    window.findChild<QSpinBox*>("updown_time")->stepUp();
+    QTest::keyClick(window.findChild<QSpinBox*>("updown_playtoscore"), Qt::Key_Return);
     ASSERT_EQ(started.size(), 1);
     EXPECT_EQ(started.at(0), (QList<QVariant>{200, 25, true, true}));
     EXPECT_FALSE(window.isVisible());

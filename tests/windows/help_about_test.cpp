@@ -53,11 +53,11 @@ TEST(AboutWindow, ShowsTheVersionOpensTheWebAddressAndHidesOnTheLogo)
     EXPECT_EQ(about.versionText(), "1.0.6");
     EXPECT_EQ(about.fullVersion(), "1.0.6.6");
 
-    QTest::mouseClick(about.findChild<QLabel*>("Label7"), Qt::LeftButton);
+    QTest::mouseClick(about.findChild<QLabel*>("label_webaddress"), Qt::LeftButton);
     ASSERT_EQ(desktop.opened.size(), 1);
     EXPECT_EQ(desktop.opened[0].toString(), "http://" + about.url().address());
 
-    QTest::mouseClick(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
+    QTest::mouseClick(about.findChild<QLabel*>("image_logo"), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
 }
 

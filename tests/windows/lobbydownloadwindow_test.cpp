@@ -77,11 +77,11 @@ protected:
 TEST_F(DownloadWindow, CompletedDownloadReportsProgressThenRunsTheInstallerAndClosesTheGame)
 {
     EXPECT_EQ(window.windowTitle(), "Download The Vorlix Lobby");
-    EXPECT_TRUE(button("Button1")->isDefault());
+    EXPECT_TRUE(button("button_solo")->isDefault());
     EXPECT_FALSE(button("abortbutton")->isEnabled());
 
     button("getbutton")->click();
-    EXPECT_EQ(label("infolabel"), "Loading");
+    EXPECT_EQ(label("label_progress"), "Loading");
     EXPECT_FALSE(button("getbutton")->isEnabled());
     EXPECT_TRUE(button("abortbutton")->isEnabled());
     ASSERT_TRUE(http.waitForRequest());
@@ -90,17 +90,17 @@ TEST_F(DownloadWindow, CompletedDownloadReportsProgressThenRunsTheInstallerAndCl
     EXPECT_TRUE(http.request.contains("\r\nAccept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"));
 
     http.send(headers);
-    EXPECT_TRUE(waitForLabel("infolabel3", "Downloading: vorlixsetup.exe"));
-    EXPECT_EQ(label("infolabel"), "Loading...");
+    EXPECT_TRUE(waitForLabel("label_stage", "Downloading: vorlixsetup.exe"));
+    EXPECT_EQ(label("label_progress"), "Loading...");
     http.send("#!/bin");
-    EXPECT_TRUE(waitForLabel("infolabel", "6 bytes"));
+    EXPECT_TRUE(waitForLabel("label_progress", "6 bytes"));
     EXPECT_FALSE(QFile::exists(window.installerPath())) << "only a completed download takes the installer's name";
     http.send("/sh\n");
     http.close();
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return exits == 1; }, 5000));
-    EXPECT_EQ(label("infolabel"), "Received 10 bytes");
-    EXPECT_EQ(label("infolabel3"), "Installing");
+    EXPECT_EQ(label("label_progress"), "Received 10 bytes");
+    EXPECT_EQ(label("label_stage"), "Installing");
     EXPECT_TRUE(button("getbutton")->isEnabled());
     EXPECT_FALSE(button("abortbutton")->isEnabled());
     ASSERT_EQ(started.size(), 1);
@@ -119,11 +119,11 @@ TEST_F(DownloadWindow, StopDownloadRunsNothingAndKeepsNoPartOfTheFile)
     button("getbutton")->click();
     ASSERT_TRUE(http.waitForRequest());
     http.send(headers + "abc");
-    ASSERT_TRUE(waitForLabel("infolabel", "3 bytes"));
+    ASSERT_TRUE(waitForLabel("label_progress", "3 bytes"));
 
     button("abortbutton")->click();
-    EXPECT_EQ(label("infolabel3"), "Download Aborted");
-    EXPECT_EQ(label("infolabel"), "Download Aborted");
+    EXPECT_EQ(label("label_stage"), "Download Aborted");
+    EXPECT_EQ(label("label_progress"), "Download Aborted");
     EXPECT_FALSE(window.isDownloading());
     EXPECT_TRUE(button("getbutton")->isEnabled());
     EXPECT_FALSE(button("abortbutton")->isEnabled());
@@ -139,19 +139,19 @@ TEST_F(DownloadWindow, FailedTransfersRunNothingAndLeaveNoInstaller)
     ASSERT_TRUE(http.waitForRequest());
     http.send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n0123456789");
     http.close();
-    ASSERT_TRUE(waitForLabel("infolabel", "Download Aborted"));
+    ASSERT_TRUE(waitForLabel("label_progress", "Download Aborted"));
 
     http.request.clear();
     button("getbutton")->click();
     ASSERT_TRUE(http.waitForRequest());
     http.send("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
     http.close();
-    ASSERT_TRUE(waitForLabel("infolabel", "Download Aborted"));
+    ASSERT_TRUE(waitForLabel("label_progress", "Download Aborted"));
 
     window.setDownloadUrl(QUrl(QString("http://127.0.0.1:%1/lobby/vorlixsetup.exe").arg(http.server.serverPort())));
     http.server.close();
     button("getbutton")->click();
-    ASSERT_TRUE(waitForLabel("infolabel", "Download Aborted"));
+    ASSERT_TRUE(waitForLabel("label_progress", "Download Aborted"));
 
     EXPECT_TRUE(started.isEmpty());
     EXPECT_EQ(exits, 0);
@@ -176,7 +176,7 @@ TEST_F(DownloadWindow, PlayWithOthersOpensAnInstalledLauncherOrExplains)
 {
     const QString launcher = QDir(folder.path()).filePath("vorlix-lobby");
     window.setLauncherPath(launcher);
-    button("Button2")->click();
+    button("button_others")->click();
     EXPECT_EQ(messages, QStringList{"Please close the game and open the Vorlix Lobby using the icon on your desktop "
                                     "or using the your Window's start-up menu."});
     EXPECT_TRUE(started.isEmpty());
@@ -185,7 +185,7 @@ TEST_F(DownloadWindow, PlayWithOthersOpensAnInstalledLauncherOrExplains)
     QFile file(launcher);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    button("Button2")->click();
+    button("button_others")->click();
     ASSERT_EQ(started.size(), 1);
     EXPECT_EQ(started[0].program, launcher);
     EXPECT_TRUE(started[0].arguments.isEmpty());
