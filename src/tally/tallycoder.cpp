@@ -3,7 +3,6 @@
 #include "tally/lzhuf.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -26,6 +25,8 @@ namespace {
 
 const QByteArray lzrwSignature("WRZL");
 const QByteArray lzhSignature("!HZL");
+// Auto mode codes a large input Fast when LZRW1-KH shrinks its samples below this share.
+constexpr int kAdviceThresholdPercent = 40;
 
 QString readError(const QString& name)
 {
@@ -209,10 +210,8 @@ TallyCoder::~TallyCoder() = default;
 
 CompressionMode TallyCoder::advise(QIODevice& in, qint64 size)
 {
-    if (size <= 98303) {
-        adviceText = QStringLiteral("Lzrw1 recommends GOOD compression :  small file !!");
+    if (size <= 98303)
         return CompressionMode::Good;
-    }
     std::vector<std::uint8_t> out(Lzrw1kh::bufferSize);
     qint64 bytesRead = 0;
     qint64 coded = 0;
@@ -225,10 +224,7 @@ CompressionMode TallyCoder::advise(QIODevice& in, qint64 size)
                                         int(sample.size()), out.data(), hashTable.get());
     }
     in.seek(0);
-    const bool fast = coded < bytesRead * Threshold / 100;
-    adviceText = fast ? QStringLiteral("Lzrw1 recommends FAST compression")
-                      : QStringLiteral("Lzrw1 recommends GOOD compression");
-    return fast ? CompressionMode::Fast : CompressionMode::Good;
+    return coded < bytesRead * kAdviceThresholdPercent / 100 ? CompressionMode::Fast : CompressionMode::Good;
 }
 
 qint64 TallyCoder::compressStream(QIODevice& in, qint64 size, QIODevice& out, CompressionMode mode,
@@ -311,59 +307,6 @@ qint64 TallyCoder::decompressStream(QIODevice& in, QIODevice& out, const QString
         throw TallyCoderError(QStringLiteral("Lzrw1 (LZH decompression) : Original and compressed sizes do not match !"));
     writeAll(out, decoded, outName);
     return decoded.size();
-}
-
-namespace {
-
-template <typename Operation>
-qint64 runOnFiles(const QString& inName, const QString& outName, Operation operation)
-{
-    QFile input(inName);
-    if (!input.open(QIODevice::ReadOnly))
-        throw TallyCoderError(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + inName);
-    QFile output(outName);
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw TallyCoderError(QStringLiteral("Lzrw1 (de)compression : Failed to open output file : ") + outName);
-    try {
-        const qint64 written = operation(input, output);
-        if (!output.flush())
-            throw TallyCoderError(writeError(outName));
-        output.close();
-        if (output.error() != QFile::NoError)
-            throw TallyCoderError(writeError(outName));
-        return written;
-    } catch (...) {
-        output.close();
-        output.remove();
-        throw;
-    }
-}
-
-} // namespace
-
-qint64 TallyCoder::compressFile()
-{
-    const qint64 size = QFile(inputFile).size();
-    if (!QFile::exists(inputFile) || size > std::numeric_limits<qint32>::max())
-        throw TallyCoderError(QStringLiteral("Lzrw1 compression : Failed to obtain the size of : ") + inputFile);
-    return runOnFiles(inputFile, outputFile, [&](QIODevice& in, QIODevice& out) {
-        return compressStream(in, size, out, compressionMode, inputFile, outputFile);
-    });
-}
-
-qint64 TallyCoder::decompressFile()
-{
-    return runOnFiles(inputFile, outputFile, [&](QIODevice& in, QIODevice& out) {
-        return decompressStream(in, out, inputFile, outputFile);
-    });
-}
-
-CompressionMode TallyCoder::adviseFile()
-{
-    QFile input(inputFile);
-    if (!input.open(QIODevice::ReadOnly))
-        throw TallyCoderError(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + inputFile);
-    return advise(input, input.size());
 }
 
 QByteArray TallyCoder::compress(const QByteArray& data, CompressionMode mode)

@@ -45,24 +45,8 @@ public:
     TallyCoder();
     ~TallyCoder();
 
-    QString inputFile;
-    QString outputFile;
-    CompressionMode compressionMode = CompressionMode::Good;
-    int Threshold = 40;
-    // The text of the last advice given by adviseFile.
-    QString adviceText;
-
-    // Codes inputFile into outputFile, replacing it; returns the bytes written,
-    // header included. Throws TallyCoderError; a failed run leaves no output file.
-    qint64 compressFile();
-    // Decodes inputFile ("WRZL" or "!HZL") into outputFile, replacing it; returns
-    // the bytes written. Throws TallyCoderError; a failed run leaves no output file.
-    qint64 decompressFile();
-    // The mode that suits inputFile: Good for files up to 98303 bytes, otherwise
-    // Fast when two LZRW1-KH samples shrink below Threshold percent, else Good.
-    CompressionMode adviseFile();
-
-    // Codes data in memory into a complete container (Auto picks with advise()).
+    // Codes data in memory into a complete container. Auto picks Good for up to
+    // 98303 bytes, otherwise Fast when two LZRW1-KH samples shrink below 40 percent, else Good.
     QByteArray compress(const QByteArray& data, CompressionMode mode);
     // Decodes a complete container held in memory; `name` is used in error texts.
     // Throws TallyCoderError on a damaged or truncated container.

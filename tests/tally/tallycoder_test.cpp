@@ -1,8 +1,6 @@
 #include "tally/tallycoder.h"
 
-#include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -44,19 +42,6 @@ QByteArray bytes(std::initializer_list<int> values)
     for (int v : values)
         data.append(char(v));
     return data;
-}
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString errorOf(TallyCoder& coder, const QByteArray& container)
@@ -194,45 +179,4 @@ TEST(Lzrw1, DamagedContainersAreRejected)
     const QByteArray lzh = coder.compress(textLike(5000, 7), CompressionMode::Good);
     EXPECT_EQ(errorOf(coder, lzh.left(lzh.size() / 2)),
               "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !");
-}
-
-TEST(Lzrw1, FileOperationsReplaceOutputOrLeaveNone)
-{
-    QTemporaryDir dir;
-    const QString plain = dir.filePath("plain.txt");
-    const QString packed = dir.filePath("packed.tld");
-    const QString unpacked = dir.filePath("unpacked.txt");
-    const QByteArray text = textLike(70000, 8);
-    writeFile(plain, text);
-
-    TallyCoder coder;
-    coder.inputFile = plain;
-    coder.outputFile = packed;
-    for (CompressionMode mode : { CompressionMode::Good, CompressionMode::Fast }) {
-        coder.compressionMode = mode;
-        const qint64 written = coder.compressFile();
-        EXPECT_EQ(written, QFile(packed).size());
-        coder.inputFile = packed;
-        coder.outputFile = unpacked;
-        EXPECT_EQ(coder.decompressFile(), text.size());
-        EXPECT_EQ(readFile(unpacked), text);
-        coder.inputFile = plain;
-        coder.outputFile = packed;
-    }
-
-    QByteArray damaged = readFile(packed);
-    qToLittleEndian<qint32>(12345, damaged.data() + 4);
-    writeFile(packed, damaged);
-    coder.inputFile = packed;
-    coder.outputFile = unpacked;
-    EXPECT_THROW(coder.decompressFile(), TallyCoderError);
-    EXPECT_FALSE(QFile::exists(unpacked));
-
-    coder.inputFile = dir.filePath("missing");
-    try {
-        coder.decompressFile();
-        ADD_FAILURE() << "a missing input must fail";
-    } catch (const TallyCoderError& e) {
-        EXPECT_EQ(e.message(), "Lzrw1 (de)compression : Failed to open input file : " + coder.inputFile);
-    }
 }
