@@ -76,12 +76,12 @@ void reportArt()
     timed("team art", [&] { keep(Art::teamArt()); });
     timed("headings, pointer, eyes, timer, chat banner", [&] {
         for (const QPixmap& p : {Art::thePlayersHeading(), Art::turnPointer(), Art::eyes(), Art::timerBar(),
-                                 Art::timerFrame(), Art::wordBox(), Art::chatBanner()})
+                                 Art::timerFrame(), Art::chatBanner()})
             keep(p);
     });
     timed("start buttons and switches", [&] {
-        for (const QPixmap& p : {Art::startGameButton(false), Art::startGameButton(true),
-                                 Art::litStartGameButton(), Art::switchPicture(false), Art::switchPicture(true)})
+        for (const QPixmap& p : {Art::startGameButton(false), Art::startGameButton(true), Art::switchPicture(false),
+                                 Art::switchPicture(true)})
             keep(p);
     });
     timed("logos 32, 64, 72, 128", [&] { for (int size : kLogoSizes) keep(Art::gameLogo(size)); });

@@ -344,11 +344,8 @@ void drawTeamBox(QPainter& p, const QRectF& box, const QRectF& tab, const QStrin
 // ---------------------------------------------------------------------------
 // Buttons and switches
 
-enum class ButtonLook { Raised, Lit, Pressed };
-
-void drawStartButton(QPainter& p, ButtonLook look)
+void drawStartButton(QPainter& p, bool pressed)
 {
-    const bool pressed = look == ButtonLook::Pressed;
     const QRectF body = QRectF(0.5, 0.5, 100.5, 25.5).translated(0, pressed ? 1.5 : 0);
     if (!pressed) {
         p.setPen(Qt::NoPen);
@@ -359,9 +356,6 @@ void drawStartButton(QPainter& p, ButtonLook look)
     if (pressed) {
         face.setColorAt(0, QColor(214, 150, 30));
         face.setColorAt(1, QColor(246, 190, 60));
-    } else if (look == ButtonLook::Lit) {
-        face.setColorAt(0, QColor(255, 246, 190));
-        face.setColorAt(1, QColor(255, 200, 70));
     } else {
         face.setColorAt(0, QColor(255, 228, 130));
         face.setColorAt(1, QColor(236, 170, 36));
@@ -710,16 +704,8 @@ QPixmap startGameButton(bool pressed)
     static std::array<QPixmap, 2> buttons;
     return kept(buttons[pressed ? 1 : 0], QStringLiteral("start-game-%1").arg(pressed ? "pressed" : "raised"), [pressed] {
         return picture(102, 28, [pressed](QPainter& p) {
-            drawStartButton(p, pressed ? ButtonLook::Pressed : ButtonLook::Raised);
+            drawStartButton(p, pressed);
         });
-    });
-}
-
-QPixmap litStartGameButton()
-{
-    static QPixmap button;
-    return kept(button, QStringLiteral("start-game-lit"), [] {
-        return picture(102, 28, [](QPainter& p) { drawStartButton(p, ButtonLook::Lit); });
     });
 }
 
@@ -738,12 +724,6 @@ void paintWordBox(QPainter& p)
     p.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
     p.setPen(QPen(QColor(255, 245, 215, 120), 1));
     p.drawLine(QPointF(6, 84.5), QPointF(687, 84.5));
-}
-
-QPixmap wordBox()
-{
-    static QPixmap box;
-    return kept(box, QStringLiteral("word-box"), [] { return picture(693, 86, paintWordBox); });
 }
 
 QPixmap chatBanner()
@@ -820,8 +800,6 @@ void askForEveryPicture()
     timerFrame();
     startGameButton(false);
     startGameButton(true);
-    litStartGameButton();
-    wordBox();
     chatBanner();
     switchPicture(false);
     switchPicture(true);

@@ -33,9 +33,7 @@ QPixmap eyes();                       // 37 x 17: a pair of eyes
 QPixmap timerBar();                   // 185 x 25: yellow stripes
 QPixmap timerFrame();                 // 191 x 31: the frame around the timer bar
 QPixmap startGameButton(bool pressed);// 102 x 28: "START GAME"
-QPixmap litStartGameButton();         // 102 x 28: "START GAME" lit under the mouse
-QPixmap wordBox();                    // 693 x 86: the plain tan box behind banner, word and status
-void paintWordBox(QPainter& painter); // the same box painted straight onto a widget (antialiased painter)
+void paintWordBox(QPainter& painter); // 693 x 86: the plain tan box behind banner, word and status, painted straight onto a widget (antialiased painter)
 QPixmap chatBanner();                 // 164 x 19: the decorative banner above the chat
 QPixmap switchPicture(bool on);       // 56 x 32: the on/off switch of the game start window
 QPixmap gameLogo(int size);           // size x size: the game's logo and window icon

@@ -33,8 +33,6 @@ std::vector<Picture> everyPicture()
         {"timer frame", Art::timerFrame, {191, 31}},
         {"start", [] { return Art::startGameButton(false); }, {102, 28}},
         {"start pressed", [] { return Art::startGameButton(true); }, {102, 28}},
-        {"start lit", Art::litStartGameButton, {102, 28}},
-        {"word box", Art::wordBox, {693, 86}},
         {"chat banner", Art::chatBanner, {164, 19}},
         {"switch off", [] { return Art::switchPicture(false); }, {56, 32}},
         {"switch on", [] { return Art::switchPicture(true); }, {56, 32}},

@@ -68,17 +68,4 @@ TEST_F(BoardPictures, HiddenStatesAreDrawnWhenFirstShown)
             << category;
 }
 
-// The word box is painted by its widget instead of kept as a picture; it paints
-// exactly the picture.
-TEST_F(BoardPictures, WordBoxPaintsItsPicture)
-{
-    auto* box = board.findChild<QWidget*>(QStringLiteral("Image3"));
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->geometry(), QRect(4, 146, 693, 86));
-    QImage painted(box->size(), QImage::Format_ARGB32_Premultiplied);
-    painted.fill(Qt::transparent);
-    box->render(&painted, QPoint(), QRegion(), QWidget::RenderFlags());
-    EXPECT_EQ(painted.convertToFormat(QImage::Format_ARGB32), imageOf(Art::wordBox()));
-}
-
 } // namespace
