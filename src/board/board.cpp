@@ -179,7 +179,7 @@ void Board::buildHeading()
     m_team = makePicture(this, QStringLiteral("image_team"), QRect(260, 10, 429, 123), QPixmap());
     m_team->hide();
     auto* wordBox = new WordBox(this);
-    wordBox->setObjectName(QStringLiteral("Image3"));
+    wordBox->setObjectName(QStringLiteral("image_wordbox"));
     wordBox->setGeometry(4, 146, 693, 86);
     m_status = makeLabel(this, "label_status", QRect(263, 230, 429, 23), boardFont("Comic Sans MS", 12, true),
                          kDarkGrey, Qt::AlignCenter);
@@ -238,7 +238,7 @@ void Board::buildWordArea()
 
 void Board::buildTimer()
 {
-    makePicture(this, QStringLiteral("Image5"), QRect(45, 236, 191, 31), Art::timerFrame());
+    makePicture(this, QStringLiteral("image_timerframe"), QRect(45, 236, 191, 31), Art::timerFrame());
     m_timerBar = makePicture(this, QStringLiteral("image_timer"), QRect(48, 239, kTimerBarWidth, 25), Art::timerBar());
     m_timerLabel = makeLabel(this, "label_timer", QRect(53, 241, 103, 19), boardFont("Arial", 14, true), Qt::black,
                              Qt::AlignCenter);
@@ -261,11 +261,11 @@ void Board::buildWinnerPanel()
 void Board::buildLetterPanel()
 {
     m_letterPanel = new FramedPanel(this, kWindowColour, false);
-    m_letterPanel->setObjectName(QStringLiteral("FlatPanel1"));
+    m_letterPanel->setObjectName(QStringLiteral("panel_letters"));
     m_letterPanel->setGeometry(5, 267, 253, 204);
     m_letterPanel->setMouseTracking(true);
     m_letterPanel->installEventFilter(this);
-    m_usedLetters = makePicture(m_letterPanel, QStringLiteral("Image4"), QRect(8, 4, 241, 199), QPixmap());
+    m_usedLetters = makePicture(m_letterPanel, QStringLiteral("image_usedletters"), QRect(8, 4, 241, 199), QPixmap());
     m_usedLetters->setMouseTracking(true);
     m_usedLetters->installEventFilter(this);
     for (int tile = 1; tile <= kTiles; ++tile) {
@@ -297,9 +297,9 @@ void Board::buildChoosePanel()
     m_choosePanel->setGeometry(208, 96, 305, 257);
     QFont titleFont = boardFont("Arial", 18, true);
     titleFont.setUnderline(true);
-    makeLabel(m_choosePanel, "Label1", QRect(3, 8, 298, 29), titleFont, kGolden, Qt::AlignCenter)
+    makeLabel(m_choosePanel, "label_choosegolden", QRect(3, 8, 298, 29), titleFont, kGolden, Qt::AlignCenter)
         ->setText(QStringLiteral("CHOOSE A CATEGORY"));
-    makeLabel(m_choosePanel, "Label2", QRect(2, 10, 298, 29), titleFont, kDarkGrey, Qt::AlignCenter)
+    makeLabel(m_choosePanel, "label_choosegrey", QRect(2, 10, 298, 29), titleFont, kDarkGrey, Qt::AlignCenter)
         ->setText(QStringLiteral("CHOOSE A CATEGORY"));
     for (int category = 0; category < kCategories; ++category) {
         auto* button = new PictureButton(m_choosePanel);

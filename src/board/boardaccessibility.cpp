@@ -251,7 +251,7 @@ void BoardAccessibility::addDecoration()
         add(title, Kind::Decoration);
     add(board.m_usedLetters, Kind::Decoration);
     add(board.m_timerBar, Kind::Decoration);
-    for (const char* name : {"image_chatbanner", "Image3", "Image5"})
+    for (const char* name : {"image_chatbanner", "image_wordbox", "image_timerframe"})
         if (auto* ornament = board.findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly))
             add(ornament, Kind::Decoration);
 }

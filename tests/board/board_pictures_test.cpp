@@ -44,7 +44,7 @@ protected:
 TEST_F(BoardPictures, HiddenStatesAreDrawnWhenFirstShown)
 {
     EXPECT_TRUE(label("image_team")->pixmap().isNull());
-    EXPECT_TRUE(label("Image4")->pixmap().isNull()) << "the greyed letters wait for the first used tile";
+    EXPECT_TRUE(label("image_usedletters")->pixmap().isNull()) << "the greyed letters wait for the first used tile";
     EXPECT_TRUE(board.hangedAnimation()->strip().isNull());
     for (int category = 0; category < Board::kCategories; ++category)
         EXPECT_TRUE(categoryButton(category)->icon().isNull()) << category;
@@ -58,7 +58,7 @@ TEST_F(BoardPictures, HiddenStatesAreDrawnWhenFirstShown)
         board.addMan(argsOf(proto::msg::addMan(2, misses, char('a' + misses - 1), misses, "*")));
     EXPECT_EQ(imageOf(board.hangedAnimation()->strip()), imageOf(Art::hangedStrip()));
     EXPECT_TRUE(board.findChild<QLabel*>("image_letter1")->isHidden()) << "the missed a is used";
-    EXPECT_EQ(imageOf(label("Image4")->pixmap()), imageOf(Art::usedLetterBoard()));
+    EXPECT_EQ(imageOf(label("image_usedletters")->pixmap()), imageOf(Art::usedLetterBoard()));
 
     host.slot = 1;
     board.chooseCat("1+");

@@ -310,14 +310,14 @@ TEST_F(BoardTest, LayoutOfPointerAndTiles)
     board.nextPlayer("5+");
     EXPECT_EQ(child("image_Turn")->pos(), QPoint(265, 101));
 
-    const QRect usedBoard = child("Image4")->geometry();
+    const QRect usedBoard = child("image_usedletters")->geometry();
     for (int n = 1; n <= Board::kTiles; ++n) {
         const QRect place = tile(n)->geometry();
         EXPECT_EQ(place.topLeft() - usedBoard.topLeft(), QPoint(40 * ((n - 1) % 6), 40 * ((n - 1) / 6))) << n;
         EXPECT_TRUE(usedBoard.contains(place)) << n;
     }
     EXPECT_EQ(tile(13)->geometry(), QRect(8, 84, 38, 38));
-    EXPECT_EQ(child("FlatPanel1")->geometry(), QRect(5, 267, 253, 204));
+    EXPECT_EQ(child("panel_letters")->geometry(), QRect(5, 267, 253, 204));
     EXPECT_EQ(board.chatArea()->geometry(), QRect(262, 272, 435, 199));
 }
 
