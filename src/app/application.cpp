@@ -2,7 +2,6 @@
 
 #include "app/gamestyle.h"
 
-#include <QMessageBox>
 #include <QPixmapCache>
 #include <QWidget>
 #include <csignal>
@@ -74,10 +73,7 @@ HangmanApplication::~HangmanApplication() = default;
 bool HangmanApplication::notify(QObject* receiver, QEvent* event)
 {
     return deliverGuarded([&] { return QApplication::notify(receiver, event); },
-                          [this](const QString& text) {
-                              if (showError)
-                                  showError(text);
-                          });
+                          [this](const QString& text) { m_prompts.showError(activeWindow(), text); });
 }
 
 bool HangmanApplication::deliverGuarded(const std::function<bool()>& deliver,
@@ -91,11 +87,6 @@ bool HangmanApplication::deliverGuarded(const std::function<bool()>& deliver,
         report("Unknown error");
     }
     return false;
-}
-
-void HangmanApplication::showErrorBox(const QString& text)
-{
-    QMessageBox::critical(QApplication::activeWindow(), "Hangman", text);
 }
 
 void HangmanApplication::watchTerminationSignals()

@@ -3,6 +3,8 @@
 // that leaves an event handler (the program then goes on), and SIGTERM/SIGINT
 // closing the main window as its menu "Exit" would.
 
+#include "windows/prompts.h"
+
 #include <QApplication>
 #include <QObject>
 #include <QPointer>
@@ -33,27 +35,24 @@ public:
     HangmanApplication(int& argc, char** argv);
     ~HangmanApplication() override;
 
-    // Delivers the event; an exception thrown by the receiver is shown with showError.
+    // Delivers the event; an exception thrown by the receiver is shown in the standard error box.
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Runs deliver; an exception leaving it is passed to report as text and false is returned.
     static bool deliverGuarded(const std::function<bool()>& deliver, const std::function<void(const QString&)>& report);
-    // The standard error box: title "Hangman", the text, one OK button.
-    static void showErrorBox(const QString& text);
 
     // The window closed on SIGTERM/SIGINT; without one the event loop just ends.
     void setMainWindow(QWidget* window) { m_mainWindow = window; }
     // Starts closing the main window on SIGTERM/SIGINT.
     void watchTerminationSignals();
 
-    // Shows an exception's text; the standard box unless replaced.
-    std::function<void(const QString&)> showError = showErrorBox;
     // Runs on SIGTERM/SIGINT; closes the main window unless replaced.
     std::function<void()> onTerminate;
 
 private:
     void closeMainWindow();
 
+    DialogPrompts m_prompts; // the standard error box: title "Hangman", the text, one OK button
     QPointer<QWidget> m_mainWindow;
     TerminationWatcher* m_watcher = nullptr;
 };
