@@ -51,6 +51,26 @@ void AboutDialog::buildContents()
     m_logo->setAlignment(Qt::AlignCenter);
     m_logo->installEventFilter(this);
 
+    m_doneButton = new QPushButton("Done");
+    m_doneButton->setObjectName("button_done");
+    m_doneButton->setDefault(true);
+    connect(m_doneButton, &QPushButton::clicked, this, &AboutDialog::onDoneClicked);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 14, 18, 14);
+    layout->addWidget(m_logo);
+    layout->addLayout(buildVersionRow());
+    layout->addSpacing(6);
+    layout->addWidget(buildWebAddress());
+    layout->addSpacing(6);
+    layout->addLayout(buildCredits());
+    layout->addSpacing(8);
+    layout->addWidget(m_doneButton, 0, Qt::AlignCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QHBoxLayout* AboutDialog::buildVersionRow()
+{
     m_picture = new QLabel;
     m_picture->setObjectName("image_icon");
     m_picture->setPixmap(Art::gameLogo(32));
@@ -71,7 +91,11 @@ void AboutDialog::buildContents()
     versionRow->addWidget(m_version);
     versionRow->addWidget(m_build);
     versionRow->addStretch();
+    return versionRow;
+}
 
+QLabel* AboutDialog::buildWebAddress()
+{
     m_webAddress = new QLabel(QString("<u>%1</u>").arg(webAddress));
     m_webAddress->setObjectName("label_webaddress");
     m_webAddress->setFont(QFont("Arial", 10, QFont::Bold));
@@ -79,7 +103,11 @@ void AboutDialog::buildContents()
     m_webAddress->setAlignment(Qt::AlignCenter);
     m_webAddress->setCursor(Qt::PointingHandCursor);
     m_webAddress->installEventFilter(this);
+    return m_webAddress;
+}
 
+QVBoxLayout* AboutDialog::buildCredits()
+{
     auto* creditBox = new QVBoxLayout;
     creditBox->setSpacing(1);
     for (const char* line : credits) {
@@ -88,23 +116,7 @@ void AboutDialog::buildContents()
         label->setAlignment(Qt::AlignCenter);
         creditBox->addWidget(label);
     }
-
-    m_doneButton = new QPushButton("Done");
-    m_doneButton->setObjectName("button_done");
-    m_doneButton->setDefault(true);
-    connect(m_doneButton, &QPushButton::clicked, this, &AboutDialog::onDoneClicked);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 14, 18, 14);
-    layout->addWidget(m_logo);
-    layout->addLayout(versionRow);
-    layout->addSpacing(6);
-    layout->addWidget(m_webAddress);
-    layout->addSpacing(6);
-    layout->addLayout(creditBox);
-    layout->addSpacing(8);
-    layout->addWidget(m_doneButton, 0, Qt::AlignCenter);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return creditBox;
 }
 
 QString AboutDialog::versionText() const

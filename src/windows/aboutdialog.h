@@ -4,8 +4,10 @@
 #include "windows/weblink.h"
 
 class Desktop;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 // The about window: logo, version, the maker's web address and the credits.
 class AboutDialog : public DeferredDialog {
@@ -28,6 +30,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QHBoxLayout* buildVersionRow();
+    QLabel* buildWebAddress();
+    QVBoxLayout* buildCredits();
     void openWebAddress();
     void openLogoLink();
     void onDoneClicked();
