@@ -353,13 +353,8 @@ void drawStartButton(QPainter& p, bool pressed)
         p.drawRoundedRect(body.translated(0.6, 1.6), 6, 6);
     }
     QLinearGradient face(body.topLeft(), body.bottomLeft());
-    if (pressed) {
-        face.setColorAt(0, QColor(214, 150, 30));
-        face.setColorAt(1, QColor(246, 190, 60));
-    } else {
-        face.setColorAt(0, QColor(255, 228, 130));
-        face.setColorAt(1, QColor(236, 170, 36));
-    }
+    face.setColorAt(0, pressed ? QColor(214, 150, 30) : QColor(255, 228, 130));
+    face.setColorAt(1, pressed ? QColor(246, 190, 60) : QColor(236, 170, 36));
     p.setPen(QPen(kDarkGrey, 1.2));
     p.setBrush(face);
     p.drawRoundedRect(body, 6, 6);
