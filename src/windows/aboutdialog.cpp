@@ -2,6 +2,7 @@
 
 #include "board/art.h"
 #include "board/background.h"
+#include "windows/creditlines.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -110,12 +111,7 @@ QVBoxLayout* AboutDialog::buildCredits()
 {
     auto* creditBox = new QVBoxLayout;
     creditBox->setSpacing(1);
-    for (const char* line : credits) {
-        auto* label = new QLabel(line);
-        label->setFont(QFont("Arial", 9));
-        label->setAlignment(Qt::AlignCenter);
-        creditBox->addWidget(label);
-    }
+    addCreditLines(creditBox, credits, 9);
     return creditBox;
 }
 

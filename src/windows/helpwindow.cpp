@@ -3,6 +3,7 @@
 #include "board/art.h"
 #include "board/background.h"
 #include "windows/aboutdialog.h"
+#include "windows/creditlines.h"
 #include "windows/helppages.h"
 
 #include <QHBoxLayout>
@@ -92,12 +93,7 @@ QWidget* HelpWindow::buildSidePanel()
     column->addWidget(button_about);
     column->addWidget(m_doneButton);
     column->addStretch();
-    for (const char* line : credits) {
-        auto* label = new QLabel(line);
-        label->setFont(QFont("Arial", 8));
-        label->setAlignment(Qt::AlignCenter);
-        column->addWidget(label);
-    }
+    addCreditLines(column, credits, 8);
     return panel;
 }
 
