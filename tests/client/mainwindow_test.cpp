@@ -585,7 +585,7 @@ TEST_F(FakeServer, DeparturesFallBackToTheComputerWhereItPlays)
     EXPECT_FALSE(c.lines.has("Klick disconnected."));
 }
 
-TEST_F(FakeServer, TheTallysOpponentsSkipTheOwnSeatAndFreeSeatsButKeepComputerNames)
+TEST_F(FakeServer, TheTallyGetsTheOpponentsAtTheTableAndThePuzzlesTheOwnSeatCompletes)
 {
     Client& c = *client;
     QTemporaryDir tallyFolder;
@@ -603,6 +603,11 @@ TEST_F(FakeServer, TheTallysOpponentsSkipTheOwnSeatAndFreeSeatsButKeepComputerNa
     EXPECT_TRUE(tallyWindow.isVisible());
     EXPECT_EQ(tally.playersInGame(), (QStringList{"Ann", "Klot", "Eve"}));
     tallyWindow.hide();
+
+    // A puzzle completed from the own seat counts; one completed by another seat does not.
+    say("CMD_foundletter+5+2+B+1+10+11+5+11+5+11+AB+#CMD_foundletter+3+1+A+1+10+11+3+11+3+11+AB+#");
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return c.outside.sound.played.count("puzzlecomplete") == 2; }));
+    EXPECT_EQ(tally.table().own(TallyTable::Own::CompletedPuzzles), "1");
 }
 
 } // namespace
