@@ -31,7 +31,6 @@
 
 namespace {
 
-
 const QStringList installerArguments = {"/SP-", "/silent", "/noicons"};
 
 // A cream panel with a thin brown frame and rounded corners.
