@@ -30,7 +30,7 @@ int main()
     GameServer server(clock, 1);
     CountingPeer host;
     server.accept(&host);
-    server.received(&host, proto::msg::loginInfo(1, proto::kVersion, "You"));
+    server.received(&host, proto::msg::loginInfo(1, kVersion, "You"));
     clock.advance(100);
 
     const auto start = std::chrono::steady_clock::now();

@@ -147,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Peer* peer = peers.back().get();
             peer->record = recordPath && peers.size() == 1;
             peer->slot = server->accept(peer);
-            if (peer->slot < 0 || peer->slot > proto::kMaxSlots)
+            if (peer->slot < 0 || peer->slot > kSlotCount)
                 fail("slot out of range");
             if (peer->slot == 0 && !peer->isClosed)
                 fail("refused connection left open");
@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const bool wrongVersion = script.byte() & 1;
             const QByteArray name = script.bytes(script.byte() % 24);
             if (peer)
-                deliver(peer, proto::msg::loginInfo(peer->slot, wrongVersion ? "0.9" : proto::kVersion, name));
+                deliver(peer, proto::msg::loginInfo(peer->slot, wrongVersion ? "0.9" : kVersion, name));
             break;
         }
         case 4: {
@@ -225,9 +225,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             break;
         }
-        if (server->slotsInUse() < 0 || server->slotsInUse() > proto::kMaxSlots)
+        if (server->slotsInUse() < 0 || server->slotsInUse() > kSlotCount)
             fail("slots in use out of range");
-        if (server->gameRunning() && (server->currentSeat() < 1 || server->currentSeat() > proto::kSeatCount))
+        if (server->gameRunning() && (server->currentSeat() < 1 || server->currentSeat() > kSeatCount))
             fail("current seat out of range");
         if (server->mask().size() != server->word().size())
             fail("mask and word differ in length", server->mask());
@@ -242,7 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     clock.advance(100);
-    for (int number = 1; number <= proto::kMaxSlots; ++number)
+    for (int number = 1; number <= kSlotCount; ++number)
         if (server->slot(number).connected)
             fail("slot still connected after every client left");
 

@@ -1,5 +1,7 @@
 #include "app/infooptions.h"
 
+#include "net/gamerules.h"
+
 namespace {
 
 const char* const usage =
@@ -25,7 +27,7 @@ bool handleInfoOptions(const QStringList& args, QTextStream& out)
         return false;
     const QString& option = args[1];
     if (option == "--version") {
-        out << "1.0.6.6\n";
+        out << kVersion << kBuild << "\n";
     } else if (option == "--help" || option == "-h") {
         out << usage;
     } else {

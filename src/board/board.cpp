@@ -123,16 +123,6 @@ void setFittedText(QLabel* label, const QString& text, int maxWidth)
     label->resize(std::min(maxWidth, label->sizeHint().width()), label->height());
 }
 
-bool isTile(int tile)
-{
-    return tile >= 1 && tile <= Board::kTiles;
-}
-
-bool isCategory(int category)
-{
-    return category >= 0 && category < Board::kCategories;
-}
-
 QString upper(const QByteArray& field)
 {
     return proto::fromWire(field).toUpper();
@@ -374,7 +364,7 @@ void Board::markLetters(const QByteArray& args)
         return;
     while (!reader.atEnd()) {
         const std::optional<int> tile = reader.nextNumber();
-        if (tile && isTile(*tile))
+        if (tile && isLetter(*tile))
             markUsed(*tile);
     }
 }
@@ -394,8 +384,8 @@ void Board::foundLetter(const QByteArray& args)
     const std::optional<int> mateB = reader.nextNumber();
     const std::optional<int> scoreB = reader.nextNumber();
     const QString mask = upper(reader.next());
-    const auto isMate = [](std::optional<int> seat) { return seat && (*seat == 0 || proto::isSeat(*seat)); };
-    if (!finder || !proto::isSeat(*finder) || !tile || !isTile(*tile) || !count || !bonus || !score || !isMate(mateA)
+    const auto isMate = [](std::optional<int> seat) { return seat && (*seat == 0 || isSeat(*seat)); };
+    if (!finder || !isSeat(*finder) || !tile || !isLetter(*tile) || !count || !bonus || !score || !isMate(mateA)
         || !scoreA || !isMate(mateB) || !scoreB)
         return;
 
@@ -432,7 +422,7 @@ void Board::nextPlayer(const QByteArray& args)
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
-    if (!seat || !proto::isSeat(*seat))
+    if (!seat || !isSeat(*seat))
         return;
     endChoosing();
     m_turnClock.stop();
@@ -449,7 +439,7 @@ void Board::chooseCat(const QByteArray& args)
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
-    if (!seat || !proto::isSeat(*seat))
+    if (!seat || !isSeat(*seat))
         return;
     m_turnClock.stop();
     m_chooserSeat = *seat;
@@ -484,7 +474,7 @@ void Board::addMan(const QByteArray& args)
     reader.next();
     const std::optional<int> misses = reader.nextNumber();
     const QByteArray word = reader.next();
-    if (!tile || !isTile(*tile) || !misses || *misses < 0)
+    if (!tile || !isLetter(*tile) || !misses || *misses < 0)
         return;
     m_turnClock.stop();
     setStatus(QString());
@@ -507,7 +497,7 @@ void Board::winner(const QByteArray& args)
     const QString name = proto::fromWire(reader.next());
     m_host.playSound(QStringLiteral("gameover"));
     const int own = m_host.ownSlot();
-    const bool seated = proto::isSeat(own);
+    const bool seated = isSeat(own);
     const bool won = seated && m_seats[own].caption == name;
     const QString text = won ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     m_winner1->setText(elided(m_winner1, text));
@@ -539,7 +529,7 @@ void Board::gameStats(const QByteArray& args)
     std::array<std::optional<int>, kSeats + 1> scores{};
     for (int other = 1; other <= kSeats; ++other)
         scores[other] = reader.nextNumber();
-    if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot() || !seat || !proto::isSeat(*seat) || !seconds
+    if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot() || !seat || !isSeat(*seat) || !seconds
         || !category || !isCategory(*category) || !misses || *misses < 0
         || std::any_of(scores.begin() + 1, scores.end(), [](std::optional<int> score) { return !score; }))
         return;
@@ -564,7 +554,7 @@ void Board::justWatching(const QByteArray& args)
     const BoardAccessibility::Batch told(m_accessibility.get());
     proto::FieldReader reader(args);
     const std::optional<int> seat = reader.nextNumber();
-    if (!seat || !proto::isSeat(*seat))
+    if (!seat || !isSeat(*seat))
         return;
     const bool watching = reader.rest() == "1";
     if (*seat == m_host.ownSlot())
@@ -629,7 +619,7 @@ void Board::countDownOneSecond()
 
 void Board::hoverTile(int tile)
 {
-    if (!isTile(tile))
+    if (!isLetter(tile))
         return;
     unlightTiles();
     if (ownTurn() && m_tileStates[tile] != 'u')
@@ -644,7 +634,7 @@ void Board::leaveTiles()
 void Board::pickLetter(int tile)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    if (!isTile(tile) || !ownTurn() || m_tileStates[tile] == 'u')
+    if (!isLetter(tile) || !ownTurn() || m_tileStates[tile] == 'u')
         return;
     if (m_host.isJustWatching()) {
         m_host.showMessage(QStringLiteral("You must first turn off just watch before you can play."));
@@ -679,7 +669,7 @@ void Board::onStartClicked()
 void Board::seatTaken(int seat, const QString& name)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    if (!proto::isSeat(seat))
+    if (!isSeat(seat))
         return;
     m_seats[seat].occupied = true;
     setCaption(seat, name);
@@ -690,7 +680,7 @@ void Board::seatTaken(int seat, const QString& name)
 void Board::seatFreed(int seat)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    if (!proto::isSeat(seat))
+    if (!isSeat(seat))
         return;
     m_seats[seat].occupied = false;
     const bool computerPlayed = (seat == 2 || m_teamGame) && !computerName(seat).isEmpty();
@@ -700,18 +690,17 @@ void Board::seatFreed(int seat)
 
 bool Board::seatOccupied(int seat) const
 {
-    return proto::isSeat(seat) && m_seats[seat].occupied;
+    return isSeat(seat) && m_seats[seat].occupied;
 }
 
 QString Board::seatCaption(int seat) const
 {
-    return proto::isSeat(seat) ? m_seats[seat].caption : QString();
+    return isSeat(seat) ? m_seats[seat].caption : QString();
 }
 
 QString Board::computerName(int seat)
 {
-    static const char* const names[kSeats + 1] = {"", "", "Klot", "Klick", "Kling", "Klick", "Krazy"};
-    return proto::isSeat(seat) ? QString::fromLatin1(names[seat]) : QString();
+    return isSeat(seat) ? QString::fromLatin1(kComputerSeatCaptions[seat]) : QString();
 }
 
 void Board::setStartButtonVisible(bool visible)
@@ -722,7 +711,7 @@ void Board::setStartButtonVisible(bool visible)
 
 char Board::tileState(int tile) const
 {
-    return isTile(tile) ? m_tileStates[tile] : '\0';
+    return isLetter(tile) ? m_tileStates[tile] : '\0';
 }
 
 // ---- helpers ---------------------------------------------------------------
@@ -906,7 +895,7 @@ void Board::keyPressEvent(QKeyEvent* event)
     if (hasFocus() && plain && text.size() == 1) {
         const char letter = text.at(0).toLower().toLatin1();
         const int tile = letter - 'a' + 1;
-        if (isTile(tile)) {
+        if (isLetter(tile)) {
             if (!m_tiles[tile]->isHidden())
                 pickLetter(tile);
             return;

@@ -5,6 +5,7 @@
 // announces and sends the local player's picks through its BoardHost.
 
 #include "board/boardhost.h"
+#include "net/gamerules.h"
 #include "net/gametimer.h"
 
 #include <QByteArray>
@@ -24,10 +25,10 @@ class Board : public QWidget {
 public:
     static constexpr int kWidth = 700;
     static constexpr int kHeight = 474;
-    static constexpr int kSeats = 6;
-    static constexpr int kTiles = 26;
-    static constexpr int kCategories = 5;
-    static constexpr int kHangedMisses = 7;
+    static constexpr int kSeats = kSeatCount;
+    static constexpr int kTiles = kLetterCount;
+    static constexpr int kCategories = kCategoryCount;
+    static constexpr int kHangedMisses = kHangingMisses;
     // The caption of a seat nobody sits at.
     static inline const QString kWaitingCaption = QStringLiteral("<Waiting>");
 

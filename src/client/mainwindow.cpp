@@ -283,12 +283,11 @@ void MainWindow::send(const QByteArray& message)
 void MainWindow::sendLoginInfo(const QByteArray& args)
 {
     const auto slot = proto::toNumber(args);
-    if (!slot || !proto::isSlot(*slot) || m_loggedIn)
+    if (!slot || !isSlot(*slot) || m_loggedIn)
         return;
     m_ownSlot = *slot;
     m_loggedIn = true;
-    const QByteArray version = m_windows.about ? proto::toWire(m_windows.about->versionText()) : proto::kVersion;
-    send(proto::msg::loginInfo(m_ownSlot, version, m_loginText));
+    send(proto::msg::loginInfo(m_ownSlot, kVersion, m_loginText));
 }
 
 void MainWindow::haveWrongVersion(const QByteArray& args)
@@ -313,7 +312,7 @@ void MainWindow::newPlayerInfo(const QByteArray& args)
 {
     FieldReader reader(args);
     const auto slot = reader.nextNumber();
-    if (!slot || !proto::isSlot(*slot))
+    if (!slot || !isSlot(*slot))
         return;
     const QString name = proto::fromWire(reader.rest());
     m_people.insert(*slot, name);
@@ -323,7 +322,7 @@ void MainWindow::newPlayerInfo(const QByteArray& args)
     } else {
         addSystemLine(name + " is Connected.");
     }
-    if (proto::isSeat(*slot)) {
+    if (isSeat(*slot)) {
         m_board->seatTaken(*slot, name);
     } else {
         if (m_windows.spylist)
@@ -337,11 +336,11 @@ void MainWindow::playerDisconnected(const QByteArray& args)
 {
     FieldReader reader(args);
     const auto slot = reader.nextNumber();
-    if (!slot || !proto::isSlot(*slot))
+    if (!slot || !isSlot(*slot))
         return;
     const QString name = proto::fromWire(reader.rest());
     m_people.remove(*slot);
-    if (proto::isSeat(*slot)) {
+    if (isSeat(*slot)) {
         if (m_board->seatOccupied(*slot))
             addSystemLine(m_board->seatCaption(*slot) + " disconnected.");
         m_board->seatFreed(*slot);
@@ -385,7 +384,7 @@ void MainWindow::toggleJustWatch()
     QAction* justWatch = action("JustWatch1");
     const bool wasChecked = !justWatch->isChecked();
     justWatch->setChecked(wasChecked);
-    if (m_loggedIn && proto::isSeat(m_ownSlot))
+    if (m_loggedIn && isSeat(m_ownSlot))
         send(proto::msg::justWatch(m_ownSlot, wasChecked ? 2 : 1));
 }
 
@@ -406,20 +405,20 @@ void MainWindow::removeSeatPlayer()
 
 void MainWindow::setSeatJustWatching()
 {
-    if (m_loggedIn && proto::isSeat(m_popupKickSeat))
+    if (m_loggedIn && isSeat(m_popupKickSeat))
         send(proto::msg::justWatch(m_popupKickSeat, 1));
 }
 
 void MainWindow::unsetSeatJustWatching()
 {
-    if (m_loggedIn && proto::isSeat(m_popupKickSeat))
+    if (m_loggedIn && isSeat(m_popupKickSeat))
         send(proto::msg::justWatch(m_popupKickSeat, 2));
 }
 
 QStringList MainWindow::fillPlayersInGame() const
 {
     QStringList names;
-    for (int seat = 1; seat <= proto::kSeatCount; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         if (seat == m_ownSlot)
             continue;
         if (m_board->seatOccupied(seat) || m_board->seatCaption(seat) != Board::kWaitingCaption)

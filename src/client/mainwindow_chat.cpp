@@ -550,7 +550,7 @@ void MainWindow::sendChatterSound(int tag)
 {
     if (tag == 0)
         return;
-    if (m_loggedIn && m_ownSlot >= 1 && m_ownSlot <= proto::kSeatCount && hostWouldRelayOwnLine())
+    if (m_loggedIn && m_ownSlot >= 1 && m_ownSlot <= kSeatCount && hostWouldRelayOwnLine())
         send(proto::msg::playASound(m_ownSlot, tag));
 }
 
@@ -566,7 +566,7 @@ void MainWindow::playASound(const QByteArray& args)
         playNow(name);
         return;
     }
-    if (*sender < 1 || *sender > proto::kSeatCount)
+    if (*sender < 1 || *sender > kSeatCount)
         return;
     addSystemLine(m_board->seatCaption(*sender) + ": <Chatter Sound> " + kChatterSounds[tag]);
 }

@@ -3,6 +3,11 @@
 #include <limits>
 
 namespace proto {
+namespace {
+
+constexpr char kChatterSoundPrefix[] = "wave";
+
+} // namespace
 
 QByteArray toWire(const QString& text)
 {
@@ -129,43 +134,43 @@ QByteArray flag(bool on)
 
 QByteArray loginInfo(int slot, const QByteArray& version, const QByteArray& name)
 {
-    return join({"CMD_logininfo", num(slot), version, name}, false) + kTerminator;
+    return join({name::kLoginInfo, num(slot), version, name}, false) + kTerminator;
 }
 
-QByteArray kickHim(int sender, int target) { return join({"CMD_kickhim", num(sender), num(target)}, true); }
-QByteArray botSpeed(int sender, int milliseconds) { return join({"CMD_botspeed", num(sender), num(milliseconds)}, true); }
+QByteArray kickHim(int sender, int target) { return join({name::kKickHim, num(sender), num(target)}, true); }
+QByteArray botSpeed(int sender, int milliseconds) { return join({name::kBotSpeed, num(sender), num(milliseconds)}, true); }
 
 QByteArray chat(int sender, const QByteArray& text, const QByteArray& colour)
 {
-    return join({"CMD_chat", num(sender), text + kColourSeparator + colour}, false);
+    return join({name::kChat, num(sender), text + kColourSeparator + colour}, false);
 }
 
 QByteArray action(int sender, const QByteArray& text, const QByteArray& colour)
 {
-    return join({"CMD_action", num(sender), text + kColourSeparator + colour}, false);
+    return join({name::kAction, num(sender), text + kColourSeparator + colour}, false);
 }
 
 QByteArray startGame(const QByteArray& starter, const QByteArray& playTo, const QByteArray& turnTime,
                      bool team, bool choose)
 {
-    return join({"CMD_startgame", starter, playTo, turnTime, flag(team), flag(choose)}, true);
+    return join({name::kStartGame, starter, playTo, turnTime, flag(team), flag(choose)}, true);
 }
 
-QByteArray justWatch(int seat, int state) { return join({"CMD_justwatch", num(seat), num(state)}, false); }
-QByteArray selectLetter(int sender, int letter) { return join({"CMD_selectletter", num(sender), num(letter)}, true); }
-QByteArray chooseCat(int sender, int category) { return join({"CMD_choosecat", num(sender), num(category)}, true); }
-QByteArray playASound(int sender, int wave) { return join({"CMD_playasound", num(sender), "wave" + num(wave)}, true); }
+QByteArray justWatch(int seat, int state) { return join({name::kJustWatch, num(seat), num(state)}, false); }
+QByteArray selectLetter(int sender, int letter) { return join({name::kSelectLetter, num(sender), num(letter)}, true); }
+QByteArray chooseCat(int sender, int category) { return join({name::kChooseCat, num(sender), num(category)}, true); }
+QByteArray playASound(int sender, int wave) { return join({name::kPlayASound, num(sender), kChatterSoundPrefix + num(wave)}, true); }
 
-QByteArray sendLoginInfo(int slot) { return join({"CMD_sendlogininfo", num(slot)}, false); }
-QByteArray full() { return join({"CMD_full"}, true); }
-QByteArray newPlayerInfo(int slot, const QByteArray& name) { return join({"CMD_newplayerinfo", num(slot), name}, false); }
-QByteArray existingPlayers(int slot, const QByteArray& name) { return join({"CMD_existingplayers", num(slot), name}, false); }
-QByteArray haveWrongVersion(const QByteArray& name) { return join({"CMD_havewrongversion", name}, false); }
-QByteArray wrongVersion() { return join({"CMD_wrongversion"}, true); }
+QByteArray sendLoginInfo(int slot) { return join({name::kSendLoginInfo, num(slot)}, false); }
+QByteArray full() { return join({name::kFull}, true); }
+QByteArray newPlayerInfo(int slot, const QByteArray& name) { return join({name::kNewPlayerInfo, num(slot), name}, false); }
+QByteArray existingPlayers(int slot, const QByteArray& name) { return join({name::kExistingPlayers, num(slot), name}, false); }
+QByteArray haveWrongVersion(const QByteArray& name) { return join({name::kHaveWrongVersion, name}, false); }
+QByteArray wrongVersion() { return join({name::kWrongVersion}, true); }
 
 QByteArray gameStats(const GameStats& s)
 {
-    QByteArray out = "CMD_gamestats";
+    QByteArray out = name::kGameStats;
     for (const QByteArray& field : {num(s.slot), num(s.currentSeat), num(s.playTo), num(s.turnTime),
                                     num(s.delayCount), flag(s.team), s.mask, num(s.category), num(s.misses)})
         out += kSeparator + field;
@@ -176,7 +181,7 @@ QByteArray gameStats(const GameStats& s)
 
 QByteArray markLetters(int slot, const QList<int>& letters)
 {
-    QByteArray out = "CMD_markletters+" + num(slot);
+    QByteArray out = name::kMarkLetters + (kSeparator + num(slot));
     for (int letter : letters)
         out += kSeparator + num(letter);
     return out + kTerminator;
@@ -184,34 +189,34 @@ QByteArray markLetters(int slot, const QList<int>& letters)
 
 QByteArray playerDisconnected(int slot, const QByteArray& name)
 {
-    return join({"CMD_playerdisconnected", num(slot), name}, false);
+    return join({name::kPlayerDisconnected, num(slot), name}, false);
 }
 
 QByteArray chatRelay(const QByteArray& senderField, const QByteArray& name, const QByteArray& rest)
 {
-    return join({"CMD_chat", senderField, name + " chats: " + rest}, false);
+    return join({name::kChat, senderField, name + " chats: " + rest}, false);
 }
 
 QByteArray actionRelay(const QByteArray& senderField, const QByteArray& name, const QByteArray& rest)
 {
-    return join({"CMD_action", senderField, name + " " + rest}, false);
+    return join({name::kAction, senderField, name + " " + rest}, false);
 }
 
-QByteArray playASoundRelay(int sender, const QByteArray& rest) { return join({"CMD_playasound", num(sender), rest}, false); }
-QByteArray justWatching(int seat, const QByteArray& state) { return join({"CMD_justwatching", num(seat), state}, false); }
+QByteArray playASoundRelay(int sender, const QByteArray& rest) { return join({name::kPlayASound, num(sender), rest}, false); }
+QByteArray justWatching(int seat, int state) { return join({name::kJustWatching, num(seat), num(state)}, false); }
 
 QByteArray startGameAnnounce(const QByteArray& starter, int playTo, int turnTime, const QByteArray& teamField)
 {
-    return join({"CMD_startgame", starter, num(playTo), num(turnTime), teamField}, true);
+    return join({name::kStartGame, starter, num(playTo), num(turnTime), teamField}, true);
 }
 
-QByteArray chooseCatAnnounce(int seat) { return join({"CMD_choosecat", num(seat)}, true); }
-QByteArray loadWord(const QByteArray& mask, int category) { return join({"CMD_loadword", mask, num(category)}, true); }
-QByteArray nextPlayer(int seat) { return join({"CMD_nextplayer", num(seat)}, true); }
+QByteArray chooseCatAnnounce(int seat) { return join({name::kChooseCat, num(seat)}, true); }
+QByteArray loadWord(const QByteArray& mask, int category) { return join({name::kLoadWord, mask, num(category)}, true); }
+QByteArray nextPlayer(int seat) { return join({name::kNextPlayer, num(seat)}, true); }
 
 QByteArray foundLetter(const Found& f)
 {
-    return join({"CMD_foundletter", num(f.seat), num(f.letter), QByteArray(1, f.letterChar), num(f.count),
+    return join({name::kFoundLetter, num(f.seat), num(f.letter), QByteArray(1, f.letterChar), num(f.count),
                  num(f.bonus), num(f.score), num(f.mate1), num(f.mate1Score), num(f.mate2),
                  num(f.mate2Score), f.mask},
                 true);
@@ -219,12 +224,344 @@ QByteArray foundLetter(const Found& f)
 
 QByteArray addMan(int seat, int letter, char letterChar, int misses, const QByteArray& word)
 {
-    return join({"CMD_addman", num(seat), num(letter), QByteArray(1, letterChar), num(misses), word}, true);
+    return join({name::kAddMan, num(seat), num(letter), QByteArray(1, letterChar), num(misses), word}, true);
 }
 
-QByteArray error(int seat) { return join({"CMD_error", num(seat), "1"}, true); }
-QByteArray outOfTime(int seat) { return join({"CMD_outoftime", num(seat)}, true); }
-QByteArray winner(const QByteArray& name) { return join({"CMD_winner", name}, true); }
+QByteArray error(int seat) { return join({name::kError, num(seat), "1"}, true); }
+QByteArray outOfTime(int seat) { return join({name::kOutOfTime, num(seat)}, true); }
+QByteArray winner(const QByteArray& name) { return join({name::kWinner, name}, true); }
 
 } // namespace msg
+
+namespace read {
+namespace {
+
+// A sender slot exactly as a client writes it.
+std::optional<int> senderField(const QByteArray& field)
+{
+    const auto number = toNumber(field);
+    if (!number || QByteArray::number(*number) != field)
+        return std::nullopt;
+    return number;
+}
+
+std::optional<int> nextSender(FieldReader& fields)
+{
+    return senderField(fields.next());
+}
+
+std::optional<int> nextSeat(FieldReader& fields)
+{
+    const auto seat = fields.nextNumber();
+    return seat && isSeat(*seat) ? seat : std::nullopt;
+}
+
+std::optional<Player> player(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto slot = fields.nextNumber();
+    if (!slot || !isSlot(*slot))
+        return std::nullopt;
+    return Player{*slot, fields.rest()};
+}
+
+std::optional<Relayed> relayed(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = nextSender(fields);
+    if (!sender)
+        return std::nullopt;
+    return Relayed{*sender, fields.rest()};
+}
+
+std::optional<ChatLine> chatLine(const QByteArray& args)
+{
+    const qsizetype bar = args.lastIndexOf(kColourSeparator);
+    const QByteArray line = bar >= 0 ? args.left(bar) : args;
+    const qsizetype plus = line.indexOf(kSeparator);
+    if (plus < 0)
+        return std::nullopt;
+    bool ok = false;
+    const int sender = fromWire(line.left(plus)).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    ChatLine out{sender, line.mid(plus + 1), std::nullopt};
+    if (bar >= 0)
+        out.colour = args.mid(bar + 1);
+    return out;
+}
+
+std::optional<int> chatterSound(const QByteArray& field)
+{
+    if (!field.startsWith(kChatterSoundPrefix))
+        return std::nullopt;
+    const auto sound = senderField(field.mid(qsizetype(sizeof kChatterSoundPrefix) - 1));
+    return sound && *sound >= 1 && *sound <= kChatterSoundCount ? sound : std::nullopt;
+}
+
+std::optional<SeatScore> mate(std::optional<int> seat, std::optional<int> score, bool& valid)
+{
+    valid = valid && seat && score && (*seat == 0 || isSeat(*seat));
+    if (!valid || *seat == 0)
+        return std::nullopt;
+    return SeatScore{*seat, *score};
+}
+
+} // namespace
+
+std::optional<LoginInfo> loginInfo(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = nextSender(fields);
+    if (!sender)
+        return std::nullopt;
+    const QByteArray version = fields.next();
+    return LoginInfo{*sender, version, fields.rest()};
+}
+
+std::optional<KickHim> kickHim(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = nextSender(fields);
+    const auto target = fields.nextNumber();
+    if (!sender || !target)
+        return std::nullopt;
+    return KickHim{*sender, *target};
+}
+
+std::optional<BotSpeed> botSpeed(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = nextSender(fields);
+    const auto milliseconds = fields.nextNumber();
+    if (!sender || !milliseconds)
+        return std::nullopt;
+    return BotSpeed{*sender, *milliseconds};
+}
+
+std::optional<Relayed> chat(const QByteArray& args) { return relayed(args); }
+std::optional<Relayed> action(const QByteArray& args) { return relayed(args); }
+std::optional<Relayed> playASound(const QByteArray& args) { return relayed(args); }
+
+std::optional<StartGame> startGame(const QByteArray& args)
+{
+    FieldReader fields(args);
+    StartGame out;
+    out.starter = fields.next();
+    out.playTo = fields.nextNumber();
+    out.turnTime = fields.nextNumber();
+    out.teamField = fields.next();
+    out.choose = fields.next() == "t";
+    return out;
+}
+
+std::optional<JustWatch> justWatch(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto seat = fields.nextNumber();
+    const QByteArray& state = fields.rest();
+    if (!seat || (state != "1" && state != "2"))
+        return std::nullopt;
+    return JustWatch{*seat, state == "1" ? kWatching : kPlaying};
+}
+
+std::optional<SelectLetter> selectLetter(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = nextSender(fields);
+    const auto letter = fields.nextNumber();
+    if (!sender || !letter)
+        return std::nullopt;
+    return SelectLetter{*sender, *letter};
+}
+
+std::optional<ChooseCat> chooseCat(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = nextSender(fields);
+    if (!sender)
+        return std::nullopt;
+    return ChooseCat{*sender, fields.nextNumber()};
+}
+
+std::optional<SendLoginInfo> sendLoginInfo(const QByteArray& args)
+{
+    const auto slot = toNumber(args);
+    if (!slot || !isSlot(*slot))
+        return std::nullopt;
+    return SendLoginInfo{*slot};
+}
+
+std::optional<Full> full(const QByteArray&) { return Full{}; }
+std::optional<Player> newPlayerInfo(const QByteArray& args) { return player(args); }
+std::optional<Player> existingPlayers(const QByteArray& args) { return player(args); }
+std::optional<Player> playerDisconnected(const QByteArray& args) { return player(args); }
+std::optional<HaveWrongVersion> haveWrongVersion(const QByteArray& args) { return HaveWrongVersion{args}; }
+std::optional<WrongVersion> wrongVersion(const QByteArray&) { return WrongVersion{}; }
+
+std::optional<GameStats> gameStats(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto addressee = fields.nextNumber();
+    const auto seat = nextSeat(fields);
+    GameStats out;
+    out.playTo = fields.next();
+    const auto turnTime = fields.nextNumber();
+    fields.next(); // the server's pause count, which clients do not use
+    out.team = fields.next() == "t";
+    out.mask = fields.next();
+    const auto category = fields.nextNumber();
+    const auto misses = fields.nextNumber();
+    bool valid = addressee && *addressee >= 1 && seat && turnTime && category && isCategory(*category) && misses
+                 && *misses >= 0;
+    for (int& score : out.scores) {
+        const auto number = fields.nextNumber();
+        valid = valid && number;
+        score = number.value_or(0);
+    }
+    if (!valid)
+        return std::nullopt;
+    out.addressee = *addressee;
+    out.currentSeat = *seat;
+    out.turnTime = *turnTime;
+    out.category = *category;
+    out.misses = *misses;
+    return out;
+}
+
+std::optional<MarkLetters> markLetters(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto addressee = fields.nextNumber();
+    if (!addressee || *addressee < 1)
+        return std::nullopt;
+    MarkLetters out{*addressee, {}};
+    while (!fields.atEnd())
+        if (const auto letter = fields.nextNumber(); letter && isLetter(*letter))
+            out.letters.append(*letter);
+    return out;
+}
+
+std::optional<ChatLine> chatRelay(const QByteArray& args) { return chatLine(args); }
+std::optional<ChatLine> actionRelay(const QByteArray& args) { return chatLine(args); }
+
+std::optional<ChatterSound> playASoundRelay(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = fields.nextNumber();
+    const auto sound = chatterSound(fields.next());
+    if (!sender || !sound)
+        return std::nullopt;
+    return ChatterSound{*sender, *sound};
+}
+
+std::optional<JustWatching> justWatching(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto seat = nextSeat(fields);
+    if (!seat)
+        return std::nullopt;
+    return JustWatching{*seat, fields.rest() == "1"};
+}
+
+std::optional<StartGameAnnounce> startGameAnnounce(const QByteArray& args)
+{
+    FieldReader fields(args);
+    StartGameAnnounce out;
+    out.starter = fields.next();
+    out.playTo = fields.next();
+    const auto turnTime = fields.nextNumber();
+    out.team = fields.next() == "t";
+    if (!turnTime)
+        return std::nullopt;
+    out.turnTime = *turnTime;
+    return out;
+}
+
+std::optional<Seat> chooseCatAnnounce(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto seat = nextSeat(fields);
+    return seat ? std::optional<Seat>(Seat{*seat}) : std::nullopt;
+}
+
+std::optional<Seat> nextPlayer(const QByteArray& args) { return chooseCatAnnounce(args); }
+
+std::optional<LoadWord> loadWord(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const QByteArray mask = fields.next();
+    const auto category = fields.nextNumber();
+    if (!category || !isCategory(*category))
+        return std::nullopt;
+    return LoadWord{mask, *category};
+}
+
+std::optional<FoundLetter> foundLetter(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto seat = nextSeat(fields);
+    const auto letter = fields.nextNumber();
+    FoundLetter out;
+    out.letterText = fields.next();
+    const auto count = fields.nextNumber();
+    const auto bonus = fields.nextNumber();
+    const auto score = fields.nextNumber();
+    bool valid = seat && letter && isLetter(*letter) && count && bonus && score;
+    for (auto& mate : out.mates) {
+        const auto mateSeat = fields.nextNumber();
+        mate = read::mate(mateSeat, fields.nextNumber(), valid);
+    }
+    out.mask = fields.next();
+    if (!valid)
+        return std::nullopt;
+    out.seat = *seat;
+    out.letter = *letter;
+    out.count = *count;
+    out.bonus = *bonus;
+    out.score = *score;
+    return out;
+}
+
+std::optional<AddMan> addMan(const QByteArray& args)
+{
+    FieldReader fields(args);
+    AddMan out;
+    out.seat = fields.nextNumber();
+    const auto letter = fields.nextNumber();
+    fields.next(); // the letter itself, which the letter number already names
+    const auto misses = fields.nextNumber();
+    out.word = fields.next();
+    if (!letter || !isLetter(*letter) || !misses || *misses < 0)
+        return std::nullopt;
+    out.letter = *letter;
+    out.misses = *misses;
+    return out;
+}
+
+std::optional<Error> error(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto seat = fields.nextNumber();
+    if (!seat)
+        return std::nullopt;
+    return Error{*seat, fields.nextNumber()};
+}
+
+std::optional<OutOfTime> outOfTime(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto seat = fields.nextNumber();
+    if (!seat)
+        return std::nullopt;
+    return OutOfTime{*seat};
+}
+
+std::optional<Winner> winner(const QByteArray& args)
+{
+    FieldReader fields(args);
+    return Winner{fields.next()};
+}
+
+} // namespace read
 } // namespace proto

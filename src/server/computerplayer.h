@@ -3,12 +3,12 @@
 // to a weighted alphabet, and once few characters are hidden it reads the hidden
 // word and names a letter that is certainly in it.
 
+#include "net/gamerules.h"
+
 #include <QByteArray>
 #include <array>
 #include <optional>
 #include <random>
-
-constexpr int kLetterCount = 26;
 
 // Letters used in the round, indexed by letter number 1..26 (index 0 unused).
 using LettersUsed = std::array<bool, kLetterCount + 1>;

@@ -7,7 +7,9 @@
 bool isRelayedMessage(const QByteArray& message)
 {
     const auto named = proto::splitName(message);
-    return named && (named->name == "CMD_chat" || named->name == "CMD_action" || named->name == "CMD_playasound");
+    return named
+           && (named->name == proto::name::kChat || named->name == proto::name::kAction
+               || named->name == proto::name::kPlayASound);
 }
 
 void ChatLimiter::reset(long long nowMs)

@@ -28,7 +28,7 @@ std::array<int, 2> GameServer::teamMates(int seat)
 
 bool GameServer::isComputerPlayed(int seat) const
 {
-    if (seat < 1 || seat > kSeatCount)
+    if (!isSeat(seat))
         return false;
     const PlayerSlot& player = m_slots[seat].player;
     if (player.connected)
@@ -57,24 +57,19 @@ void GameServer::startPause(EngineState state, int seconds)
     m_pauseTimer.start();
 }
 
-void GameServer::startGame(int sender, const QByteArray& args)
+void GameServer::startGame(int sender, const read::StartGame& start)
 {
     if (sender != 1)
         return;
     enterBusy();
     m_turnTimer.stop();
     m_gameRunning = true;
-    FieldReader fields(args);
-    const QByteArray starter = fields.next();
-    const auto playTo = fields.nextNumber();
-    const auto turnTime = fields.nextNumber();
-    const QByteArray teamField = fields.next();
-    const QByteArray chooseField = fields.next();
-    m_playTo = std::max(kMinPlayTo, playTo.value_or(kDefaultPlayTo));
+    const std::optional<int>& turnTime = start.turnTime;
+    m_playTo = std::max(kMinPlayTo, start.playTo.value_or(kDefaultPlayTo));
     m_turnTime = (turnTime && *turnTime >= 1) ? std::min(*turnTime, kMaxTurnTime) : kDefaultTurnTime;
-    m_teamGame = teamField == "t";
-    m_chooseCategory = chooseField == "t";
-    broadcast(msg::startGameAnnounce(starter, m_playTo, m_turnTime, teamField));
+    m_teamGame = start.team();
+    m_chooseCategory = start.choose;
+    broadcast(msg::startGameAnnounce(start.starter, m_playTo, m_turnTime, start.teamField));
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         m_slots[seat].player.score = 0;
         m_slots[seat].player.watching = false;
@@ -116,16 +111,15 @@ void GameServer::startRound()
         armComputer();
 }
 
-void GameServer::chooseCat(int sender, const QByteArray& args)
+void GameServer::chooseCat(int sender, const read::ChooseCat& choice)
 {
-    FieldReader fields(args);
-    if (!isFromSlot(sender, fields.next()))
+    if (choice.sender != sender)
         return;
     if (m_state != EngineState::AwaitingCategory || sender != m_currentSeat)
         return;
-    const auto category = fields.nextNumber();
+    const std::optional<int>& category = choice.category;
     enterBusy();
-    beginRound((category && *category >= 0 && *category < kCategoryCount) ? *category : 0);
+    beginRound(category && isCategory(*category) ? *category : 0);
 }
 
 void GameServer::chooseCategoryAutomatically()
@@ -173,20 +167,17 @@ void GameServer::passTurnOf(int seat)
         findNextPlayer();
 }
 
-void GameServer::selectLetter(int sender, const QByteArray& args)
+void GameServer::selectLetter(int sender, const read::SelectLetter& pick)
 {
-    FieldReader fields(args);
-    if (!isFromSlot(sender, fields.next()))
-        return;
-    if (const auto letter = fields.nextNumber())
-        selectLetter(sender, *letter);
+    if (pick.sender == sender)
+        judgeLetter(sender, pick.letter);
 }
 
-void GameServer::selectLetter(int seat, int letter)
+void GameServer::judgeLetter(int seat, int letter)
 {
     if (m_state != EngineState::AwaitingLetter || seat != m_currentSeat)
         return;
-    if (letter < 1 || letter > kLetterCount)
+    if (!isLetter(letter))
         return;
     const char c = letterOf(letter);
     m_used[letter] = true;
@@ -332,7 +323,7 @@ void GameServer::computerPlay(int seat)
     if (computerCheckForWord(seat))
         return;
     if (const auto letter = m_computer.guessLetter(m_used))
-        selectLetter(seat, *letter);
+        judgeLetter(seat, *letter);
 }
 
 bool GameServer::computerCheckForWord(int seat)
@@ -340,6 +331,6 @@ bool GameServer::computerCheckForWord(int seat)
     const auto letter = m_computer.readWord(m_word, m_mask, m_used);
     if (!letter)
         return false;
-    selectLetter(seat, *letter);
+    judgeLetter(seat, *letter);
     return true;
 }

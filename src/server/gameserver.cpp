@@ -8,9 +8,6 @@ using namespace proto;
 
 namespace {
 
-constexpr std::array<const char*, kSeatCount + 1> kComputerNames = {
-    "", "", "Klot", "Klock", "Kling", "Klick", "Krazy"};
-
 constexpr int kMaxBotSpeedMs = 60'000;
 
 // Closing the host's own connection would end the game for everybody, so a flooding
@@ -45,7 +42,7 @@ GameServer::GameServer(Clock& clock, quint32 seed, WordLists lists)
     botSpeedSource = [this] { return m_botSpeedSetting; };
     for (int seat = 1; seat <= kSeatCount; ++seat)
         m_slots[seat].player.computerName = kComputerNames[seat];
-    for (int number = 1; number <= kMaxSlots; ++number) {
+    for (int number = 1; number <= kSlotCount; ++number) {
         m_slots[number].loginTimer = std::make_unique<GameTimer>(clock, kLoginTimeoutMs);
         m_slots[number].loginTimer->onTimer = [this, number] {
             EventScope scope(*this);
@@ -109,14 +106,14 @@ int GameServer::freeSlot()
     for (int number = 1; number <= m_slotsInUse; ++number)
         if (!m_slots[number].player.connected)
             return number;
-    if (m_slotsInUse < kMaxSlots)
+    if (m_slotsInUse < kSlotCount)
         return ++m_slotsInUse;
     return 0;
 }
 
 int GameServer::slotOf(const ServerPeer* peer) const
 {
-    for (int number = 1; number <= kMaxSlots; ++number)
+    for (int number = 1; number <= kSlotCount; ++number)
         if (m_slots[number].player.connected && m_slots[number].player.connection == peer)
             return number;
     return 0;
@@ -180,7 +177,7 @@ void GameServer::finishClosing()
         return;
     m_finishing = true;
     ++m_depth;
-    for (int number = 1; number <= kMaxSlots; ++number) {
+    for (int number = 1; number <= kSlotCount; ++number) {
         if (m_slots[number].closing) {
             cleanUpSlot(number);
             number = 0;
@@ -244,7 +241,7 @@ void GameServer::sendTo(int slot, const QByteArray& bytes)
 
 void GameServer::broadcast(const QByteArray& bytes)
 {
-    for (int number = 1; number <= kMaxSlots; ++number)
+    for (int number = 1; number <= kSlotCount; ++number)
         sendTo(number, bytes);
 }
 
@@ -266,19 +263,26 @@ void GameServer::dispatchNextMessage()
     dispatch(message);
 }
 
+template <auto decode, auto handle>
+void GameServer::decodeAndHandle(GameServer& server, int sender, const QByteArray& args)
+{
+    if (const auto message = decode(args))
+        (server.*handle)(sender, *message);
+}
+
 void GameServer::dispatch(const Queued& message)
 {
-    static const std::array<std::pair<const char*, Handler>, 10> handlers = {{
-        {"CMD_logininfo", &GameServer::loginInfo},
-        {"CMD_kickhim", &GameServer::kickHim},
-        {"CMD_botspeed", &GameServer::botSpeed},
-        {"CMD_chat", &GameServer::chat},
-        {"CMD_action", &GameServer::action},
-        {"CMD_startgame", &GameServer::startGame},
-        {"CMD_justwatch", &GameServer::justWatch},
-        {"CMD_selectletter", &GameServer::selectLetter},
-        {"CMD_choosecat", &GameServer::chooseCat},
-        {"CMD_playasound", &GameServer::playASound},
+    static const std::array<Route, 10> routes = {{
+        {name::kLoginInfo, &decodeAndHandle<read::loginInfo, &GameServer::loginInfo>},
+        {name::kKickHim, &decodeAndHandle<read::kickHim, &GameServer::kickHim>},
+        {name::kBotSpeed, &decodeAndHandle<read::botSpeed, &GameServer::botSpeed>},
+        {name::kChat, &decodeAndHandle<read::chat, &GameServer::chat>},
+        {name::kAction, &decodeAndHandle<read::action, &GameServer::action>},
+        {name::kStartGame, &decodeAndHandle<read::startGame, &GameServer::startGame>},
+        {name::kJustWatch, &decodeAndHandle<read::justWatch, &GameServer::justWatch>},
+        {name::kSelectLetter, &decodeAndHandle<read::selectLetter, &GameServer::selectLetter>},
+        {name::kChooseCat, &decodeAndHandle<read::chooseCat, &GameServer::chooseCat>},
+        {name::kPlayASound, &decodeAndHandle<read::playASound, &GameServer::playASound>},
     }};
     const Slot& s = m_slots[message.slot];
     if (!s.player.connected || s.closing || s.connectionId != message.connectionId)
@@ -286,39 +290,30 @@ void GameServer::dispatch(const Queued& message)
     const auto named = splitName(message.text);
     if (!named)
         return;
-    for (const auto& [name, handler] : handlers) {
-        if (named->name == name) {
-            (this->*handler)(message.slot, named->args);
+    for (const Route& route : routes) {
+        if (named->name == route.name) {
+            route.run(*this, message.slot, named->args);
             return;
         }
     }
 }
 
-bool GameServer::isFromSlot(int sender, const QByteArray& field) const
-{
-    return field == QByteArray::number(sender);
-}
-
 // ---- Roster handlers ----
 
-void GameServer::loginInfo(int sender, const QByteArray& args)
+void GameServer::loginInfo(int sender, const read::LoginInfo& login)
 {
-    FieldReader fields(args);
-    if (!isFromSlot(sender, fields.next()))
-        return;
     Slot& s = m_slots[sender];
-    if (s.loggedIn)
+    if (login.sender != sender || s.loggedIn)
         return;
-    const QByteArray version = fields.next();
-    const QByteArray name = fields.rest();
+    const QByteArray& name = login.name;
     s.loggedIn = true;
     s.loginTimer->stop();
     s.player.name = name;
     broadcast(msg::newPlayerInfo(sender, name));
-    for (int other = 1; other <= kMaxSlots; ++other)
+    for (int other = 1; other <= kSlotCount; ++other)
         if (other != sender && m_slots[other].player.connected)
             sendTo(sender, msg::existingPlayers(other, m_slots[other].player.name));
-    if (version != kVersion) {
+    if (login.version != kVersion) {
         sendTo(1, msg::haveWrongVersion(name));
         sendTo(sender, msg::wrongVersion());
     }
@@ -349,65 +344,52 @@ void GameServer::sendCatchUp(int slot)
         sendTo(slot, msg::markLetters(slot, used));
 }
 
-void GameServer::kickHim(int sender, const QByteArray& args)
+void GameServer::kickHim(int sender, const read::KickHim& kick)
 {
-    FieldReader fields(args);
-    if (sender != 1 || !isFromSlot(sender, fields.next()))
+    if (sender != 1 || kick.sender != sender)
         return;
-    const auto target = fields.nextNumber();
-    if (target && *target >= 1 && *target <= kMaxSlots)
-        disconnectSlot(*target);
+    if (isSlot(kick.target))
+        disconnectSlot(kick.target);
 }
 
-void GameServer::botSpeed(int sender, const QByteArray& args)
+void GameServer::botSpeed(int sender, const read::BotSpeed& speed)
 {
-    FieldReader fields(args);
-    if (sender != 1 || !isFromSlot(sender, fields.next()))
+    if (sender != 1 || speed.sender != sender)
         return;
-    const auto milliseconds = fields.nextNumber();
-    if (milliseconds && *milliseconds >= 1 && *milliseconds <= kMaxBotSpeedMs)
-        m_botSpeedSetting = *milliseconds;
+    if (speed.milliseconds >= 1 && speed.milliseconds <= kMaxBotSpeedMs)
+        m_botSpeedSetting = speed.milliseconds;
 }
 
-void GameServer::chat(int sender, const QByteArray& args)
+void GameServer::chat(int sender, const read::Relayed& chat)
 {
-    FieldReader fields(args);
-    const QByteArray senderField = fields.next();
-    if (isFromSlot(sender, senderField))
-        broadcast(msg::chatRelay(senderField, m_slots[sender].player.name, fields.rest()));
+    if (chat.sender == sender)
+        broadcast(msg::chatRelay(QByteArray::number(sender), m_slots[sender].player.name, chat.rest));
 }
 
-void GameServer::action(int sender, const QByteArray& args)
+void GameServer::action(int sender, const read::Relayed& action)
 {
-    FieldReader fields(args);
-    const QByteArray senderField = fields.next();
-    if (isFromSlot(sender, senderField))
-        broadcast(msg::actionRelay(senderField, m_slots[sender].player.name, fields.rest()));
+    if (action.sender == sender)
+        broadcast(msg::actionRelay(QByteArray::number(sender), m_slots[sender].player.name, action.rest));
 }
 
-void GameServer::playASound(int sender, const QByteArray& args)
+void GameServer::playASound(int sender, const read::Relayed& sound)
 {
-    FieldReader fields(args);
-    if (isFromSlot(sender, fields.next()))
-        broadcast(msg::playASoundRelay(sender, fields.rest()));
+    if (sound.sender == sender)
+        broadcast(msg::playASoundRelay(sender, sound.rest));
 }
 
-void GameServer::justWatch(int sender, const QByteArray& args)
+void GameServer::justWatch(int sender, const read::JustWatch& request)
 {
-    FieldReader fields(args);
-    const auto seat = fields.nextNumber();
-    const QByteArray state = fields.rest();
-    if (!seat || *seat < 1 || *seat > kSeatCount)
+    const int seat = request.seat;
+    if (!isSeat(seat) || (seat != sender && sender != 1))
         return;
-    if (*seat != sender && sender != 1)
-        return;
-    PlayerSlot& player = m_slots[*seat].player;
-    if (state == "2") {
+    PlayerSlot& player = m_slots[seat].player;
+    if (request.state == kPlaying) {
         player.watching = false;
-        broadcast(msg::justWatching(*seat, state));
-    } else if (state == "1" && m_gameRunning && player.connected) {
+        broadcast(msg::justWatching(seat, kPlaying));
+    } else if (m_gameRunning && player.connected) {
         player.watching = true;
-        broadcast(msg::justWatching(*seat, state));
-        passTurnOf(*seat);
+        broadcast(msg::justWatching(seat, kWatching));
+        passTurnOf(seat);
     }
 }

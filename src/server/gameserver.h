@@ -56,7 +56,7 @@ enum class EngineState {
     PauseBeforeNextSeat = 2,
 };
 
-constexpr int kSlotCount = 10; // slot 10 only ever refuses a connection
+constexpr int kRefusingSlot = kSlotCount + 1; // slot 10 only ever refuses a connection
 constexpr int kDispatchIntervalMs = 10;
 constexpr int kPauseTickMs = 1000;
 constexpr int kTurnTickMs = 1000;
@@ -71,7 +71,6 @@ constexpr int kCategoryPause = 7;
 constexpr int kCompletedPause = 4;
 constexpr int kHangedPause = 6;
 constexpr int kOutOfTimePause = 3;
-constexpr int kHangingMisses = 7;
 constexpr int kCompletionBonus = 10;
 
 struct PlayerSlot {
@@ -161,7 +160,13 @@ private:
     private:
         GameServer& m_server;
     };
-    using Handler = void (GameServer::*)(int sender, const QByteArray& args);
+    // A message name with the decoder and handler it goes to.
+    struct Route {
+        const char* name;
+        void (*run)(GameServer& server, int sender, const QByteArray& args);
+    };
+    template <auto decode, auto handle>
+    static void decodeAndHandle(GameServer& server, int sender, const QByteArray& args);
 
     // Connections and roster.
     int freeSlot();
@@ -174,22 +179,21 @@ private:
     void loginTimedOut(int slot);
     void dispatchNextMessage();
     void dispatch(const Queued& message);
-    bool isFromSlot(int sender, const QByteArray& field) const;
     void sendTo(int slot, const QByteArray& bytes);
     void broadcast(const QByteArray& bytes);
     void sendCatchUp(int slot);
 
-    // Message handlers.
-    void loginInfo(int sender, const QByteArray& args);
-    void kickHim(int sender, const QByteArray& args);
-    void botSpeed(int sender, const QByteArray& args);
-    void chat(int sender, const QByteArray& args);
-    void action(int sender, const QByteArray& args);
-    void justWatch(int sender, const QByteArray& args);
-    void playASound(int sender, const QByteArray& args);
-    void startGame(int sender, const QByteArray& args);
-    void selectLetter(int sender, const QByteArray& args);
-    void chooseCat(int sender, const QByteArray& args);
+    // Message handlers; sender is the slot of the connection the message came on.
+    void loginInfo(int sender, const proto::read::LoginInfo& login);
+    void kickHim(int sender, const proto::read::KickHim& kick);
+    void botSpeed(int sender, const proto::read::BotSpeed& speed);
+    void chat(int sender, const proto::read::Relayed& chat);
+    void action(int sender, const proto::read::Relayed& action);
+    void justWatch(int sender, const proto::read::JustWatch& request);
+    void playASound(int sender, const proto::read::Relayed& sound);
+    void startGame(int sender, const proto::read::StartGame& start);
+    void selectLetter(int sender, const proto::read::SelectLetter& pick);
+    void chooseCat(int sender, const proto::read::ChooseCat& choice);
 
     // Game engine.
     void enterBusy();
@@ -200,7 +204,7 @@ private:
     void beginRound(int category);
     void drawWord();
     void findNextPlayer();
-    void selectLetter(int seat, int letter);
+    void judgeLetter(int seat, int letter);
     void scoreFind(int seat, int letter, int finds, int bonus);
     void missLetter(int seat, int letter);
     bool checkForWin();
@@ -220,10 +224,10 @@ private:
     WordLists m_words;
     QString m_wordFolder;
     ComputerPlayer m_computer;
-    std::array<Slot, kSlotCount + 1> m_slots;
+    std::array<Slot, kRefusingSlot + 1> m_slots;
     int m_slotsInUse = 0;
     quint64 m_nextConnectionId = 1;
-    FairQueue m_receivedQueue{kSlotCount};
+    FairQueue m_receivedQueue{kRefusingSlot};
     int m_depth = 0;
     bool m_finishing = false;
     int m_botSpeedSetting = kDefaultBotSpeedMs;

@@ -8,6 +8,8 @@
 // entry comes up once per run (duplicates apart); so does an entry of the host's own
 // lists, which are handed in again at every game start.
 
+#include "net/gamerules.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QSet>
@@ -15,7 +17,6 @@
 #include <array>
 #include <random>
 
-constexpr int kCategoryCount = 5;
 constexpr int kHolidayCategory = 1;
 
 using WordList = QList<QByteArray>;

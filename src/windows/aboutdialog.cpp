@@ -2,6 +2,7 @@
 
 #include "board/art.h"
 #include "board/background.h"
+#include "net/gamerules.h"
 #include "windows/creditlines.h"
 
 #include <QEvent>
@@ -14,8 +15,6 @@
 namespace {
 
 const char* const webAddress = "www.vorlix.example";
-const QString kVersion = QStringLiteral("1.0.6");
-const QString kBuild = QStringLiteral(".6");
 
 const char* const credits[] = {
     "HangMan for The Vorlix Lobby",
@@ -85,9 +84,9 @@ QHBoxLayout* AboutDialog::buildVersionRow()
     versionRow->addSpacing(14);
     versionRow->addWidget(boldLabel("Version", 10));
     versionRow->addSpacing(6);
-    m_version = boldLabel(kVersion, 10);
+    m_version = boldLabel(QString::fromLatin1(kVersion), 10);
     m_version->setObjectName("version");
-    m_build = boldLabel(kBuild, 10);
+    m_build = boldLabel(QString::fromLatin1(kBuild), 10);
     m_build->setObjectName("build");
     versionRow->addWidget(m_version);
     versionRow->addWidget(m_build);
@@ -117,12 +116,12 @@ QVBoxLayout* AboutDialog::buildCredits()
 
 QString AboutDialog::versionText() const
 {
-    return kVersion;
+    return QString::fromLatin1(kVersion);
 }
 
 QString AboutDialog::fullVersion() const
 {
-    return kVersion + kBuild;
+    return QString::fromLatin1(kVersion) + QString::fromLatin1(kBuild);
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event)

@@ -17,7 +17,7 @@ public:
     // and the web address is opened through the desktop.
     explicit AboutDialog(Desktop& desktop, QWidget* mainWindow = nullptr);
 
-    // The version the client sends at login: the text of the label "1.0.6" (known
+    // The version the client sends at login, "1.0.6", as the window shows it (known
     // without making the window's contents).
     QString versionText() const;
     // The whole version shown, "1.0.6" followed by ".6".

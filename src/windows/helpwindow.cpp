@@ -2,6 +2,7 @@
 
 #include "board/art.h"
 #include "board/background.h"
+#include "net/gamerules.h"
 #include "windows/aboutdialog.h"
 #include "windows/creditlines.h"
 #include "windows/helppages.h"
@@ -31,8 +32,10 @@ const Topic topics[] = {
     {"button_lobby", 11, "The Lobby"},
 };
 
+const QByteArray creditTitle = QByteArray("HangMan ") + kVersion + kBuild;
+
 const char* const credits[] = {
-    "HangMan 1.0.6.6",
+    creditTitle.constData(),
     "by Vorlix Games",
     "Made for",
     "The Vorlix Lobby",

@@ -117,7 +117,7 @@ TEST(Protocol, CatalogueFormsAreExact)
     EXPECT_EQ(msg::chatRelay("3", "Ann", "hi|clRed"), wire("CMD_chat+3+Ann chats: hi|clRed#"));
     EXPECT_EQ(msg::actionRelay("3", "Ann", "waves|$00FF0000"), wire("CMD_action+3+Ann waves|$00FF0000#"));
     EXPECT_EQ(msg::justWatch(4, 1), wire("CMD_justwatch+4+1#"));
-    EXPECT_EQ(msg::justWatching(4, "2"), wire("CMD_justwatching+4+2#"));
+    EXPECT_EQ(msg::justWatching(4, kPlaying), wire("CMD_justwatching+4+2#"));
     EXPECT_EQ(msg::selectLetter(2, 26), wire("CMD_selectletter+2+26+#"));
     EXPECT_EQ(msg::chooseCat(5, 4), wire("CMD_choosecat+5+4+#"));
     EXPECT_EQ(msg::chooseCatAnnounce(5), wire("CMD_choosecat+5+#"));

@@ -94,7 +94,7 @@ public:
         return *peer;
     }
     // A connection that logs in as the client does and whose queue has been dispatched.
-    FakePeer& join(const QByteArray& name, const QByteArray& version = proto::kVersion)
+    FakePeer& join(const QByteArray& name, const QByteArray& version = kVersion)
     {
         FakePeer& peer = connect();
         send(peer, proto::msg::loginInfo(peer.slot, version, name));
