@@ -22,8 +22,6 @@
 #include <QShowEvent>
 #include <QTimer>
 
-using proto::FieldReader;
-
 namespace {
 
 constexpr int kMaxQueuedMessages = 4096;
@@ -124,29 +122,30 @@ void MainWindow::buildDispatchTable()
 {
     const auto own = [](void (MainWindow::*handler)(const QByteArray&)) { return Handler{handler, nullptr}; };
     const auto onBoard = [](void (Board::*handler)(const QByteArray&)) { return Handler{nullptr, handler}; };
+    namespace name = proto::name;
     m_handlers = {
-        {"CMD_sendlogininfo", own(&MainWindow::sendLoginInfo)},
-        {"CMD_chat", own(&MainWindow::chatReceived)},
-        {"CMD_action", own(&MainWindow::chatReceived)},
-        {"CMD_newplayerinfo", own(&MainWindow::newPlayerInfo)},
-        {"CMD_existingplayers", own(&MainWindow::newPlayerInfo)},
-        {"CMD_havewrongversion", own(&MainWindow::haveWrongVersion)},
-        {"CMD_wrongversion", own(&MainWindow::wrongVersion)},
-        {"CMD_playerdisconnected", own(&MainWindow::playerDisconnected)},
-        {"CMD_full", own(&MainWindow::full)},
-        {"CMD_error", own(&MainWindow::error)},
-        {"CMD_playasound", own(&MainWindow::playASound)},
-        {"CMD_startgame", own(&MainWindow::gameStarted)},
-        {"CMD_nextplayer", onBoard(&Board::nextPlayer)},
-        {"CMD_winner", onBoard(&Board::winner)},
-        {"CMD_justwatching", onBoard(&Board::justWatching)},
-        {"CMD_loadword", onBoard(&Board::loadWord)},
-        {"CMD_addman", onBoard(&Board::addMan)},
-        {"CMD_foundletter", onBoard(&Board::foundLetter)},
-        {"CMD_gamestats", onBoard(&Board::gameStats)},
-        {"CMD_markletters", onBoard(&Board::markLetters)},
-        {"CMD_outoftime", onBoard(&Board::outOfTime)},
-        {"CMD_choosecat", onBoard(&Board::chooseCat)},
+        {name::kSendLoginInfo, own(&MainWindow::sendLoginInfo)},
+        {name::kChat, own(&MainWindow::chatReceived)},
+        {name::kAction, own(&MainWindow::chatReceived)},
+        {name::kNewPlayerInfo, own(&MainWindow::newPlayerInfo)},
+        {name::kExistingPlayers, own(&MainWindow::newPlayerInfo)},
+        {name::kHaveWrongVersion, own(&MainWindow::haveWrongVersion)},
+        {name::kWrongVersion, own(&MainWindow::wrongVersion)},
+        {name::kPlayerDisconnected, own(&MainWindow::playerDisconnected)},
+        {name::kFull, own(&MainWindow::full)},
+        {name::kError, own(&MainWindow::error)},
+        {name::kPlayASound, own(&MainWindow::playASound)},
+        {name::kStartGame, own(&MainWindow::gameStarted)},
+        {name::kNextPlayer, onBoard(&Board::nextPlayer)},
+        {name::kWinner, onBoard(&Board::winner)},
+        {name::kJustWatching, onBoard(&Board::justWatching)},
+        {name::kLoadWord, onBoard(&Board::loadWord)},
+        {name::kAddMan, onBoard(&Board::addMan)},
+        {name::kFoundLetter, onBoard(&Board::foundLetter)},
+        {name::kGameStats, onBoard(&Board::gameStats)},
+        {name::kMarkLetters, onBoard(&Board::markLetters)},
+        {name::kOutOfTime, onBoard(&Board::outOfTime)},
+        {name::kChooseCat, onBoard(&Board::chooseCat)},
     };
 }
 
@@ -282,17 +281,18 @@ void MainWindow::send(const QByteArray& message)
 
 void MainWindow::sendLoginInfo(const QByteArray& args)
 {
-    const auto slot = proto::toNumber(args);
-    if (!slot || !isSlot(*slot) || m_loggedIn)
+    const auto login = proto::read::sendLoginInfo(args);
+    if (!login || m_loggedIn)
         return;
-    m_ownSlot = *slot;
+    m_ownSlot = login->slot;
     m_loggedIn = true;
     send(proto::msg::loginInfo(m_ownSlot, kVersion, m_loginText));
 }
 
 void MainWindow::haveWrongVersion(const QByteArray& args)
 {
-    addSystemLine(proto::fromWire(args) + " has a different version of the game then you.");
+    if (const auto notice = proto::read::haveWrongVersion(args))
+        addSystemLine(proto::fromWire(notice->name) + " has a different version of the game then you.");
 }
 
 void MainWindow::wrongVersion(const QByteArray&)
@@ -310,53 +310,52 @@ void MainWindow::full(const QByteArray&)
 
 void MainWindow::newPlayerInfo(const QByteArray& args)
 {
-    FieldReader reader(args);
-    const auto slot = reader.nextNumber();
-    if (!slot || !isSlot(*slot))
+    const auto player = proto::read::newPlayerInfo(args);
+    if (!player)
         return;
-    const QString name = proto::fromWire(reader.rest());
-    m_people.insert(*slot, name);
-    if (*slot == m_ownSlot) {
+    const int slot = player->slot;
+    const QString name = proto::fromWire(player->name);
+    m_people.insert(slot, name);
+    if (slot == m_ownSlot) {
         addSystemLine("You are Connected.");
         loadSettings();
     } else {
         addSystemLine(name + " is Connected.");
     }
-    if (isSeat(*slot)) {
-        m_board->seatTaken(*slot, name);
+    if (isSeat(slot)) {
+        m_board->seatTaken(slot, name);
     } else {
         if (m_windows.spylist)
-            m_windows.spylist->addSpy(*slot, name);
-        addSystemLine(*slot == m_ownSlot ? QString("You are spying.") : name + " is spying.");
+            m_windows.spylist->addSpy(slot, name);
+        addSystemLine(slot == m_ownSlot ? QString("You are spying.") : name + " is spying.");
     }
     playSound("entered");
 }
 
 void MainWindow::playerDisconnected(const QByteArray& args)
 {
-    FieldReader reader(args);
-    const auto slot = reader.nextNumber();
-    if (!slot || !isSlot(*slot))
+    const auto player = proto::read::playerDisconnected(args);
+    if (!player)
         return;
-    const QString name = proto::fromWire(reader.rest());
-    m_people.remove(*slot);
-    if (isSeat(*slot)) {
-        if (m_board->seatOccupied(*slot))
-            addSystemLine(m_board->seatCaption(*slot) + " disconnected.");
-        m_board->seatFreed(*slot);
+    const int slot = player->slot;
+    const QString name = proto::fromWire(player->name);
+    m_people.remove(slot);
+    if (isSeat(slot)) {
+        if (m_board->seatOccupied(slot))
+            addSystemLine(m_board->seatCaption(slot) + " disconnected.");
+        m_board->seatFreed(slot);
         return;
     }
-    if (m_windows.spylist && m_windows.spylist->removeSpy(*slot, name))
+    if (m_windows.spylist && m_windows.spylist->removeSpy(slot, name))
         addSystemLine(name + " has left.");
 }
 
 void MainWindow::error(const QByteArray& args)
 {
-    FieldReader reader(args);
-    const auto seat = reader.nextNumber();
-    if (!seat || *seat != m_ownSlot)
+    const auto error = proto::read::error(args);
+    if (!error || error->seat != m_ownSlot)
         return;
-    if (reader.nextNumber() == 1)
+    if (error->code == 1)
         if (auto* status = m_board->findChild<QLabel*>("label_status"))
             status->setText("That letter is already used.");
     playSound("invalid");

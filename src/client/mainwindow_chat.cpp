@@ -47,16 +47,6 @@ QString chatterSoundName(int tag)
     return "wave" + QString::number(tag);
 }
 
-// The tag of a chatter sound's name, 0 for any other name. (Compared by hand: a regular
-// expression would compile the expression engine's machine code at the first sound.)
-int chatterSoundTag(const QString& name)
-{
-    for (int tag = 1; tag < kChatterSounds.size(); ++tag)
-        if (name == chatterSoundName(tag))
-            return tag;
-    return 0;
-}
-
 // Clears the "<Enter Chat Here>" hint on the first key; the paste keys run the pop-up's "Paste".
 class ChatInputFilter : public QObject {
 public:
@@ -432,14 +422,15 @@ void MainWindow::sendChatInput()
 
 void MainWindow::chatReceived(const QByteArray& args)
 {
-    const QString text = proto::fromWire(args);
-    const qsizetype bar = text.lastIndexOf('|');
+    const auto line = proto::read::chatRelay(args);
+    if (!line)
+        return;
     QColor colour(255, 0, 0);
-    if (bar >= 0) {
-        if (const auto bgr = ColorText::fromText(text.mid(bar + 1), true))
+    if (line->colour) {
+        if (const auto bgr = ColorText::fromText(proto::fromWire(*line->colour), true))
             colour = ColorText::toQColor(*bgr);
     }
-    addChatLine(bar >= 0 ? text.left(bar) : text, colour);
+    addChatLine(QString::number(line->sender) + '+' + proto::fromWire(line->text), colour);
 }
 
 void MainWindow::openChatLink(const QString& target)
@@ -550,23 +541,19 @@ void MainWindow::sendChatterSound(int tag)
 {
     if (tag == 0)
         return;
-    if (m_loggedIn && m_ownSlot >= 1 && m_ownSlot <= kSeatCount && hostWouldRelayOwnLine())
+    if (m_loggedIn && isSeat(m_ownSlot) && hostWouldRelayOwnLine())
         send(proto::msg::playASound(m_ownSlot, tag));
 }
 
 void MainWindow::playASound(const QByteArray& args)
 {
-    proto::FieldReader reader(args);
-    const auto sender = reader.nextNumber();
-    const QString name = proto::fromWire(reader.next());
-    const int tag = chatterSoundTag(name);
-    if (!sender || tag == 0)
+    const auto sound = proto::read::playASoundRelay(args);
+    if (!sound)
         return;
     if (chatterSoundsChecked()) {
-        playNow(name);
+        playNow(chatterSoundName(sound->sound));
         return;
     }
-    if (*sender < 1 || *sender > kSeatCount)
-        return;
-    addSystemLine(m_board->seatCaption(*sender) + ": <Chatter Sound> " + kChatterSounds[tag]);
+    if (isSeat(sound->sender))
+        addSystemLine(m_board->seatCaption(sound->sender) + ": <Chatter Sound> " + kChatterSounds[sound->sound]);
 }
