@@ -1,8 +1,10 @@
 #include "net/socketoptions.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,4 +28,27 @@ bool setLiveSocketOptions(qintptr descriptor)
     ok = setOption(descriptor, IPPROTO_TCP, TCP_USER_TIMEOUT, kUnacknowledgedTimeoutMs) && ok;
 #endif
     return ok;
+}
+
+void TcpEndWitness::watch(qintptr descriptor)
+{
+    release();
+    if (descriptor >= 0)
+        m_handle = ::fcntl(int(descriptor), F_DUPFD_CLOEXEC, 0);
+}
+
+bool TcpEndWitness::peerClosedCleanly() const
+{
+    tcp_info info = {};
+    socklen_t size = sizeof info;
+    if (m_handle < 0 || getsockopt(m_handle, IPPROTO_TCP, TCP_INFO, &info, &size) != 0)
+        return false;
+    return info.tcpi_state == TCP_CLOSE_WAIT;
+}
+
+void TcpEndWitness::release()
+{
+    if (m_handle >= 0)
+        ::close(m_handle);
+    m_handle = -1;
 }

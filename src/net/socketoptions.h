@@ -16,3 +16,26 @@ constexpr int kUnacknowledgedTimeoutMs = 30'000;
 // Sets TCP_NODELAY, keep-alive with the timings above and, where the system has
 // it, TCP_USER_TIMEOUT on a connected TCP socket; returns whether every option took.
 bool setLiveSocketOptions(qintptr descriptor);
+
+// A second handle on a connected TCP socket, kept to tell how it ended: Qt
+// reports a reset like a clean close by the peer, and closes its own handle
+// before it says so. The handle must be released as soon as Qt lets go of the
+// socket (or earlier): while it is held the system does not end the connection.
+class TcpEndWitness {
+public:
+    TcpEndWitness() = default;
+    TcpEndWitness(const TcpEndWitness&) = delete;
+    TcpEndWitness& operator=(const TcpEndWitness&) = delete;
+    ~TcpEndWitness() { release(); }
+
+    // Starts watching the socket (releasing any earlier one).
+    void watch(qintptr descriptor);
+    // Whether the peer ended the connection with a close of its own (a FIN),
+    // not a reset or a time-out; false when nothing is watched.
+    bool peerClosedCleanly() const;
+    // Lets go of the socket.
+    void release();
+
+private:
+    int m_handle = -1;
+};
