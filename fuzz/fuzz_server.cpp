@@ -1,5 +1,6 @@
 // Drives the game server with a little script read from the input: connections
-// open and close, send raw bytes or well-formed client messages, stop reading,
+// open and close, send raw bytes (cut into messages with the bounds of the
+// program's connections) or well-formed client messages, stop reading,
 // and virtual time moves on, so logins, games, letter picks, category choices
 // and disconnects in the middle of a turn all happen in any order.
 //
@@ -62,9 +63,30 @@ void fail(const char* what, const QByteArray& detail = {})
     std::abort();
 }
 
+// One client connection, standing in for a Connection: it cuts the bytes sent to
+// the server with the same bound, and a peer that stops reading is dropped
+// (after the event, as a Connection reports it) once too much waits for it.
 class Peer : public ServerPeer {
 public:
     explicit Peer(GameServer& server) : m_server(server) {}
+
+    // Hands the server the messages the bytes complete.
+    void deliver(const QByteArray& bytes)
+    {
+        for (const QByteArray& message : m_input.feed(bytes))
+            if (!isClosed)
+                m_server.received(this, message);
+        if (m_input.overflowed())
+            end();
+    }
+    // Ends the connection and tells the server, as the program's socket side does.
+    void end()
+    {
+        if (isClosed)
+            return;
+        isClosed = true;
+        m_server.closed(this);
+    }
 
     void send(const QByteArray& bytes) override
     {
@@ -75,24 +97,19 @@ public:
             recorded += bytes;
         if (stuck)
             pending += bytes.size();
+        if (pending > proto::kMaxOutgoingBytes)
+            dropped = true;
         for (const QByteArray& message : m_cutter.feed(bytes))
             if (!message.startsWith("CMD_") || !message.contains('+'))
                 fail("malformed message from the server", message);
             else if (message.size() > proto::kMaxServerMessageBytes)
                 fail("message longer than a client takes", message.left(40));
     }
-    void close() override
-    {
-        if (isClosed)
-            return;
-        isClosed = true;
-        m_server.closed(this);
-    }
-    qint64 pendingOutput() const override { return pending; }
-
+    void close() override { end(); }
     int slot = 0;
     bool isClosed = false;
     bool stuck = false;
+    bool dropped = false; // left too much unread: to be reported closed after the event
     bool record = false;
     qint64 pending = 0;
     qint64 received = 0;
@@ -101,6 +118,7 @@ public:
 private:
     GameServer& m_server;
     proto::MessageCutter m_cutter{1 << 30};
+    proto::MessageCutter m_input{proto::kMaxPendingBytes};
 };
 
 const WordListSet& wordLists()
@@ -131,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     auto deliver = [&](Peer* peer, const QByteArray& bytes) {
         if (peer && !peer->isClosed) {
-            server->received(peer, bytes);
+            peer->deliver(bytes);
             clock.advance(kDispatchIntervalMs);
         }
     };
@@ -154,10 +172,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 1:
-            if (Peer* peer = peerAt(script.byte()); peer && !peer->isClosed) {
-                peer->isClosed = true;
-                server->closed(peer);
-            }
+            if (Peer* peer = peerAt(script.byte()))
+                peer->end();
             break;
         case 2: {
             Peer* peer = peerAt(script.byte());
@@ -225,6 +241,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             break;
         }
+        for (auto& peer : peers)
+            if (peer->dropped)
+                peer->end();
         if (server->slotsInUse() < 0 || server->slotsInUse() > kSlotCount)
             fail("slots in use out of range");
         if (server->gameRunning() && (server->currentSeat() < 1 || server->currentSeat() > kSeatCount))
@@ -235,12 +254,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Everybody leaves; the server must forget every connection.
     clock.advance(1000);
-    for (auto& peer : peers) {
-        if (!peer->isClosed) {
-            peer->isClosed = true;
-            server->closed(peer.get());
-        }
-    }
+    for (auto& peer : peers)
+        peer->end();
     clock.advance(100);
     for (int number = 1; number <= kSlotCount; ++number)
         if (server->slot(number).connected)

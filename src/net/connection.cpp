@@ -229,8 +229,7 @@ void Connection::readMessages(qint64 limit)
     for (const QByteArray& message : messages) {
         if (!self || m_state != State::Connected)
             return;
-        if (!message.isEmpty())
-            emit messageReceived(message);
+        emit messageReceived(message);
     }
     if (self && m_state == State::Connected && m_cutter.overflowed())
         end(CloseReason::OtherError);

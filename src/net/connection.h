@@ -1,8 +1,9 @@
 #pragma once
 // Connection: one game connection over TCP, on either side. It cuts the bytes
 // it reads into whole messages (without their terminators) and hands each one
-// out with messageReceived; empty messages (a login ends with one) carry
-// nothing and are not handed out. send() takes whole messages.
+// out with messageReceived, empty ones too: a login ends with one, and the
+// receiver's dispatch drops it in its turn like any message without a name, so
+// the server's timing is that of the protocol. send() takes whole messages.
 //
 // States: Closed -> Connecting (connectToHost) -> Connected -> Closing (close()
 // while bytes still leave) -> Closed. A connection a server accepted starts
@@ -89,7 +90,7 @@ public:
 signals:
     // The connection to the host is made.
     void connected();
-    // One whole, non-empty message arrived.
+    // One whole message arrived (possibly empty).
     void messageReceived(const QByteArray& message);
     // The connection ended without close() (see above).
     void closed(Connection::CloseReason reason);

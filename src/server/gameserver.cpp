@@ -93,7 +93,6 @@ int GameServer::accept(ServerPeer* peer)
     s.closing = false;
     s.closeNeeded = false;
     s.queued = 0;
-    s.cutter = MessageCutter();
     s.chatLimiter.reset(m_clock.now());
     s.loginTimer->stop();
     s.loginTimer->start();
@@ -119,36 +118,27 @@ int GameServer::slotOf(const ServerPeer* peer) const
     return 0;
 }
 
-void GameServer::received(ServerPeer* peer, const QByteArray& bytes)
+void GameServer::received(ServerPeer* peer, const QByteArray& message)
 {
     EventScope scope(*this);
     const int number = slotOf(peer);
     if (number == 0 || m_slots[number].closing)
         return;
     Slot& s = m_slots[number];
-    for (QByteArray& text : s.cutter.feed(bytes)) {
-        if (isRelayedMessage(text)) {
-            const ChatLimiter::Verdict verdict = s.chatLimiter.take(m_clock.now());
-            if (verdict == ChatLimiter::Verdict::Close && floodMayClose(number)) {
-                markClosing(number, true);
-                return;
-            }
-            if (verdict != ChatLimiter::Verdict::Relay)
-                continue;
-        }
-        if (s.queued >= kMaxQueuedMessages) {
+    if (isRelayedMessage(message)) {
+        const ChatLimiter::Verdict verdict = s.chatLimiter.take(m_clock.now());
+        if (verdict == ChatLimiter::Verdict::Close && floodMayClose(number))
             markClosing(number, true);
+        if (verdict != ChatLimiter::Verdict::Relay)
             return;
-        }
-        m_receivedQueue.push(number, s.connectionId, std::move(text));
-        ++s.queued;
     }
-    if (s.cutter.overflowed()) {
+    if (s.queued >= kMaxQueuedMessages) {
         markClosing(number, true);
         return;
     }
-    if (!m_receivedQueue.empty())
-        m_dispatchTimer.start();
+    m_receivedQueue.push(number, s.connectionId, message);
+    ++s.queued;
+    m_dispatchTimer.start();
 }
 
 void GameServer::closed(ServerPeer* peer)
@@ -232,8 +222,6 @@ void GameServer::sendTo(int slot, const QByteArray& bytes)
         return;
     try {
         s.player.connection->send(bytes);
-        if (!s.closing && s.player.connection->pendingOutput() > kMaxOutgoingBytes)
-            markClosing(slot, true);
     } catch (const std::exception&) {
         markClosing(slot, true);
     }

@@ -7,16 +7,18 @@
 // only send their picks. Seats without a player (seat 2 always, every seat in a
 // team game) and players who "just watch" are played by the computer player.
 //
-// Flow of a message: received() cuts the bytes into messages, each remembered
-// with the connection and slot it came from, into that connection's lane of the
-// received queue; the dispatch timer takes one message per 10 ms tick, from each lane in
+// Flow of a message: the connection (a Connection in the program) cuts its
+// bytes into messages; received() puts each, remembered with the connection and
+// slot it came from, into that slot's lane of the received queue; the dispatch timer takes one message per 10 ms tick, from each lane in
 // turn, and calls the handler named by it, which first checks that the sender
 // may send it. A message arriving after a quiet tick is dispatched at once. The
 // engine runs inside those handlers and the timers m_pauseTimer (pauses), m_turnTimer
 // (turn clock) and m_computerTimer (computer player).
 //
-// Network input and output are bounded: a connection that floods, never reads,
-// or does not log in within 30 seconds is closed and cleaned up like any other.
+// Network input is bounded: a connection that floods (more than
+// proto::kMaxQueuedMessages waiting) or does not log in within 30 seconds is
+// closed and cleaned up like any other; the connections themselves drop a peer
+// that sends overlong messages or never reads.
 // Chat, action and chatter-sound messages pass a per-connection flood control,
 // which may close any connection but the host's own.
 
@@ -39,12 +41,10 @@
 class ServerPeer {
 public:
     virtual ~ServerPeer();
-    // Queues the bytes for the peer.
+    // Queues the bytes (whole messages) for the peer.
     virtual void send(const QByteArray& bytes) = 0;
     // Closes the connection; the owner may report it back through GameServer::closed().
     virtual void close() = 0;
-    // Bytes handed to send() that the peer has not taken yet.
-    virtual qint64 pendingOutput() const = 0;
 };
 
 // What the engine accepts now; the codes are those the pause timer carries.
@@ -94,9 +94,9 @@ public:
     // acceptConnection: takes the connection into the lowest free slot and returns it,
     // or sends a tenth "CMD_full+", closes it and returns 0.
     int accept(ServerPeer* peer);
-    // readConnection: bytes that arrived on an accepted connection.
-    void received(ServerPeer* peer, const QByteArray& bytes);
-    // "Socket Closed": the connection is gone; a repeat for the same close changes nothing.
+    // One whole message (without its terminator) that arrived on an accepted connection.
+    void received(ServerPeer* peer, const QByteArray& message);
+    // The connection is gone; a repeat for the same close changes nothing.
     void closed(ServerPeer* peer);
 
     // The host's bot speed in milliseconds, read each time the computer timer is
@@ -146,7 +146,6 @@ private:
         bool closing = false;      // to be cleaned up when the current event ends
         bool closeNeeded = false;  // the server itself must close the connection
         int queued = 0;
-        proto::MessageCutter cutter;
         ChatLimiter chatLimiter;
         std::unique_ptr<GameTimer> loginTimer;
     };

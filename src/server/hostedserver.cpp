@@ -1,17 +1,24 @@
 #include "server/hostedserver.h"
 
 #include <QDateTime>
+#include <QNetworkProxy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 
-// An accepted GameSocket as the game server sees it.
+// An accepted connection as the game server sees it.
 class HostedServer::SocketPeer : public ServerPeer {
 public:
-    explicit SocketPeer(GameSocket* socket) : sock(socket) {}
-    void send(const QByteArray& bytes) override { sock->send(bytes); }
-    void close() override { sock->close(); }
-    qint64 pendingOutput() const override { return sock->outgoingSize(); }
+    SocketPeer(HostedServer& owner, QTcpSocket* socket) : owner(owner), connection(socket, proto::kMaxPendingBytes) {}
+    void send(const QByteArray& bytes) override { connection.send(bytes); }
+    void close() override
+    {
+        connection.close();
+        owner.releaseLater(this);
+    }
 
-    GameSocket* sock;
-    bool done = false; // "Socket Closed" has been reported
+    HostedServer& owner;
+    Connection connection;
 };
 
 HostedServer::HostedServer(QObject* parent)
@@ -23,21 +30,12 @@ HostedServer::HostedServer(Clock& clock, quint32 seed, WordLists lists, QObject*
     : QObject(parent), m_server(std::make_unique<GameServer>(clock, seed, std::move(lists)))
 {
     setObjectName("Server");
-    m_listener.onAccept = [this](GameSocket* sender) { acceptConnection(sender); };
-    m_connectionTemplate.onDisconnect = [this](GameSocket* sender) { connectionClosed(sender); };
-    m_connectionTemplate.onInfo = [this](GameSocket* sender, GameSocket::SocketInfo info, const QString& text) {
-        connectionInfo(sender, info, text);
-    };
 }
 
 HostedServer::~HostedServer()
 {
-    m_listener.onAccept = nullptr;
-    for (auto& [sock, peer] : m_peers) {
-        sock->onRead = nullptr;
-        sock->onDisconnect = nullptr;
-        sock->onInfo = nullptr;
-    }
+    for (auto& [raw, peer] : m_peers)
+        peer->connection.disconnect(this);
     m_server.reset();
 }
 
@@ -48,81 +46,57 @@ void HostedServer::startListening(const QHostAddress& address, quint16 port)
 
 void HostedServer::startListening(const QList<QHostAddress>& addresses, quint16 port)
 {
-    m_listener.setListenAddresses(addresses);
-    m_listener.setPortName(QString::number(port));
-    m_listener.setListen(true);
+    if (!m_listeners.isEmpty())
+        return;
+    for (const QHostAddress& address : addresses) {
+        auto* listener = new QTcpServer(this);
+        listener->setProxy(QNetworkProxy::NoProxy);
+        if (!listener->listen(address, port)) {
+            delete listener;
+            if (m_listeners.isEmpty())
+                throw ListenError("Listen - Error Binding Socket");
+            continue;
+        }
+        port = listener->serverPort();
+        m_listeners.append(listener);
+        connect(listener, &QTcpServer::newConnection, this, [this, listener] { acceptConnections(listener); });
+    }
 }
 
 quint16 HostedServer::port() const
 {
-    return m_listener.localPort();
+    return m_listeners.isEmpty() ? 0 : m_listeners.first()->serverPort();
 }
 
-HostedServer::SocketPeer* HostedServer::peerOf(GameSocket* sock) const
+const Connection* HostedServer::connection(int slot) const
 {
-    const auto found = m_peers.find(sock);
-    return found == m_peers.end() ? nullptr : found->second.get();
+    if (!isSlot(slot) || !m_server->slot(slot).connected)
+        return nullptr;
+    for (const auto& [peer, owned] : m_peers)
+        if (peer == m_server->slot(slot).connection)
+            return &peer->connection;
+    return nullptr;
 }
 
-void HostedServer::acceptConnection(GameSocket*)
+void HostedServer::acceptConnections(QTcpServer* listener)
 {
-    releaseClosed();
-    GameSocket* sock = nullptr;
-    if (!m_listener.accept(sock) || !sock)
-        return;
-    sock->onRead = [this](GameSocket* sender, int count) { readConnection(sender, count); };
-    sock->onDisconnect = m_connectionTemplate.onDisconnect;
-    sock->onInfo = m_connectionTemplate.onInfo;
-    auto peer = std::make_unique<SocketPeer>(sock);
-    SocketPeer* raw = peer.get();
-    m_peers.emplace(sock, std::move(peer));
-    m_server->accept(raw);
-}
-
-void HostedServer::readConnection(GameSocket* sender, int)
-{
-    SocketPeer* peer = peerOf(sender);
-    if (!peer || peer->done)
-        return;
-    QByteArray bytes;
-    try {
-        bytes = sender->receive();
-    } catch (const SocketError&) {
-        return;
+    while (QTcpSocket* socket = listener->nextPendingConnection()) {
+        auto owned = std::make_unique<SocketPeer>(*this, socket);
+        SocketPeer* peer = owned.get();
+        m_peers.emplace(peer, std::move(owned));
+        connect(&peer->connection, &Connection::messageReceived, this,
+                [this, peer](const QByteArray& message) { m_server->received(peer, message); });
+        connect(&peer->connection, &Connection::closed, this, [this, peer] {
+            m_server->closed(peer);
+            releaseLater(peer);
+        });
+        m_server->accept(peer);
     }
-    m_server->received(peer, bytes);
 }
 
-void HostedServer::connectionClosed(GameSocket* sender)
+// Forgets the peer once the event that ended it is over (GameServer lets go of it within that event).
+void HostedServer::releaseLater(SocketPeer* peer)
 {
-    SocketPeer* peer = peerOf(sender);
-    if (peer && !peer->done)
-        sender->close();
-}
-
-void HostedServer::connectionInfo(GameSocket* sender, GameSocket::SocketInfo, const QString& text)
-{
-    if (text != QLatin1String("Socket Closed"))
-        return;
-    SocketPeer* peer = peerOf(sender);
-    if (!peer || peer->done)
-        return;
-    peer->done = true;
-    m_server->closed(peer);
-}
-
-void HostedServer::releaseClosed()
-{
-    for (auto it = m_peers.begin(); it != m_peers.end();) {
-        if (!it->second->done) {
-            ++it;
-            continue;
-        }
-        GameSocket* sock = it->first;
-        sock->onRead = nullptr;
-        sock->onDisconnect = nullptr;
-        sock->onInfo = nullptr;
-        sock->deleteLater();
-        it = m_peers.erase(it);
-    }
+    peer->connection.disconnect(this);
+    QTimer::singleShot(0, this, [this, peer] { m_peers.erase(peer); });
 }

@@ -85,7 +85,7 @@ TEST(FairDispatch, HonestPicksPassFloodsWithinAFewTicksAndASustainedChatFlooderI
     QByteArray junkBurst;
     for (int i = 0; i < 200; ++i)
         junkBurst += "CMD_nonsense+4+" + QByteArray::number(i) + T;
-    h.server.received(&junk, junkBurst);
+    h.deliver(junk, junkBurst);
 
     int picks = 0;
     long long slowest = 0;
@@ -99,19 +99,19 @@ TEST(FairDispatch, HonestPicksPassFloodsWithinAFewTicksAndASustainedChatFlooderI
             QByteArray burst;
             for (int i = 0; i < 20; ++i)
                 burst += msg::chat(flooder.slot, "spam", "clRed");
-            h.server.received(&flooder, burst);
+            h.deliver(flooder, burst);
             if (!h.server.slot(flooder.slot).connected && closedAfter < 0)
                 closedAfter = now - start;
         }
         if (t % 100 == 50 && h.server.slot(junk.slot).connected)
-            h.server.received(&junk, "CMD_nonsense+4+a" + T + "CMD_nonsense+4+b" + T + "CMD_nonsense+4+c" + T);
+            h.deliver(junk, "CMD_nonsense+4+a" + T + "CMD_nonsense+4+b" + T + "CMD_nonsense+4+c" + T);
         const int seat = h.server.currentSeat();
         if (pickedLetter == 0 && h.server.state() == EngineState::AwaitingLetter && (seat == 1 || seat == 2)) {
             pickedLetter = 1;
             while (h.server.letterUsed(pickedLetter))
                 ++pickedLetter;
             pickedAt = now;
-            h.server.received(seat == 1 ? &host : &ann, msg::selectLetter(seat, pickedLetter));
+            h.deliver(seat == 1 ? host : ann, msg::selectLetter(seat, pickedLetter));
         }
         h.clock.advance(1);
         if (pickedLetter != 0 && h.server.letterUsed(pickedLetter)) {
@@ -155,9 +155,9 @@ TEST(FloodControl, TheHostsLinesAreThinnedLikeAnyonesButItsConnectionStaysOpen)
             hostBurst += msg::chat(host.slot, "spam", "clRed");
             flooderBurst += msg::chat(flooder.slot, "spam", "clRed");
         }
-        h.server.received(&host, hostBurst);
+        h.deliver(host, hostBurst);
         if (h.server.slot(flooder.slot).connected)
-            h.server.received(&flooder, flooderBurst);
+            h.deliver(flooder, flooderBurst);
         h.clock.advance(100);
         for (const QByteArray& m : ann.take()) {
             hostRelayed += m.startsWith(fromHost);

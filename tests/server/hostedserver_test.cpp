@@ -168,7 +168,13 @@ TEST_F(Wire, AKickedClientIsDisconnected)
 TEST_F(Wire, ATakenPortIsReportedAndDestroyingTheServerClosesItsConnections)
 {
     HostedServer second(clock, 1, WordLists(WordListSet{}));
-    EXPECT_THROW(second.startListening(QHostAddress::LocalHost, server.port()), SocketError);
+    try {
+        second.startListening(QHostAddress::LocalHost, server.port());
+        FAIL() << "binding a port in use must fail";
+    } catch (const ListenError& error) {
+        EXPECT_STREQ(error.what(), "Listen - Error Binding Socket");
+    }
+    EXPECT_EQ(second.port(), 0);
 
     auto other = std::make_unique<HostedServer>(clock, 2, WordLists(WordListSet{}));
     other->startListening(QHostAddress::LocalHost, 0);
@@ -176,6 +182,52 @@ TEST_F(Wire, ATakenPortIsReportedAndDestroyingTheServerClosesItsConnections)
     ASSERT_TRUE(pump([&] { return client.socket.bytesAvailable() > 0; }));
     other.reset();
     EXPECT_TRUE(pump([&] { return client.socket.state() == QAbstractSocket::UnconnectedState; }));
+}
+
+// Listening on both loopback addresses is one server: IPv4, IPv6 and bracketed
+// IPv6 clients all reach it, and each slot's peer address is known.
+TEST(WireOnBothLoopbacks, ClientsOfEitherFamilyReachOneServer)
+{
+    VirtualClock clock;
+    HostedServer server(clock, 3, WordLists(sameWordEverywhere("baker's dozen")));
+    server.startListening({QHostAddress::LocalHost, QHostAddress::LocalHostIPv6}, 0);
+    server.startListening(QHostAddress::LocalHost, 0); // a second call changes nothing
+    std::vector<std::unique_ptr<Connection>> clients;
+    for (const QString host : {"127.0.0.1", "::1", "[::1]"}) {
+        clients.push_back(std::make_unique<Connection>(kMaxServerMessageBytes));
+        clients.back()->connectToHost(host, server.port());
+    }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (server.server().slotsInUse() < 3 && elapsed.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_EQ(server.server().slotsInUse(), 3);
+    QStringList peers;
+    for (int slot = 1; slot <= 3; ++slot)
+        peers << server.connection(slot)->peerAddress().toString();
+    peers.sort();
+    EXPECT_EQ(peers, (QStringList{"127.0.0.1", "::1", "::1"}));
+    EXPECT_EQ(server.connection(4), nullptr);
+}
+
+TEST_F(Wire, AClientThatStopsReadingIsDroppedAndTheOthersPlayOn)
+{
+    auto host = login("You");
+    auto stuck = login("Ann");
+    auto bob = login("Bob");
+    stuck->socket.setReadBufferSize(1); // takes one byte, then no more
+    const QByteArray big(60'000, 'a');
+    for (int i = 0; i < 600 && server.server().slot(2).connected; ++i) {
+        clock.advance(1000); // within the chat flood limit
+        host->write(msg::chat(1, big, "clRed"));
+        ASSERT_TRUE(pump([&] { return !bob->take().isEmpty(); })) << "line " << i;
+        host->take();
+    }
+    EXPECT_FALSE(server.server().slot(2).connected);
+    host->write(msg::chat(1, "still here", "clBlack"));
+    const QByteArray expected = "CMD_chat+1+You chats: still here|clBlack";
+    EXPECT_TRUE(pump([&] { return bob->take().contains(expected); }));
+    EXPECT_TRUE(server.server().slot(3).connected);
 }
 
 } // namespace

@@ -231,7 +231,7 @@ TEST(Roster, MessagesAreBoundToTheirConnection)
 
     // A message still queued when its connection closes is dropped, even if a
     // newcomer already holds the slot.
-    h.server.received(&ann, "CMD_chat+2+late|clRed" + T);
+    h.deliver(ann, "CMD_chat+2+late|clRed" + T);
     h.server.closed(&ann);
     FakePeer& newcomer = h.connect();
     ASSERT_EQ(newcomer.slot, 2);
@@ -264,12 +264,12 @@ TEST(Roster, AFloodClosesOnlyTheFloodingConnection)
     QByteArray burst; // not chat, which flood control would thin out before it is queued
     for (int i = 0; i <= kMaxQueuedMessages; ++i)
         burst += "CMD_justwatch+2+0" + T;
-    h.server.received(&ann, burst);
+    h.deliver(ann, burst);
     EXPECT_FALSE(h.server.slot(2).connected);
     EXPECT_EQ(ann.closeCalls, 1);
     EXPECT_EQ(h.server.queuedMessages(), 0); // its messages left the queue with it
 
-    h.server.received(&bob, QByteArray(kMaxPendingBytes + 1, 'x'));
+    h.deliver(bob, QByteArray(kMaxPendingBytes + 1, 'x'));
     EXPECT_FALSE(h.server.slot(3).connected);
 
     h.send(host, "CMD_chat+1+still here|clRed" + T);
@@ -280,11 +280,11 @@ TEST(Roster, AFloodClosesOnlyTheFloodingConnection)
     QByteArray full;
     for (int i = 0; i < kMaxQueuedMessages; ++i)
         full += "CMD_justwatch+2+0" + T;
-    h.server.received(&carol, full);
+    h.deliver(carol, full);
     EXPECT_TRUE(h.server.slot(2).connected);
 }
 
-TEST(Roster, ABlockedOrFailingPeerIsClosedAndTheBroadcastGoesOn)
+TEST(Roster, AFailingPeerIsClosedAndTheBroadcastGoesOn)
 {
     ServerHarness h;
     FakePeer& host = h.join("You");
@@ -296,15 +296,7 @@ TEST(Roster, ABlockedOrFailingPeerIsClosedAndTheBroadcastGoesOn)
     h.send(host, "CMD_chat+1+hello|clRed" + T);
     EXPECT_FALSE(h.server.slot(2).connected);
     EXPECT_EQ(bob.take(), (QList<QByteArray>{"CMD_chat+1+You chats: hello|clRed", "CMD_playerdisconnected+2+Ann"}));
-
-    bob.stuckOutput = true;
-    const QByteArray big(60'000, 'a');
-    for (int i = 0; i < 20 && h.server.slot(3).connected; ++i) {
-        h.clock.advance(1000); // within the chat flood limit
-        h.send(host, "CMD_chat+1+" + big + "|clRed" + T);
-    }
-    EXPECT_FALSE(h.server.slot(3).connected);
-    EXPECT_EQ(bob.closeCalls, 1);
+    EXPECT_EQ(ann.closeCalls, 1);
     EXPECT_TRUE(h.server.slot(1).connected);
 }
 
@@ -329,17 +321,17 @@ TEST(Roster, TheDispatchTimerRestsWhileTheQueueIsEmptyAndTakesOneMessagePerTick)
     FakePeer& host = h.join("You");
     EXPECT_FALSE(h.server.dispatchTimerRunning());
     host.take();
-    h.server.received(&host, "CMD_chat+1+a|clRed" + T + "CMD_chat+1+b|clRed" + T + "CMD_chat+1+c");
+    h.deliver(host, "CMD_chat+1+a|clRed" + T + "CMD_chat+1+b|clRed" + T + "CMD_chat+1+c");
     EXPECT_TRUE(h.server.dispatchTimerRunning());
     h.clock.advance(kDispatchIntervalMs);
     EXPECT_EQ(host.take().size(), 1);
     h.clock.advance(kDispatchIntervalMs);
     EXPECT_EQ(host.take().size(), 1);
     EXPECT_FALSE(h.server.dispatchTimerRunning());
-    h.server.received(&host, "|clRed" + T);
+    h.deliver(host, "|clRed" + T);
     h.clock.advance(kDispatchIntervalMs);
     EXPECT_EQ(host.take(), QList<QByteArray>{"CMD_chat+1+You chats: c|clRed"});
-    h.server.received(&host, "garbage" + T + "CMD_unknown+1" + T + T);
+    h.deliver(host, "garbage" + T + "CMD_unknown+1" + T + T);
     h.drain();
     EXPECT_TRUE(host.take().isEmpty());
     EXPECT_FALSE(h.server.dispatchTimerRunning());

@@ -29,7 +29,6 @@ public:
         if (keepNothing)
             return;
         m_bytes += bytes;
-        pending += stuckOutput ? bytes.size() : 0;
     }
     void close() override
     {
@@ -37,7 +36,6 @@ public:
         if (onClose)
             onClose();
     }
-    qint64 pendingOutput() const override { return pending; }
 
     // Messages received since the last call, without their terminators.
     QList<QByteArray> take()
@@ -58,10 +56,10 @@ public:
     int slot = 0;
     int closeCalls = 0;
     bool failSend = false;
-    bool stuckOutput = false; // the peer never reads: everything sent stays pending
     bool keepNothing = false;
-    qint64 pending = 0;
     std::function<void()> onClose;
+    // Cuts what the client sends, with the bound of a server's Connection.
+    proto::MessageCutter input{proto::kMaxPendingBytes};
 
 private:
     QByteArray m_bytes;
@@ -84,7 +82,7 @@ public:
     {
     }
 
-    // A new connection; like a GameSocket, closing it reports "Socket Closed" back.
+    // A new connection; closing it reports the close back, as the program's socket side does.
     FakePeer& connect()
     {
         peers.push_back(std::make_unique<FakePeer>());
@@ -100,10 +98,19 @@ public:
         send(peer, proto::msg::loginInfo(peer.slot, version, name));
         return peer;
     }
-    // Hands the bytes to the server and lets the dispatch timer dispatch everything queued.
+    // Hands the server the messages the bytes complete, as a Connection does,
+    // and ends the connection when a message is too long.
+    void deliver(FakePeer& peer, const QByteArray& bytes)
+    {
+        for (const QByteArray& message : peer.input.feed(bytes))
+            server.received(&peer, message);
+        if (peer.input.overflowed())
+            server.closed(&peer);
+    }
+    // Delivers the bytes and lets the dispatch timer dispatch everything queued.
     void send(FakePeer& peer, const QByteArray& bytes)
     {
-        server.received(&peer, bytes);
+        deliver(peer, bytes);
         drain();
     }
     void drain()

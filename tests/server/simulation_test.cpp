@@ -47,7 +47,7 @@ private:
     {
         const int playTo = chance(0.9) ? 50 : number(0, 120);
         const QByteArray turnTime = chance(0.95) ? QByteArray::number(number(10, 60)) : "x";
-        h.server.received(&host, msg::startGame("You", QByteArray::number(playTo), turnTime, chance(0.4), chance(0.4)));
+        h.deliver(host, msg::startGame("You", QByteArray::number(playTo), turnTime, chance(0.4), chance(0.4)));
         m_winners = 0;
         m_started = false;
         while (!m_started) {
@@ -68,7 +68,7 @@ private:
 
     void send(FakePeer& peer, const QByteArray& bytes)
     {
-        h.server.received(&peer, bytes);
+        h.deliver(peer, bytes);
         afterEvent();
     }
 
