@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the main window as if the game server had sent them:
-// the bytes are cut into the received queue in pieces of 256, and virtual time
+// the bytes arrive in pieces of 256 and are cut into messages as the game
+// connection cuts them (with its bound: past an overlong message nothing more
+// arrives), each queued as the connection hands it over, and virtual time
 // dispatches the queue one message per tick through the window's handlers and
 // the board's, then lets the board's turn clock and animation run on.
 //
 // The window has every side window, as in the program, but no connection: what
-// it sends fails with the socket's "not connected" exception, which the fuzzer
+// it sends fails with the window's "not connected" exception, which the fuzzer
 // catches per timer tick just as the application reports it per event.
 
 #include "app/gamewindows.h"
@@ -71,8 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         chat->setArguments({"Fuzz", "127.0.0.1", "false"});
         chat->setSettingsPath(settingsPath);
         const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-        for (qsizetype at = 0; at < input.size(); at += kPiece) {
-            MainWindowTestAccess::receive(*chat, input.mid(at, kPiece));
+        proto::MessageCutter cutter(proto::kMaxServerMessageBytes);
+        for (qsizetype at = 0; at < input.size() && !cutter.overflowed(); at += kPiece) {
+            for (const QByteArray& message : cutter.feed(input.mid(at, kPiece)))
+                MainWindowTestAccess::receiveMessage(*chat, message);
             for (int step = 0; step < 4 * kPiece && chat->queuedMessages() > 0; ++step)
                 tick(clock, 1);
             tick(clock, 20);

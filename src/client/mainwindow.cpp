@@ -3,7 +3,6 @@
 #include "board/background.h"
 #include "board/board.h"
 #include "client/chatview.h"
-#include "net/gamesocket.h"
 #include "server/hostedserver.h"
 #include "tally/tally.h"
 #include "windows/aboutdialog.h"
@@ -22,9 +21,14 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <stdexcept>
+
 namespace {
 
 constexpr int kMaxQueuedMessages = 4096;
+// The error boxes of a send before any connection was opened and of a server address that is no host.
+constexpr char kNotConnectedText[] = "Send - Socket Not Connected";
+constexpr char kHostNotFoundText[] = "Host Lookup - Could Not Find Host Entry";
 const QList<QHostAddress> kSoloAddresses = {QHostAddress::LocalHost, QHostAddress::LocalHostIPv6};
 const QList<QHostAddress> kHostAddresses = {QHostAddress::Any};
 
@@ -55,15 +59,6 @@ void MainWindow::setUpWindow()
 {
     setWindowTitle("HangMan");
     setObjectName("chat");
-    m_gameSocket = std::make_unique<GameSocket>();
-    m_gameSocket->setPortName(QString::number(proto::kGamePort));
-    m_gameSocket->onInfo = [this](GameSocket*, GameSocket::SocketInfo kind, const QString& text) {
-        socketInfo(text, kind == GameSocket::SocketInfo::Error);
-    };
-    m_gameSocket->onRead = [this](GameSocket*, int) { readSocket(); };
-    m_launcherSocket = std::make_unique<GameSocket>();
-    m_launcherSocket->setHostName("127.0.0.1");
-    m_launcherSocket->setPortName(QString::number(proto::kLauncherPort));
 
     m_dispatchTimer.onTimer = [this] { dispatchNextMessage(); };
     m_phraseCooldown.onTimer = [this] {
@@ -189,8 +184,9 @@ void MainWindow::readCommandLine()
         startHosting();
     else
         joinGame();
-    m_launcherSocket->open();
-    m_launcherSocketOpened = true;
+    // The launcher only learns from this connection that its game runs; nothing passes.
+    m_launcherLink = std::make_unique<Connection>(proto::kMaxPendingBytes);
+    m_launcherLink->connectToHost("127.0.0.1", proto::kLauncherPort);
 }
 
 void MainWindow::startHosting()
@@ -204,9 +200,7 @@ void MainWindow::startHosting()
     }
     m_loginText = proto::toWire(m_playerName);
     m_host = true;
-    m_gameSocket->setHostName("127.0.0.1");
-    m_gameSocket->setPortName(QString::number(port));
-    m_gameSocket->open();
+    openGameConnection("127.0.0.1", port);
     m_board->setStartButtonVisible(true);
     action("StartGame1")->setEnabled(true);
     if (m_windows.spylist)
@@ -216,41 +210,43 @@ void MainWindow::startHosting()
 void MainWindow::joinGame()
 {
     m_loginText = proto::toWire(m_playerName);
-    m_gameSocket->setHostName(m_serverAddress);
-    m_gameSocket->setPortName(QString::number(m_gamePort));
-    m_gameSocket->open();
+    openGameConnection(m_serverAddress, m_gamePort);
     m_board->setStartButtonVisible(false);
     action("StartGame1")->setEnabled(false);
 }
 
-void MainWindow::socketInfo(const QString& text, bool isError)
+void MainWindow::openGameConnection(const QString& host, quint16 port)
 {
-    if (text == "Socket Closed") {
+    m_connection = std::make_unique<Connection>(proto::kMaxServerMessageBytes);
+    connect(m_connection.get(), &Connection::connected, this, [this] { m_connectionMade = true; });
+    connect(m_connection.get(), &Connection::messageReceived, this, &MainWindow::queueMessage);
+    connect(m_connection.get(), &Connection::closed, this, &MainWindow::connectionClosed);
+    m_connection->connectToHost(host, port);
+}
+
+void MainWindow::connectionClosed(Connection::CloseReason reason)
+{
+    // Once connected, the end of the connection is the end of the game (and of a hosted server).
+    if (m_connectionMade)
         close();
-        return;
-    }
-    if (isError && !m_loggedIn)
-        addSystemLine("Could not connect to " + m_gameSocket->hostName());
+    else if (reason == Connection::CloseReason::HostNotFound)
+        showMessage(kHostNotFoundText);
+    else
+        addSystemLine("Could not connect to " + m_connection->hostName());
 }
 
 // ---------------------------------------------------------------- dispatch
 
-void MainWindow::readSocket()
+void MainWindow::queueMessage(const QByteArray& message)
 {
-    receiveBytes(m_gameSocket->receive());
-}
-
-void MainWindow::receiveBytes(const QByteArray& bytes)
-{
-    const QList<QByteArray> messages = m_cutter.feed(bytes);
-    m_receivedQueue.append(messages);
-    if (m_cutter.overflowed() || m_receivedQueue.size() > kMaxQueuedMessages) {
+    m_receivedQueue.append(message);
+    if (m_receivedQueue.size() > kMaxQueuedMessages) {
         m_receivedQueue.clear();
-        m_gameSocket->close();
+        m_connection->close();
+        close();
         return;
     }
-    if (!m_receivedQueue.isEmpty())
-        m_dispatchTimer.start();
+    m_dispatchTimer.start();
 }
 
 void MainWindow::dispatchNextMessage()
@@ -276,7 +272,9 @@ void MainWindow::dispatchOneMessage()
 
 void MainWindow::send(const QByteArray& message)
 {
-    m_gameSocket->send(message);
+    if (!m_connection)
+        throw std::runtime_error(kNotConnectedText);
+    m_connection->send(message);
 }
 
 void MainWindow::sendLoginInfo(const QByteArray& args)

@@ -3,13 +3,14 @@
 // in-process one when it hosts), dispatches the server's messages one per tick,
 // keeps the roster of seats and spies, and holds the board and the chat.
 //
-// Flow: the game socket's read event cuts the bytes into the received queue; the
+// Flow: the game connection's messages go into the received queue; the
 // dispatch timer takes one message per tick (the first at once after a quiet
 // tick) and calls the handler that the one table m_handlers (buildDispatchTable)
 // names for it, here or on the board.
 
 #include "board/boardhost.h"
 #include "client/surroundings.h"
+#include "net/connection.h"
 #include "net/dispatchtimer.h"
 #include "net/gametimer.h"
 #include "net/portmapping.h"
@@ -29,7 +30,6 @@ class QMenu;
 class QToolButton;
 class Board;
 class ChatView;
-class GameSocket;
 class HostedServer;
 class AboutDialog;
 class LobbyDownloadWindow;
@@ -141,9 +141,9 @@ private:
     void buildDispatchTable();
 
     // Connection and dispatch
-    void socketInfo(const QString& text, bool isError);
-    void readSocket();
-    void receiveBytes(const QByteArray& bytes);
+    void openGameConnection(const QString& host, quint16 port);
+    void connectionClosed(Connection::CloseReason reason);
+    void queueMessage(const QByteArray& message);
     void dispatchNextMessage();
     void dispatchOneMessage();
     void sendLoginInfo(const QByteArray& args);
@@ -248,10 +248,9 @@ private:
     int m_textSize = 8;
     QRect m_loadedBounds;
 
-    std::unique_ptr<GameSocket> m_gameSocket;
-    std::unique_ptr<GameSocket> m_launcherSocket;
-    bool m_launcherSocketOpened = false;
-    proto::MessageCutter m_cutter{proto::kMaxServerMessageBytes};
+    std::unique_ptr<Connection> m_connection; // to the game server, once hosting or joining
+    bool m_connectionMade = false;
+    std::unique_ptr<Connection> m_launcherLink; // to the launcher, opened with a command line
     QList<QByteArray> m_receivedQueue;
     DispatchTimer m_dispatchTimer;
     GameTimer m_phraseCooldown;

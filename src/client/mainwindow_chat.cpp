@@ -6,7 +6,6 @@
 #include "client/chatview.h"
 #include "client/colortext.h"
 #include "client/soundoutput.h"
-#include "net/gamesocket.h"
 #include "windows/aboutdialog.h"
 #include "windows/desktop.h"
 #include "windows/helpwindow.h"

@@ -1,10 +1,10 @@
 #include "app/application.h"
-#include "net/gamesocket.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <csignal>
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,7 +15,7 @@ TEST(HangmanApplication, ExceptionLeavingAHandlerIsReportedAndTheProgramGoesOn)
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, [&] {
         if (++clicks == 1)
-            GameSocket().send("CMD_chat+1+hi");
+            throw std::runtime_error("Send - Socket Not Connected");
     });
     QStringList shown;
     auto report = [&](const QString& text) { shown << text; };

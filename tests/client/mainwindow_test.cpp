@@ -3,7 +3,6 @@
 #include "board/board.h"
 #include "client/mainwindow.h"
 #include "client/chatview.h"
-#include "net/gamesocket.h"
 #include "server/hostedserver.h"
 #include "support/fakesurroundings.h"
 #include "support/mainwindowaccess.h"
@@ -466,6 +465,19 @@ TEST(ClientStartUp, RefusedConnectionSaysSoAndOnlyTwoArgumentsWait)
     EXPECT_TRUE(pumpInSteps(clock, [&] { return waiting.lines.has("Loading Multi-player Game.. Please Wait."); }));
     EXPECT_FALSE(MainWindowTestAccess::launcherSocketOpened(waiting.chat));
     EXPECT_FALSE(waiting.chat.isHost());
+}
+
+TEST(ClientStartUp, AServerAddressThatIsNoHostIsSaidInABoxAndTheWindowStays)
+{
+    VirtualClock clock;
+    QTemporaryDir folder;
+    Client joiner(clock, folder.path(), {"Bob", "1.2.3.999", "false"});
+    joiner.chat.show();
+    EXPECT_TRUE(pumpInSteps(clock, [&] { return !joiner.boxes.isEmpty(); }));
+    EXPECT_EQ(joiner.boxes, QStringList{"Host Lookup - Could Not Find Host Entry"});
+    EXPECT_FALSE(joiner.lines.has("Could not connect to 1.2.3.999"));
+    EXPECT_TRUE(joiner.chat.isVisible());
+    EXPECT_TRUE(MainWindowTestAccess::launcherSocketOpened(joiner.chat));
 }
 
 TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)

@@ -6,10 +6,17 @@
 
 class MainWindowTestAccess {
 public:
-    // Handles the bytes as if they had just arrived on the game connection; the
-    // queue is then dispatched by the clock.
-    static void receive(MainWindow& window, const QByteArray& bytes) { window.receiveBytes(bytes); }
-    static bool launcherSocketOpened(const MainWindow& window) { return window.m_launcherSocketOpened; }
+    // Queues the messages that the bytes hold as if they had just arrived on the
+    // game connection (a message not ended in the bytes is left out); the queue
+    // is then dispatched by the clock.
+    static void receive(MainWindow& window, const QByteArray& bytes)
+    {
+        for (const QByteArray& message : proto::MessageCutter(proto::kMaxServerMessageBytes).feed(bytes))
+            window.queueMessage(message);
+    }
+    // Queues one message as if it had just arrived on the game connection.
+    static void receiveMessage(MainWindow& window, const QByteArray& message) { window.queueMessage(message); }
+    static bool launcherSocketOpened(const MainWindow& window) { return window.m_launcherLink != nullptr; }
     static int linkCounter(const MainWindow& window) { return window.m_linkCounter; }
     static int botSpeed(const MainWindow& window) { return window.m_botSpeed; }
     static bool playSoundsChecked(const MainWindow& window) { return window.playSoundsChecked(); }
