@@ -318,12 +318,8 @@ void Board::drawCategoryButtons()
 void Board::startGame(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const QString starter = proto::fromWire(reader.next());
-    const QString playTo = proto::fromWire(reader.next());
-    const std::optional<int> seconds = reader.nextNumber();
-    const bool team = reader.next() == "t";
-    if (!seconds)
+    const auto start = proto::read::startGameAnnounce(args);
+    if (!start)
         return;
     endChoosing();
     m_turnClock.stop();
@@ -331,82 +327,63 @@ void Board::startGame(const QByteArray& args)
     m_host.setJustWatching(false);
     m_winnerPanel->hide();
     clearBoard();
-    setTimePerTurn(*seconds);
-    applyTeamSetting(team);
-    m_host.addSystemLine(starter + QStringLiteral(" has started a game."));
-    setPlayTo(playTo);
+    setTimePerTurn(start->turnTime);
+    applyTeamSetting(start->team);
+    m_host.addSystemLine(proto::fromWire(start->starter) + QStringLiteral(" has started a game."));
+    setPlayTo(proto::fromWire(start->playTo));
 }
 
 void Board::loadWord(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const QString mask = upper(reader.next());
-    const std::optional<int> category = reader.nextNumber();
-    if (!category || !isCategory(*category))
+    const auto word = proto::read::loadWord(args);
+    if (!word)
         return;
     endChoosing();
-    setWord(mask);
+    setWord(upper(word->mask));
     for (int tile = 1; tile <= kTiles; ++tile) {
         drawTile(tile, 'n');
         m_tiles[tile]->show();
     }
-    setCategory(*category);
+    setCategory(word->category);
     showFigure(0);
 }
 
 void Board::markLetters(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const std::optional<int> addressee = reader.nextNumber();
-    if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot())
+    const auto marks = proto::read::markLetters(args);
+    if (!marks || marks->addressee != m_host.ownSlot())
         return;
-    while (!reader.atEnd()) {
-        const std::optional<int> tile = reader.nextNumber();
-        if (tile && isLetter(*tile))
-            markUsed(*tile);
-    }
+    for (int tile : marks->letters)
+        markUsed(tile);
 }
 
 void Board::foundLetter(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const std::optional<int> finder = reader.nextNumber();
-    const std::optional<int> tile = reader.nextNumber();
-    const QString letter = upper(reader.next());
-    const std::optional<int> count = reader.nextNumber();
-    const std::optional<int> bonus = reader.nextNumber();
-    const std::optional<int> score = reader.nextNumber();
-    const std::optional<int> mateA = reader.nextNumber();
-    const std::optional<int> scoreA = reader.nextNumber();
-    const std::optional<int> mateB = reader.nextNumber();
-    const std::optional<int> scoreB = reader.nextNumber();
-    const QString mask = upper(reader.next());
-    const auto isMate = [](std::optional<int> seat) { return seat && (*seat == 0 || isSeat(*seat)); };
-    if (!finder || !isSeat(*finder) || !tile || !isLetter(*tile) || !count || !bonus || !score || !isMate(mateA)
-        || !scoreA || !isMate(mateB) || !scoreB)
+    const auto found = proto::read::foundLetter(args);
+    if (!found)
         return;
+    const int finder = found->seat;
+    setWord(upper(found->mask));
+    markUsed(found->letter);
+    setBonus(finder, QStringLiteral("+%1").arg(qint64(found->count) + found->bonus));
+    setScore(finder, QString::number(found->score));
+    for (const auto& mate : found->mates)
+        if (mate)
+            setScore(mate->seat, QString::number(mate->score));
 
-    setWord(mask);
-    markUsed(*tile);
-    setBonus(*finder, QStringLiteral("+%1").arg(qint64(*count) + *bonus));
-    setScore(*finder, QString::number(*score));
-    if (*mateA != 0)
-        setScore(*mateA, QString::number(*scoreA));
-    if (*mateB != 0)
-        setScore(*mateB, QString::number(*scoreB));
-
-    const bool ownFind = *finder == m_host.ownSlot();
-    if (*bonus <= 0) {
-        m_turnSeat = *finder;
+    const bool ownFind = finder == m_host.ownSlot();
+    const QString letter = upper(found->letterText);
+    if (found->bonus <= 0) {
+        m_turnSeat = finder;
         if (ownFind)
             setStatus(QStringLiteral("Choose another Letter."));
-        else if (*count <= 1)
+        else if (found->count <= 1)
             setStatus(QStringLiteral("1 ") + letter + QStringLiteral(" found."));
         else
-            setStatus(QString::number(*count) + QLatin1Char(' ') + letter + QStringLiteral("'s found."));
+            setStatus(QString::number(found->count) + QLatin1Char(' ') + letter + QStringLiteral("'s found."));
         m_host.playSound(QStringLiteral("inword"));
         return;
     }
@@ -420,31 +397,30 @@ void Board::foundLetter(const QByteArray& args)
 void Board::nextPlayer(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const std::optional<int> seat = reader.nextNumber();
-    if (!seat || !isSeat(*seat))
+    const auto next = proto::read::nextPlayer(args);
+    if (!next)
         return;
     endChoosing();
     m_turnClock.stop();
-    m_turnSeat = *seat;
-    pointAtSeat(*seat);
+    m_turnSeat = next->seat;
+    pointAtSeat(next->seat);
     for (int other = 1; other <= kSeats; ++other)
         setBonus(other, QString());
-    announceTurn(*seat);
+    announceTurn(next->seat);
     startCountdown();
 }
 
 void Board::chooseCat(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const std::optional<int> seat = reader.nextNumber();
-    if (!seat || !isSeat(*seat))
+    const auto chooser = proto::read::chooseCatAnnounce(args);
+    if (!chooser)
         return;
+    const int seat = chooser->seat;
     m_turnClock.stop();
-    m_chooserSeat = *seat;
-    if (*seat != m_host.ownSlot()) {
-        setStatus(m_seats[*seat].caption + QStringLiteral(" is choosing a category."));
+    m_chooserSeat = seat;
+    if (seat != m_host.ownSlot()) {
+        setStatus(m_seats[seat].caption + QStringLiteral(" is choosing a category."));
         m_choosePanel->hide();
     } else if (!m_host.isJustWatching()) {
         setStatus(QStringLiteral("Choose a category"));
@@ -457,44 +433,37 @@ void Board::chooseCat(const QByteArray& args)
 void Board::outOfTime(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const std::optional<int> seat = reader.nextNumber();
-    if (!seat)
+    const auto late = proto::read::outOfTime(args);
+    if (!late)
         return;
     m_turnClock.stop();
-    setStatus(*seat == m_host.ownSlot() ? QStringLiteral("You are out of time.") : QStringLiteral("Out of Time."));
+    setStatus(late->seat == m_host.ownSlot() ? QStringLiteral("You are out of time.") : QStringLiteral("Out of Time."));
 }
 
 void Board::addMan(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    reader.next();
-    const std::optional<int> tile = reader.nextNumber();
-    reader.next();
-    const std::optional<int> misses = reader.nextNumber();
-    const QByteArray word = reader.next();
-    if (!tile || !isLetter(*tile) || !misses || *misses < 0)
+    const auto miss = proto::read::addMan(args);
+    if (!miss)
         return;
     m_turnClock.stop();
     setStatus(QString());
-    showFigure(*misses);
-    if (*misses >= kHangedMisses) {
-        if (word != "*")
-            setWord(upper(word));
+    showFigure(miss->misses);
+    if (miss->misses >= kHangedMisses) {
+        if (miss->word != "*")
+            setWord(upper(miss->word));
         m_host.playSound(QStringLiteral("lose"));
     } else {
         m_host.playSound(QStringLiteral("notinword"));
     }
-    markUsed(*tile);
+    markUsed(miss->letter);
 }
 
 void Board::winner(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
     endChoosing();
-    proto::FieldReader reader(args);
-    const QString name = proto::fromWire(reader.next());
+    const QString name = proto::fromWire(proto::read::winner(args)->name);
     m_host.playSound(QStringLiteral("gameover"));
     const int own = m_host.ownSlot();
     const bool seated = isSeat(own);
@@ -516,35 +485,21 @@ void Board::winner(const QByteArray& args)
 void Board::gameStats(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const std::optional<int> addressee = reader.nextNumber();
-    const std::optional<int> seat = reader.nextNumber();
-    const QString playTo = proto::fromWire(reader.next());
-    const std::optional<int> seconds = reader.nextNumber();
-    reader.next();
-    const bool team = reader.next() == "t";
-    const QString mask = upper(reader.next());
-    const std::optional<int> category = reader.nextNumber();
-    const std::optional<int> misses = reader.nextNumber();
-    std::array<std::optional<int>, kSeats + 1> scores{};
-    for (int other = 1; other <= kSeats; ++other)
-        scores[other] = reader.nextNumber();
-    if (!addressee || *addressee < 1 || *addressee != m_host.ownSlot() || !seat || !isSeat(*seat) || !seconds
-        || !category || !isCategory(*category) || !misses || *misses < 0
-        || std::any_of(scores.begin() + 1, scores.end(), [](std::optional<int> score) { return !score; }))
+    const auto stats = proto::read::gameStats(args);
+    if (!stats || stats->addressee != m_host.ownSlot())
         return;
-
-    m_turnSeat = *seat;
-    setTimePerTurn(*seconds);
-    setWord(mask);
-    setCategory(*category);
-    showFigure(*misses);
+    const int seat = stats->currentSeat;
+    m_turnSeat = seat;
+    setTimePerTurn(stats->turnTime);
+    setWord(upper(stats->mask));
+    setCategory(stats->category);
+    showFigure(stats->misses);
     for (int other = 1; other <= kSeats; ++other)
-        setScore(other, QString::number(*scores[other]));
-    applyTeamSetting(team);
-    setPlayTo(playTo);
-    pointAtSeat(*seat);
-    announceTurn(*seat);
+        setScore(other, QString::number(stats->scores[other - 1]));
+    applyTeamSetting(stats->team);
+    setPlayTo(proto::fromWire(stats->playTo));
+    pointAtSeat(seat);
+    announceTurn(seat);
     m_turnClock.stop();
     startCountdown();
 }
@@ -552,16 +507,15 @@ void Board::gameStats(const QByteArray& args)
 void Board::justWatching(const QByteArray& args)
 {
     const BoardAccessibility::Batch told(m_accessibility.get());
-    proto::FieldReader reader(args);
-    const std::optional<int> seat = reader.nextNumber();
-    if (!seat || !isSeat(*seat))
+    const auto watch = proto::read::justWatching(args);
+    if (!watch)
         return;
-    const bool watching = reader.rest() == "1";
-    if (*seat == m_host.ownSlot())
+    const bool watching = watch->watching;
+    if (watch->seat == m_host.ownSlot())
         m_host.setJustWatching(watching);
-    const QString& name = m_seats[*seat].caption;
+    const QString& name = m_seats[watch->seat].caption;
     m_host.addSystemLine(name + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
-    m_seats[*seat].eyes->setVisible(watching);
+    m_seats[watch->seat].eyes->setVisible(watching);
 }
 
 // ---- board procedures ------------------------------------------------------
