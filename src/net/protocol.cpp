@@ -256,6 +256,18 @@ std::optional<int> nextSeat(FieldReader& fields)
     return seat && isSeat(*seat) ? seat : std::nullopt;
 }
 
+// A sender slot and a number: the fields of three client messages.
+template <typename Message>
+std::optional<Message> senderAndNumber(const QByteArray& args)
+{
+    FieldReader fields(args);
+    const auto sender = nextSender(fields);
+    const auto number = fields.nextNumber();
+    if (!sender || !number)
+        return std::nullopt;
+    return Message{*sender, *number};
+}
+
 std::optional<Player> player(const QByteArray& args)
 {
     FieldReader fields(args);
@@ -299,12 +311,28 @@ std::optional<int> chatterSound(const QByteArray& field)
     return sound && *sound >= 1 && *sound <= kChatterSoundCount ? sound : std::nullopt;
 }
 
-std::optional<SeatScore> mate(std::optional<int> seat, std::optional<int> score, bool& valid)
+// Reads the next field as a number into target; valid turns false when it is
+// none or check refuses it.
+void readNumber(FieldReader& fields, int& target, bool& valid, bool (*check)(int) = nullptr)
 {
-    valid = valid && seat && score && (*seat == 0 || isSeat(*seat));
-    if (!valid || *seat == 0)
-        return std::nullopt;
-    return SeatScore{*seat, *score};
+    const auto number = fields.nextNumber();
+    valid = valid && number && (!check || check(*number));
+    target = number.value_or(0);
+}
+
+bool isPositive(int number)
+{
+    return number >= 1;
+}
+
+bool isNotNegative(int number)
+{
+    return number >= 0;
+}
+
+bool isMateField(int seat)
+{
+    return seat == 0 || isSeat(seat);
 }
 
 } // namespace
@@ -319,25 +347,9 @@ std::optional<LoginInfo> loginInfo(const QByteArray& args)
     return LoginInfo{*sender, version, fields.rest()};
 }
 
-std::optional<KickHim> kickHim(const QByteArray& args)
-{
-    FieldReader fields(args);
-    const auto sender = nextSender(fields);
-    const auto target = fields.nextNumber();
-    if (!sender || !target)
-        return std::nullopt;
-    return KickHim{*sender, *target};
-}
+std::optional<KickHim> kickHim(const QByteArray& args) { return senderAndNumber<KickHim>(args); }
 
-std::optional<BotSpeed> botSpeed(const QByteArray& args)
-{
-    FieldReader fields(args);
-    const auto sender = nextSender(fields);
-    const auto milliseconds = fields.nextNumber();
-    if (!sender || !milliseconds)
-        return std::nullopt;
-    return BotSpeed{*sender, *milliseconds};
-}
+std::optional<BotSpeed> botSpeed(const QByteArray& args) { return senderAndNumber<BotSpeed>(args); }
 
 std::optional<Relayed> chat(const QByteArray& args) { return relayed(args); }
 std::optional<Relayed> action(const QByteArray& args) { return relayed(args); }
@@ -365,15 +377,7 @@ std::optional<JustWatch> justWatch(const QByteArray& args)
     return JustWatch{*seat, state == "1" ? kWatching : kPlaying};
 }
 
-std::optional<SelectLetter> selectLetter(const QByteArray& args)
-{
-    FieldReader fields(args);
-    const auto sender = nextSender(fields);
-    const auto letter = fields.nextNumber();
-    if (!sender || !letter)
-        return std::nullopt;
-    return SelectLetter{*sender, *letter};
-}
+std::optional<SelectLetter> selectLetter(const QByteArray& args) { return senderAndNumber<SelectLetter>(args); }
 
 std::optional<ChooseCat> chooseCat(const QByteArray& args)
 {
@@ -402,31 +406,20 @@ std::optional<WrongVersion> wrongVersion(const QByteArray&) { return WrongVersio
 std::optional<GameStats> gameStats(const QByteArray& args)
 {
     FieldReader fields(args);
-    const auto addressee = fields.nextNumber();
-    const auto seat = nextSeat(fields);
     GameStats out;
+    bool valid = true;
+    readNumber(fields, out.addressee, valid, isPositive);
+    readNumber(fields, out.currentSeat, valid, isSeat);
     out.playTo = fields.next();
-    const auto turnTime = fields.nextNumber();
+    readNumber(fields, out.turnTime, valid);
     fields.next(); // the server's pause count, which clients do not use
     out.team = fields.next() == "t";
     out.mask = fields.next();
-    const auto category = fields.nextNumber();
-    const auto misses = fields.nextNumber();
-    bool valid = addressee && *addressee >= 1 && seat && turnTime && category && isCategory(*category) && misses
-                 && *misses >= 0;
-    for (int& score : out.scores) {
-        const auto number = fields.nextNumber();
-        valid = valid && number;
-        score = number.value_or(0);
-    }
-    if (!valid)
-        return std::nullopt;
-    out.addressee = *addressee;
-    out.currentSeat = *seat;
-    out.turnTime = *turnTime;
-    out.category = *category;
-    out.misses = *misses;
-    return out;
+    readNumber(fields, out.category, valid, isCategory);
+    readNumber(fields, out.misses, valid, isNotNegative);
+    for (int& score : out.scores)
+        readNumber(fields, score, valid);
+    return valid ? std::optional<GameStats>(out) : std::nullopt;
 }
 
 std::optional<MarkLetters> markLetters(const QByteArray& args)
@@ -500,43 +493,36 @@ std::optional<LoadWord> loadWord(const QByteArray& args)
 std::optional<FoundLetter> foundLetter(const QByteArray& args)
 {
     FieldReader fields(args);
-    const auto seat = nextSeat(fields);
-    const auto letter = fields.nextNumber();
     FoundLetter out;
+    bool valid = true;
+    readNumber(fields, out.seat, valid, isSeat);
+    readNumber(fields, out.letter, valid, isLetter);
     out.letterText = fields.next();
-    const auto count = fields.nextNumber();
-    const auto bonus = fields.nextNumber();
-    const auto score = fields.nextNumber();
-    bool valid = seat && letter && isLetter(*letter) && count && bonus && score;
+    readNumber(fields, out.count, valid);
+    readNumber(fields, out.bonus, valid);
+    readNumber(fields, out.score, valid);
     for (auto& mate : out.mates) {
-        const auto mateSeat = fields.nextNumber();
-        mate = read::mate(mateSeat, fields.nextNumber(), valid);
+        SeatScore given;
+        readNumber(fields, given.seat, valid, isMateField);
+        readNumber(fields, given.score, valid);
+        if (given.seat != 0)
+            mate = given;
     }
     out.mask = fields.next();
-    if (!valid)
-        return std::nullopt;
-    out.seat = *seat;
-    out.letter = *letter;
-    out.count = *count;
-    out.bonus = *bonus;
-    out.score = *score;
-    return out;
+    return valid ? std::optional<FoundLetter>(out) : std::nullopt;
 }
 
 std::optional<AddMan> addMan(const QByteArray& args)
 {
     FieldReader fields(args);
     AddMan out;
+    bool valid = true;
     out.seat = fields.nextNumber();
-    const auto letter = fields.nextNumber();
+    readNumber(fields, out.letter, valid, isLetter);
     fields.next(); // the letter itself, which the letter number already names
-    const auto misses = fields.nextNumber();
+    readNumber(fields, out.misses, valid, isNotNegative);
     out.word = fields.next();
-    if (!letter || !isLetter(*letter) || !misses || *misses < 0)
-        return std::nullopt;
-    out.letter = *letter;
-    out.misses = *misses;
-    return out;
+    return valid ? std::optional<AddMan>(out) : std::nullopt;
 }
 
 std::optional<Error> error(const QByteArray& args)
