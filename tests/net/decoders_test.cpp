@@ -18,8 +18,10 @@ QByteArray argsOf(const QByteArray& built)
     return named ? named->args : QByteArray();
 }
 
+enum class Direction { ToServer, ToClient };
+
 // Whether the message's decoder takes it, by the message's name and direction.
-bool accepted(const char* toServer, const QByteArray& message)
+bool accepted(Direction direction, const QByteArray& message)
 {
     using Decoder = std::function<bool(const QByteArray&)>;
     const auto takes = [](auto decode) -> Decoder { return [decode](const QByteArray& a) { return bool(decode(a)); }; };
@@ -55,14 +57,14 @@ bool accepted(const char* toServer, const QByteArray& message)
         {name::kWinner, takes(read::winner)},
     };
     const auto named = splitName(message);
-    const auto& table = toServer ? clientToServer : serverToClient;
+    const auto& table = direction == Direction::ToServer ? clientToServer : serverToClient;
     const auto found = table.find(named->name);
     EXPECT_NE(found, table.end()) << message.toStdString();
     return found != table.end() && found->second(named->args);
 }
 
-constexpr const char* kToServer = "to server";
-constexpr const char* kToClient = nullptr;
+constexpr Direction kToServer = Direction::ToServer;
+constexpr Direction kToClient = Direction::ToClient;
 
 TEST(Decoders, ClientMessagesGiveBackWhatTheBuildersWrote)
 {
@@ -200,7 +202,7 @@ TEST(Decoders, ServerMessagesGiveBackWhatTheBuildersWrote)
 // Each row: the direction, a message without its terminator, and whether its
 // decoder takes it (a message that is not taken changes nothing at its receiver).
 struct Row {
-    const char* direction;
+    Direction direction;
     const char* message;
     bool taken;
 };
