@@ -261,6 +261,57 @@ TEST_F(ConnectionTest, ANameTriesItsAddressesInTurnAndAnIPv6AddressMayHaveBracke
     }
 }
 
+TEST_F(ConnectionTest, ANameIsTriedAtMostAtItsFirstSixAddresses)
+{
+    // Only 127.0.0.9 listens; 127.0.0.2.. refuse at its port.
+    QTcpServer good;
+    ASSERT_TRUE(good.listen(QHostAddress("127.0.0.9"), 0));
+    NamesResolver resolver;
+    for (int refusing : {Connection::kMaxAddressesTried - 1, Connection::kMaxAddressesTried}) {
+        QList<QHostAddress> addresses;
+        for (int i = 0; i < refusing; ++i)
+            addresses << QHostAddress(QStringLiteral("127.0.0.%1").arg(2 + i));
+        addresses << QHostAddress("127.0.0.9");
+        resolver.names["many"] = addresses;
+
+        Connection sock(proto::kMaxServerMessageBytes);
+        Recorder sockSeen(sock);
+        sock.connectToHost("many", good.serverPort(), resolver);
+        ASSERT_TRUE(waitFor([&] { return sock.state() == Connection::State::Connected || !sockSeen.reasons.isEmpty(); }));
+        SCOPED_TRACE(refusing);
+        if (refusing < Connection::kMaxAddressesTried) {
+            EXPECT_EQ(sock.peerAddress(), QHostAddress("127.0.0.9")) << "the sixth address is still tried";
+            EXPECT_TRUE(sockSeen.reasons.isEmpty());
+        } else {
+            EXPECT_EQ(sockSeen.reasons, QList<Reason>{Reason::Refused}) << "the seventh address is never tried";
+            EXPECT_EQ(sockSeen.connects, 0);
+        }
+    }
+}
+
+TEST_F(ConnectionTest, OneReadHandsOutABoundedNumberOfMessagesAndTheRestFollows)
+{
+    connectClient();
+    // Far more tiny messages than one read may cut, all waiting before the client reads.
+    const int total = 3 * Connection::kReadChunkBytes / 2;
+    QByteArray burst;
+    for (int i = 0; i < total; ++i)
+        burst += QByteArray(1, 'm') + proto::kTerminator;
+    peer->write(burst);
+    ASSERT_TRUE(peer->waitForBytesWritten(2000));
+    QTest::qSleep(100); // the bytes reach the client's side without its event loop running
+
+    qsizetype beforeTheEventLoopRanAgain = -1;
+    QObject::connect(&client, &Connection::messageReceived, [&] {
+        if (seen.messages.size() == 1)
+            QMetaObject::invokeMethod(&client, [&] { beforeTheEventLoopRanAgain = seen.messages.size(); },
+                                      Qt::QueuedConnection);
+    });
+    ASSERT_TRUE(waitFor([&] { return seen.messages.size() == total && beforeTheEventLoopRanAgain >= 0; }));
+    EXPECT_LE(beforeTheEventLoopRanAgain, Connection::kReadChunkBytes / 2);
+    EXPECT_TRUE(seen.reasons.isEmpty());
+}
+
 TEST_F(ConnectionTest, AnAddressThatNeverAnswersIsGivenUpAfterEightSeconds)
 {
     // A listener whose one-place queue is full drops every further SYN unanswered.
