@@ -143,6 +143,16 @@ TEST(TurnsAndWinners, AWinnerWithoutANameIsCalledByTheComputersName)
     ASSERT_EQ(nameless.slot, 2);
     h.startGame(host, "50", "30");
     EXPECT_EQ(playUntilWon(h, {{1, &host}, {2, &nameless}}, {2}), QList<QByteArray>{"CMD_winner+Klot+"});
+
+    // Seat 3's computer is "Klock" at the server, though the client's seat label says "Klick".
+    ServerHarness third(sameWordEverywhere("ab"));
+    FakePeer& thirdHost = third.join("You");
+    FakePeer& ann = third.join("Ann");
+    FakePeer& alsoNameless = third.join("");
+    ASSERT_EQ(alsoNameless.slot, 3);
+    third.startGame(thirdHost, "50", "30");
+    EXPECT_EQ(playUntilWon(third, {{1, &thirdHost}, {2, &ann}, {3, &alsoNameless}}, {3}),
+              QList<QByteArray>{"CMD_winner+Klock+"});
 }
 
 TEST(TurnsAndWinners, TheGrayTeamWinsWhenAnEvenSeatLeads)
