@@ -277,13 +277,22 @@ std::optional<Player> player(const QByteArray& args)
     return Player{*slot, fields.rest()};
 }
 
-std::optional<Relayed> relayed(const QByteArray& args)
+// A message that opens with a sender slot: nothing when the slot is not written
+// as a client writes it, else what readRest makes of it and the fields after it.
+template <typename ReadRest>
+auto fromSender(const QByteArray& args, ReadRest readRest)
+    -> std::optional<decltype(readRest(0, std::declval<FieldReader&>()))>
 {
     FieldReader fields(args);
     const auto sender = nextSender(fields);
     if (!sender)
         return std::nullopt;
-    return Relayed{*sender, fields.rest()};
+    return readRest(*sender, fields);
+}
+
+std::optional<Relayed> relayed(const QByteArray& args)
+{
+    return fromSender(args, [](int sender, FieldReader& fields) { return Relayed{sender, fields.rest()}; });
 }
 
 std::optional<ChatLine> chatLine(const QByteArray& args)
@@ -339,12 +348,10 @@ bool isMateField(int seat)
 
 std::optional<LoginInfo> loginInfo(const QByteArray& args)
 {
-    FieldReader fields(args);
-    const auto sender = nextSender(fields);
-    if (!sender)
-        return std::nullopt;
-    const QByteArray version = fields.next();
-    return LoginInfo{*sender, version, fields.rest()};
+    return fromSender(args, [](int sender, FieldReader& fields) {
+        const QByteArray version = fields.next();
+        return LoginInfo{sender, version, fields.rest()};
+    });
 }
 
 std::optional<KickHim> kickHim(const QByteArray& args) { return senderAndNumber<KickHim>(args); }
@@ -381,11 +388,7 @@ std::optional<SelectLetter> selectLetter(const QByteArray& args) { return sender
 
 std::optional<ChooseCat> chooseCat(const QByteArray& args)
 {
-    FieldReader fields(args);
-    const auto sender = nextSender(fields);
-    if (!sender)
-        return std::nullopt;
-    return ChooseCat{*sender, fields.nextNumber()};
+    return fromSender(args, [](int sender, FieldReader& fields) { return ChooseCat{sender, fields.nextNumber()}; });
 }
 
 std::optional<SendLoginInfo> sendLoginInfo(const QByteArray& args)
