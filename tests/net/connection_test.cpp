@@ -138,7 +138,7 @@ TEST_F(ConnectionTest, WhatIsSentWhileConnectingLeavesFirstAndInOrder)
     EXPECT_TRUE(seen.reasons.isEmpty());
 }
 
-TEST_F(ConnectionTest, ThePeersCleanCloseComesAfterItsLastMessagesAndAResetIsALoss)
+TEST_F(ConnectionTest, PeerEndsComeAfterTheLastMessagesAResetIsALossAndAClosedConnectionConnectsAgain)
 {
     connectClient();
     peer->write(wire("last+words#unfinished"));
@@ -149,6 +149,17 @@ TEST_F(ConnectionTest, ThePeersCleanCloseComesAfterItsLastMessagesAndAResetIsALo
     EXPECT_EQ(seen.reasons, QList<Reason>{Reason::ClosedByPeer});
     EXPECT_EQ(client.state(), Connection::State::Closed);
     client.send("ignored"); // nothing to send to, and no error
+
+    // The same connection connects again, with nothing left of the last one.
+    client.connectToHost("127.0.0.1", listener.serverPort());
+    ASSERT_TRUE(waitFor([&] { return client.state() == Connection::State::Connected && listener.hasPendingConnections(); }));
+    peer.reset(listener.nextPendingConnection());
+    peer->write(wire("again#"));
+    ASSERT_TRUE(waitFor([&] { return seen.messages.size() == 2; }));
+    EXPECT_EQ(seen.messages.last(), "again");
+    EXPECT_EQ(seen.connects, 2);
+    client.send("back");
+    EXPECT_TRUE(waitFor([&] { return peer->bytesAvailable() == 4; }));
 
     // A peer that resets the connection (here: closes with linger 0).
     Connection second(proto::kMaxServerMessageBytes);
