@@ -6,15 +6,50 @@
 #include "support/fakesurroundings.h"
 #include "windows/spylistwindow.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
+
+namespace {
+
+QString screenshotFolder()
+{
+    const QString folder = qEnvironmentVariable("HANGMAN_SCREENSHOTS");
+    if (!folder.isEmpty())
+        QDir().mkpath(folder);
+    return folder;
+}
+
+// The pop-up menu open now, pictured and closed.
+bool saveOpenMenu(const QString& file)
+{
+    QApplication::processEvents();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu)
+        return false;
+    const bool saved = menu->grab().save(file);
+    menu->close();
+    return saved;
+}
+
+QWidget* widgetNamed(QWidget& window, const QString& accessibleName)
+{
+    for (QWidget* widget : window.findChildren<QWidget*>())
+        if (widget->accessibleName() == accessibleName)
+            return widget;
+    return nullptr;
+}
+
+} // namespace
 
 TEST(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
 {
-    const QString folder = qEnvironmentVariable("HANGMAN_SCREENSHOTS");
+    const QString folder = screenshotFolder();
     if (folder.isEmpty())
         GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
-    QDir().mkpath(folder);
     VirtualClock clock;
     FakeSurroundings outside;
     MainWindow chat(clock, outside);
@@ -41,4 +76,32 @@ TEST(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
     spylist.addSpy(8, "Eve");
     spylist.show();
     EXPECT_TRUE(spylist.grab().save(folder + "/spy_list.png"));
+}
+
+// The window as it first shows, each menu of the menu bar, and the chat's pop-ups.
+TEST(ClientScreenshots, DISABLED_MenuPictureWriterToHangmanScreenshotsFolder)
+{
+    const QString folder = screenshotFolder();
+    if (folder.isEmpty())
+        GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
+    VirtualClock clock;
+    FakeSurroundings outside;
+    MainWindow chat(clock, outside);
+    chat.setArguments({"Ann", "127.0.0.1"});
+    chat.resize(712, 524);
+    chat.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(chat.grab().save(folder + "/main_window_start.png"));
+
+    for (QAction* entry : chat.menuBar()->actions()) {
+        entry->menu()->popup(QPoint(0, 0));
+        EXPECT_TRUE(saveOpenMenu(folder + "/menu_" + entry->text() + ".png"));
+    }
+    for (const char* button : {"Smilies", "Chatter Sounds"}) {
+        static_cast<QToolButton*>(widgetNamed(chat, button))->click();
+        EXPECT_TRUE(saveOpenMenu(folder + "/popup_" + QString(button).replace(' ', '_') + ".png"));
+    }
+    QWidget* messages = widgetNamed(chat, "Chat messages");
+    emit messages->customContextMenuRequested(QPoint(10, 10));
+    EXPECT_TRUE(saveOpenMenu(folder + "/popup_chat_messages.png"));
 }
