@@ -10,6 +10,7 @@
 // display for the window figures, with a sound server for the sound figures.
 #include "app/gamewindows.h"
 #include "board/art.h"
+#include "client/gamemenus.h"
 #include "client/lazysound.h"
 #include "client/sound/soundplayer.h"
 #include "server/wordlists.h"
@@ -208,11 +209,11 @@ int main(int argc, char** argv)
     MainWindow* chat = windows->chat.get();
     reportFirstWindow("game start window, from START GAME", windows->gamestart.get(), [&] { chat->showGameStart(); });
     reportFirstWindow("tally window, from its menu entry", windows->tallyWindow.get(),
-                      [&] { chat->action("ViewTally1")->trigger(); });
+                      [&] { chat->menus().viewTally->trigger(); });
     reportFirstWindow("spy list, from its menu entry", windows->spylist.get(),
-                      [&] { chat->action("SpyList1")->trigger(); });
+                      [&] { chat->menus().spyList->trigger(); });
     reportFirstWindow("phrase list, from its menu entry", windows->phrases.get(),
-                      [&] { chat->action("PrhaseList1")->trigger(); });
+                      [&] { chat->menus().phraseList->trigger(); });
     reportFirstWindow("help window", windows->help.get(), [&] { windows->help->show(); });
     reportFirstWindow("about window", windows->about.get(), [&] { windows->about->show(); });
     for (const char* sound : {"TURN", "GAMEOVER", "WAVE13"})

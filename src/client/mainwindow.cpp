@@ -3,6 +3,7 @@
 #include "board/background.h"
 #include "board/board.h"
 #include "client/chatview.h"
+#include "client/gamemenus.h"
 #include "server/hostedserver.h"
 #include "tally/tally.h"
 #include "windows/aboutdialog.h"
@@ -47,7 +48,6 @@ MainWindow::MainWindow(Clock& clock, const Surroundings& surroundings, QWidget* 
     , m_clock(clock)
     , m_surroundings(surroundings)
     , m_dispatchTimer(clock, 1)
-    , m_phraseCooldown(clock, 2000)
 {
     m_arguments = QCoreApplication::arguments().mid(1);
     setUpWindow();
@@ -61,16 +61,16 @@ void MainWindow::setUpWindow()
     setObjectName("chat");
 
     m_dispatchTimer.onTimer = [this] { dispatchNextMessage(); };
-    m_phraseCooldown.onTimer = [this] {
-        m_phraseReady = true;
-        m_phraseCooldown.stop();
-    };
-    m_ownLineAllowance.reset(m_clock.now());
     m_receivedQueue.append("receivedlist");
     m_dispatchTimer.start();
+    m_settings.chatterSounds = false; // until the settings file is read
 
-    buildMenus();
+    m_menus = new GameMenus(menuBar(), this);
     buildCentre();
+    connectChat();
+    connectFileAndViewMenus();
+    connectOptionsMenu();
+    connectSeatMenu();
     buildDispatchTable();
     resize(712, 524);
 }
@@ -79,7 +79,7 @@ void MainWindow::setWindows(const Windows& windows)
 {
     m_windows = windows;
     if (m_windows.server) {
-        m_windows.server->server().botSpeedSource = [this] { return m_botSpeed; };
+        m_windows.server->server().botSpeedSource = [this] { return m_settings.botSpeed; };
         m_windows.server->server().wordFolderRead = [this](const QStringList& lines) {
             m_heldWordFolderReport = lines;
         };
@@ -89,7 +89,7 @@ void MainWindow::setWindows(const Windows& windows)
         connect(m_windows.spylist, &SpyListWindow::kickRequested, this, [this](int slot) { kickPlayer(slot); });
     if (m_windows.phrases)
         connect(m_windows.phrases, &PhraseEditor::phrasesAccepted, this, [this](const QStringList& phrases) {
-            replacePhrases(phrases);
+            m_chat->replacePhrases(phrases);
             savePhrases();
         });
     if (m_windows.gamestart)
@@ -110,7 +110,8 @@ void MainWindow::buildCentre()
     layout->addWidget(m_board, 0, 0, Qt::AlignCenter);
     setCentralWidget(centre);
     connect(m_board, &Board::seatContextMenuRequested, this, &MainWindow::showSeatMenu);
-    buildChat(m_board->chatArea());
+    m_chat = new ChatPanel(m_clock, *this, m_board->chatArea());
+    m_chat->orderTabStops(m_board);
 }
 
 void MainWindow::buildDispatchTable()
@@ -144,11 +145,6 @@ void MainWindow::buildDispatchTable()
     };
 }
 
-QAction* MainWindow::action(const QString& objectName) const
-{
-    return m_actions.value(objectName);
-}
-
 // ---------------------------------------------------------------- start-up
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -164,7 +160,7 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::readCommandLine()
 {
     m_board->setStartButtonVisible(false);
-    action("StartGame1")->setEnabled(false);
+    m_menus->startGame->setEnabled(false);
     m_loginText.clear();
     if (m_arguments.isEmpty()) {
         addSystemLine("Loading Solo Game..Please wait.");
@@ -202,7 +198,7 @@ void MainWindow::startHosting()
     m_host = true;
     openGameConnection("127.0.0.1", port);
     m_board->setStartButtonVisible(true);
-    action("StartGame1")->setEnabled(true);
+    m_menus->startGame->setEnabled(true);
     if (m_windows.spylist)
         m_windows.spylist->setRemoveEnabled(true);
 }
@@ -212,7 +208,7 @@ void MainWindow::joinGame()
     m_loginText = proto::toWire(m_playerName);
     openGameConnection(m_serverAddress, m_gamePort);
     m_board->setStartButtonVisible(false);
-    action("StartGame1")->setEnabled(false);
+    m_menus->startGame->setEnabled(false);
 }
 
 void MainWindow::openGameConnection(const QString& host, quint16 port)
@@ -367,18 +363,18 @@ void MainWindow::kickPlayer(int target)
 
 bool MainWindow::isJustWatching() const
 {
-    return action("JustWatch1")->isChecked();
+    return m_menus->justWatch->isChecked();
 }
 
 void MainWindow::setJustWatching(bool on)
 {
-    action("JustWatch1")->setChecked(on);
+    m_menus->justWatch->setChecked(on);
 }
 
 void MainWindow::toggleJustWatch()
 {
     // The check mark follows the server's answer, not the click.
-    QAction* justWatch = action("JustWatch1");
+    QAction* justWatch = m_menus->justWatch;
     const bool wasChecked = !justWatch->isChecked();
     justWatch->setChecked(wasChecked);
     if (m_loggedIn && isSeat(m_ownSlot))
@@ -387,29 +383,29 @@ void MainWindow::toggleJustWatch()
 
 void MainWindow::showSeatMenu(int seat, const QPoint& globalPos)
 {
-    for (const char* name : {"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"})
-        action(name)->setEnabled(m_host);
+    for (QAction* entry : m_menus->seatMenu->actions())
+        entry->setEnabled(m_host);
     if (!m_people.contains(seat))
-        action("RemoveFromGame1")->setEnabled(false);
-    m_popupKickSeat = seat;
-    m_popupKick->popup(globalPos);
+        m_menus->removeFromGame->setEnabled(false);
+    m_seatMenuSeat = seat;
+    m_menus->seatMenu->popup(globalPos);
 }
 
 void MainWindow::removeSeatPlayer()
 {
-    kickPlayer(m_popupKickSeat);
+    kickPlayer(m_seatMenuSeat);
 }
 
 void MainWindow::setSeatJustWatching()
 {
-    if (m_loggedIn && isSeat(m_popupKickSeat))
-        send(proto::msg::justWatch(m_popupKickSeat, 1));
+    if (m_loggedIn && isSeat(m_seatMenuSeat))
+        send(proto::msg::justWatch(m_seatMenuSeat, 1));
 }
 
 void MainWindow::unsetSeatJustWatching()
 {
-    if (m_loggedIn && isSeat(m_popupKickSeat))
-        send(proto::msg::justWatch(m_popupKickSeat, 2));
+    if (m_loggedIn && isSeat(m_seatMenuSeat))
+        send(proto::msg::justWatch(m_seatMenuSeat, 2));
 }
 
 QStringList MainWindow::fillPlayersInGame() const

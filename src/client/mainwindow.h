@@ -9,13 +9,14 @@
 // names for it, here or on the board.
 
 #include "board/boardhost.h"
+#include "client/chatpanel.h"
+#include "client/settingsfile.h"
 #include "client/surroundings.h"
 #include "net/connection.h"
 #include "net/dispatchtimer.h"
 #include "net/gametimer.h"
 #include "net/portmapping.h"
 #include "net/protocol.h"
-#include "server/floodcontrol.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -24,10 +25,7 @@
 #include <memory>
 #include <optional>
 
-class QAction;
 class QLineEdit;
-class QMenu;
-class QToolButton;
 class Board;
 class ChatView;
 class HostedServer;
@@ -35,13 +33,13 @@ class AboutDialog;
 class LobbyDownloadWindow;
 class GameOptionsDialog;
 class HelpWindow;
+class GameMenus;
 class PhraseEditor;
 class SpyListWindow;
 class Tally;
 class TallyWindow;
-struct ChatLine;
 
-class MainWindow : public QMainWindow, public BoardHost {
+class MainWindow : public QMainWindow, public BoardHost, public ChatOutlet {
     Q_OBJECT
 public:
     // The other windows, created after this one and handed over before it is shown.
@@ -80,7 +78,7 @@ public:
     bool isHost() const override { return m_host; }
     bool isJustWatching() const override;
     void setJustWatching(bool on) override;
-    int turnSound() const override { return m_turnSound; }
+    int turnSound() const override { return m_settings.turnSound; }
     void send(const QByteArray& message) override;
     void addSystemLine(const QString& text) override;
     void playSound(const QString& name) override;
@@ -94,19 +92,19 @@ public:
     void startHosting();
     void joinGame();
 
-    // Chat
-    void addChatLine(const QString& line, const QColor& colour);
-    void sendChatInput();
-    QStringList phrases() const;
-    void setPhrases(const QStringList& phrases);
-    // Gives every phrase button the text of the same number, an empty one too (the editor's "Done").
-    void replacePhrases(const QStringList& phrases);
+    // ChatOutlet
+    bool chatOpen() const override { return m_loggedIn; }
+    bool chatterSoundsOpen() const override;
+    void sendChat(const QString& text, const QString& colour) override;
+    void sendAction(const QString& text, const QString& colour) override;
+    void sendChatterSound(int tag) override;
 
     // The parts other windows and tests look at.
     Board* board() const { return m_board; }
-    ChatView* chatView() const { return m_chatView; }
-    QLineEdit* chatInput() const { return m_chatInput; }
-    QAction* action(const QString& objectName) const;
+    ChatPanel* chatPanel() const { return m_chat; }
+    ChatView* chatView() const { return m_chat->view(); }
+    QLineEdit* chatInput() const { return m_chat->input(); }
+    const GameMenus& menus() const { return *m_menus; }
     // Server messages received and not yet dispatched.
     int queuedMessages() const { return int(m_receivedQueue.size()); }
 
@@ -130,14 +128,11 @@ private:
     };
 
     void setUpWindow();
-    void buildMenus();
-    QAction* addNamedAction(QMenu* menu, const QString& objectName, const QString& caption);
     void buildCentre();
-    void buildChat(QWidget* area);
-    void buildChatView(QWidget* area);
-    void buildChatInput(QWidget* area);
-    QList<QWidget*> buildChatButtons(QWidget* area);
-    void orderTabStops(const QList<QWidget*>& chatButtons);
+    void connectChat();
+    void connectFileAndViewMenus();
+    void connectOptionsMenu();
+    void connectSeatMenu();
     void buildDispatchTable();
 
     // Connection and dispatch
@@ -167,37 +162,30 @@ private:
     // Chat
     void chatReceived(const QByteArray& args);
     void openChatLink(const QString& target);
-    void sendPhrase(int button);
-    void fillSmileyMenu();
-    void insertSmiley(int code);
-    void clearChat();
-    void focusChatInput();
-    void setChatScrollingOff(bool on);
-    QByteArray ownColourText() const;
-    bool hostWouldRelayOwnLine();
+    void setChatScrollingOff(bool off);
+    void showPhraseList();
 
     // Sound
-    bool playSoundsChecked() const;
-    bool chatterSoundsChecked() const;
     void playASound(const QByteArray& args);
     void playNow(const QString& name);
-    void sendChatterSound(int tag);
 
     // Settings
     void loadSettings();
+    void showGameOptions();
     void saveSettings();
     void saveSettingsReportingErrors();
     void savePhrases();
     void saveBoundsOnClose();
     void resetScreenLocation();
     void setTextSize(int size);
+    void chooseTextSize(int size);
     void setBotSpeed(int milliseconds);
     void chooseBotSpeed(int milliseconds);
-    void setTurnSound(int tag);
-    void setTurnSoundCheck(int tag);
+    void chooseTurnSound(int sound);
+    void setTurnSound(int sound);
+    void chooseSound(bool HangmanSettings::*setting, bool on);
     void setOwnColour(quint32 bgr);
     QString settingsPath() const;
-    QColor ownTextColour() const;
     QRect bounds() const;
     void setBounds(const QRect& bounds);
     void chooseTextColour();
@@ -213,7 +201,7 @@ private:
     void gameStarted(const QByteArray& args);
 
     // Port mapping on the router
-    void setOpenPortOnRouter();
+    void setOpenPortOnRouter(bool on);
     void updatePortMapping();
     void portOpened(const QString& externalIPv4, const QString& globalIPv6);
     void portNotOpened(PortMapping::Failure reason, const QString& detail);
@@ -228,7 +216,6 @@ private:
     quint16 m_gamePort = proto::kGamePort;
     QString m_settingsPath;
     std::optional<QString> m_wordFolderOverride;
-    QString m_wordFolderSetting;
     QStringList m_heldWordFolderReport; // shown after the host's own start line
 
     // Client state
@@ -241,11 +228,7 @@ private:
     bool m_shownOnce = false;
     bool m_portMappingStarted = false;
     bool m_settingsRead = false;
-    QColor m_statusColour = QColor(0, 0, 255);
-    quint32 m_ownColour = 0; // 0x00BBGGRR, or a system colour
-    int m_turnSound = 0;
-    int m_botSpeed = 1500;
-    int m_textSize = 8;
+    HangmanSettings m_settings; // what the settings file holds and the menus show
     QRect m_loadedBounds;
 
     std::unique_ptr<Connection> m_connection; // to the game server, once hosting or joining
@@ -253,23 +236,12 @@ private:
     std::unique_ptr<Connection> m_launcherLink; // to the launcher, opened with a command line
     QList<QByteArray> m_receivedQueue;
     DispatchTimer m_dispatchTimer;
-    GameTimer m_phraseCooldown;
-    bool m_phraseReady = true;
-    // The host's flood rule, applied to our own lines before they leave: a line it would drop is kept.
-    ChatLimiter m_ownLineAllowance;
     QHash<QByteArray, Handler> m_handlers; // every server message the client understands
     QHash<int, QString> m_people; // slot -> name of everybody logged in
 
     // Components
     Board* m_board = nullptr;
-    ChatView* m_chatView = nullptr;
-    QLineEdit* m_chatInput = nullptr;
-    QToolButton* m_phraseButtons[9] = {};
-    QMenu* m_popupKick = nullptr;
-    int m_popupKickSeat = 0;
-    QMenu* m_popupSounds = nullptr;
-    QMenu* m_popupSmilies = nullptr;
-    QMenu* m_popupMainchat = nullptr;
-    QHash<QString, QAction*> m_actions;
-    int m_linkCounter = -1;
+    ChatPanel* m_chat = nullptr;
+    GameMenus* m_menus = nullptr;
+    int m_seatMenuSeat = 0;
 };

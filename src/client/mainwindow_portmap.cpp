@@ -3,7 +3,6 @@
 // lines that tell the host how friends reach the game.
 #include "client/mainwindow.h"
 
-#include <QAction>
 #include <QDebug>
 
 namespace {
@@ -36,15 +35,16 @@ void MainWindow::connectPortMapping()
     connect(mapping, &PortMapping::failed, this, &MainWindow::portNotOpened);
 }
 
-void MainWindow::setOpenPortOnRouter()
+void MainWindow::setOpenPortOnRouter(bool on)
 {
+    m_settings.openPortOnRouter = on;
     saveSettingsReportingErrors();
     updatePortMapping();
 }
 
 void MainWindow::updatePortMapping()
 {
-    const bool wanted = m_host && !m_arguments.isEmpty() && m_settingsRead && action("OpenPortOnRouter1")->isChecked();
+    const bool wanted = m_host && !m_arguments.isEmpty() && m_settingsRead && m_settings.openPortOnRouter;
     PortMapping* mapping = m_windows.portMapping;
     if (!mapping || wanted == m_portMappingStarted)
         return;

@@ -4,6 +4,7 @@
 
 #include "client/chatview.h"
 #include "client/colortext.h"
+#include "client/gamemenus.h"
 #include "client/settingsfile.h"
 #include "tally/datafolder.h"
 #include "windows/gameoptionsdialog.h"
@@ -36,30 +37,32 @@ void MainWindow::setBounds(const QRect& bounds)
 void MainWindow::loadSettings()
 {
     IniFile file(settingsPath());
-    const HangmanSettings settings = readHangmanSettings(file);
-    setTextSize(settings.textSize);
-    m_chatView->applyTextSizeNow();
-    setBounds(QRect(settings.left, settings.top, settings.width, settings.height));
+    m_settings = readHangmanSettings(file);
+    setTextSize(m_settings.textSize);
+    m_chat->view()->applyTextSizeNow();
+    setBounds(QRect(m_settings.left, m_settings.top, m_settings.width, m_settings.height));
     m_loadedBounds = bounds();
-    setOwnColour(settings.textColor);
-    if (m_windows.gamestart) {
-        if (settings.playToScore)
-            m_windows.gamestart->setPlayTo(*settings.playToScore);
-        if (settings.timePerTurn)
-            m_windows.gamestart->setTimeLimit(*settings.timePerTurn);
-        if (settings.chooseCategory)
-            m_windows.gamestart->setSwitch("image_choose", *settings.chooseCategory ? 1 : 0);
-    }
-    setBotSpeed(settings.botSpeed);
-    setPhrases(QStringList(settings.phrases.begin(), settings.phrases.end()));
-    action("PlaySounds1")->setChecked(settings.playSounds);
-    setTurnSoundCheck(settings.turnSound);
-    action("PlayChatterSounds1")->setChecked(settings.chatterSounds);
-    m_wordFolderSetting = settings.wordFolder;
+    setOwnColour(m_settings.textColor);
+    showGameOptions();
+    setBotSpeed(m_settings.botSpeed);
+    m_chat->setPhrases(m_settings.phrases);
+    setTurnSound(m_settings.turnSound);
+    m_menus->showSettings(m_settings);
     applyWordFolder();
-    action("OpenPortOnRouter1")->setChecked(settings.openPortOnRouter);
     m_settingsRead = true;
     updatePortMapping();
+}
+
+void MainWindow::showGameOptions()
+{
+    if (!m_windows.gamestart)
+        return;
+    if (m_settings.playToScore)
+        m_windows.gamestart->setPlayTo(*m_settings.playToScore);
+    if (m_settings.timePerTurn)
+        m_windows.gamestart->setTimeLimit(*m_settings.timePerTurn);
+    if (m_settings.chooseCategory)
+        m_windows.gamestart->setSwitch("image_choose", *m_settings.chooseCategory ? 1 : 0);
 }
 
 void MainWindow::saveSettings()
@@ -67,26 +70,18 @@ void MainWindow::saveSettings()
     // Before the settings were first read, the built-in defaults must not overwrite the user's.
     if (!m_settingsRead)
         return;
-    HangmanSettings settings;
-    settings.textSize = m_textSize;
     const QRect current = bounds();
-    settings.top = current.top();
-    settings.left = current.left();
-    settings.width = current.width();
-    settings.height = current.height();
-    settings.textColor = m_ownColour;
+    m_settings.top = current.top();
+    m_settings.left = current.left();
+    m_settings.width = current.width();
+    m_settings.height = current.height();
     if (m_windows.gamestart) {
-        settings.playToScore = m_windows.gamestart->playTo();
-        settings.timePerTurn = m_windows.gamestart->timeLimit();
-        settings.chooseCategory = m_windows.gamestart->chooseCategory();
+        m_settings.playToScore = m_windows.gamestart->playTo();
+        m_settings.timePerTurn = m_windows.gamestart->timeLimit();
+        m_settings.chooseCategory = m_windows.gamestart->chooseCategory();
     }
-    settings.botSpeed = m_botSpeed;
-    settings.playSounds = playSoundsChecked();
-    settings.turnSound = m_turnSound;
-    settings.chatterSounds = chatterSoundsChecked();
-    settings.openPortOnRouter = action("OpenPortOnRouter1")->isChecked();
     IniFile file(settingsPath());
-    writeHangmanSettings(file, settings);
+    writeHangmanSettings(file, m_settings);
 }
 
 void MainWindow::saveSettingsReportingErrors()
@@ -100,13 +95,9 @@ void MainWindow::saveSettingsReportingErrors()
 
 void MainWindow::savePhrases()
 {
-    std::array<QString, 9> texts;
-    const QStringList current = phrases();
-    for (int i = 0; i < 9; ++i)
-        texts[i] = current.value(i);
     try {
         IniFile file(settingsPath());
-        writeHangmanPhrases(file, texts);
+        writeHangmanPhrases(file, m_chat->phrases());
     } catch (const std::exception& failure) {
         showMessage(QString::fromUtf8(failure.what()));
     }
@@ -136,18 +127,21 @@ void MainWindow::resetScreenLocation()
 
 void MainWindow::setTextSize(int size)
 {
-    m_textSize = size;
-    m_chatView->setTextSize(size);
-    for (int entry : {8, 10, 12, 14})
-        action("N" + QString::number(entry))->setChecked(entry == size);
+    m_settings.textSize = size;
+    m_chat->setTextSize(size);
+    m_menus->showTextSize(size);
+}
+
+void MainWindow::chooseTextSize(int size)
+{
+    setTextSize(size);
+    saveSettingsReportingErrors();
 }
 
 void MainWindow::setBotSpeed(int milliseconds)
 {
-    m_botSpeed = milliseconds == 2000 || milliseconds == 1000 ? milliseconds : 1500;
-    action("Slow1")->setChecked(m_botSpeed == 2000);
-    action("Normal1")->setChecked(m_botSpeed == 1500);
-    action("Fast1")->setChecked(m_botSpeed == 1000);
+    m_settings.botSpeed = milliseconds == 2000 || milliseconds == 1000 ? milliseconds : 1500;
+    m_menus->showBotSpeed(m_settings.botSpeed);
 }
 
 void MainWindow::chooseBotSpeed(int milliseconds)
@@ -158,37 +152,34 @@ void MainWindow::chooseBotSpeed(int milliseconds)
     saveSettingsReportingErrors();
 }
 
-void MainWindow::setTurnSoundCheck(int tag)
+void MainWindow::setTurnSound(int sound)
 {
-    m_turnSound = tag == 1 ? 1 : 0;
-    action("Classic1")->setChecked(m_turnSound == 0);
-    action("New1")->setChecked(m_turnSound == 1);
+    m_settings.turnSound = sound == 1 ? 1 : 0;
+    m_menus->showTurnSound(m_settings.turnSound);
 }
 
-void MainWindow::setTurnSound(int tag)
+void MainWindow::chooseTurnSound(int sound)
 {
-    setTurnSoundCheck(tag);
+    setTurnSound(sound);
+    saveSettingsReportingErrors();
+}
+
+void MainWindow::chooseSound(bool HangmanSettings::*setting, bool on)
+{
+    m_settings.*setting = on;
     saveSettingsReportingErrors();
 }
 
 void MainWindow::setOwnColour(quint32 bgr)
 {
-    // Kept as the colour value itself, so a system colour stays a system colour.
-    m_ownColour = bgr;
-    const QColor colour = ColorText::toQColor(bgr);
-    QPalette palette = m_chatInput->palette();
-    palette.setColor(QPalette::Text, colour);
-    m_chatInput->setPalette(palette);
-}
-
-QColor MainWindow::ownTextColour() const
-{
-    return ColorText::toQColor(m_ownColour);
+    m_settings.textColor = bgr;
+    m_chat->setOwnColour(bgr);
 }
 
 void MainWindow::chooseTextColour()
 {
-    const QColor chosen = m_surroundings.prompts.chooseColour(this, "Text Color", ownTextColour());
+    const QColor chosen =
+        m_surroundings.prompts.chooseColour(this, "Text Color", ColorText::toQColor(m_settings.textColor));
     if (!chosen.isValid())
         return;
     setOwnColour(ColorText::fromQColor(chosen));

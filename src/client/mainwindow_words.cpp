@@ -20,7 +20,7 @@ void MainWindow::setWordFolderOverride(const QString& folder)
 
 QString MainWindow::wordFolder() const
 {
-    return m_wordFolderOverride.value_or(m_wordFolderSetting);
+    return m_wordFolderOverride.value_or(m_settings.wordFolder);
 }
 
 void MainWindow::applyWordFolder()
@@ -47,7 +47,7 @@ void MainWindow::useBuiltInWords()
 void MainWindow::useWordFolder(const QString& folder)
 {
     m_wordFolderOverride.reset();
-    m_wordFolderSetting = folder;
+    m_settings.wordFolder = folder;
     applyWordFolder();
     try {
         IniFile file(settingsPath());

@@ -1,5 +1,7 @@
 // The program's windows made together, as a start-up makes them.
 #include "app/gamewindows.h"
+#include "client/gamemenus.h"
+#include "client/mainwindow.h"
 #include "support/fakesurroundings.h"
 
 #include <QFile>
@@ -41,14 +43,17 @@ TEST_F(GameWindowsTest, SideWindowsOpenCentredOnTheMainWindowTheFirstTime)
     chat.setArguments({"Ann", "127.0.0.1", "false"});
     chat.move(37, 21);
     chat.show();
-    const std::pair<QWidget*, const char*> sideWindows[] = {
-        {windows.tallyWindow.get(), "ViewTally1"}, {windows.about.get(), "About1"}, {windows.help.get(), "Help2"},
-        {windows.phrases.get(), "PrhaseList1"}, {windows.spylist.get(), "SpyList1"}};
+    const GameMenus& menus = chat.menus();
+    const std::pair<QWidget*, QAction*> sideWindows[] = {
+        {windows.tallyWindow.get(), menus.viewTally}, {windows.about.get(), menus.about},
+        {windows.help.get(), menus.helpContents}, {windows.phrases.get(), menus.phraseList},
+        {windows.spylist.get(), menus.spyList}};
     for (const auto& [window, menuEntry] : sideWindows) {
-        chat.action(menuEntry)->trigger();
-        ASSERT_TRUE(window->isVisible()) << menuEntry;
+        menuEntry->trigger();
+        const std::string caption = menuEntry->text().toStdString();
+        ASSERT_TRUE(window->isVisible()) << caption;
         const QPoint offset = window->frameGeometry().center() - chat.frameGeometry().center();
-        EXPECT_LE(offset.manhattanLength(), 1) << menuEntry << ": off by " << offset.x() << ", " << offset.y();
+        EXPECT_LE(offset.manhattanLength(), 1) << caption << ": off by " << offset.x() << ", " << offset.y();
         window->hide();
     }
     chat.showGameStart();

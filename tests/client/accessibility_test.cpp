@@ -209,7 +209,7 @@ TEST_F(AccessibleGame, ChatControlsAreNamedAndALineIsAnnouncedOnce)
     EXPECT_TRUE(button("Smilies"));
     EXPECT_TRUE(button("Chatter Sounds"));
     EXPECT_TRUE(button("Way To Go!"));
-    chat.setPhrases({"Nice one", "", "", "", "", "", "", "", ""});
+    chat.chatPanel()->setPhrases({"Nice one", "", "", "", "", "", "", "", ""});
     EXPECT_TRUE(button("Nice one"));
     QAccessibleInterface* input = QAccessible::queryAccessibleInterface(chat.chatInput());
     EXPECT_EQ(input->text(QAccessible::Name), "Chat input");
@@ -217,7 +217,7 @@ TEST_F(AccessibleGame, ChatControlsAreNamedAndALineIsAnnouncedOnce)
 
     chat.addSystemLine("Welcome");
     AccessibilityRecorder recorder;
-    chat.addChatLine("3+Bob: see www.example.org :) now", Qt::darkGreen);
+    chat.chatPanel()->addLine("3+Bob: see www.example.org :) now", Qt::darkGreen);
     chat.addSystemLine("Bob is just watching");
     QStringList inserted;
     for (const AccessibilityRecorder::Told& told : recorder.events())

@@ -1,5 +1,6 @@
 // The chat's keyboard: the paste keys replace the whole input as the pop-up's
 // "Paste" does, and the pop-up entries carry their shortcuts.
+#include "client/gamemenus.h"
 #include "client/mainwindow.h"
 #include "client/chatview.h"
 #include "support/fakesurroundings.h"
@@ -51,7 +52,8 @@ TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
     ASSERT_TRUE(popup);
     ASSERT_TRUE(entry(popup, "Copy"));
     EXPECT_EQ(entry(popup, "Copy")->shortcut(), QKeySequence("Ctrl+C"));
-    EXPECT_EQ(chat.action("ScrollChatOff1")->shortcut(), QKeySequence("Ctrl+S"));
+    ASSERT_TRUE(entry(popup, "Scroll Chat Off"));
+    EXPECT_EQ(entry(popup, "Scroll Chat Off")->shortcut(), QKeySequence("Ctrl+S"));
 
     chat.addSystemLine("A line to copy.");
     chat.chatView()->setFocus();
@@ -59,8 +61,8 @@ TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
     QTest::keyClick(chat.chatView(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(QApplication::clipboard()->text().contains("A line to copy."));
     QTest::keyClick(chat.chatView(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(chat.action("ScrollChatOff1")->isChecked());
-    EXPECT_TRUE(chat.action("ScrollChatOff2")->isChecked());
+    EXPECT_TRUE(entry(popup, "Scroll Chat Off")->isChecked());
+    EXPECT_TRUE(chat.menus().scrollChatOff->isChecked());
 }
 
 TEST(ChatInput, SmileyMenuFillsWhenFirstOpenedAndAddsItsCodeToTheInput)

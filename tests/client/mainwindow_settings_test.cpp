@@ -1,5 +1,6 @@
 // The main window's settings: read on the own arrival, written by options and
 // by closing a moved window, never before they were read.
+#include "client/gamemenus.h"
 #include "client/mainwindow.h"
 #include "client/chatview.h"
 #include "support/fakesurroundings.h"
@@ -85,7 +86,7 @@ protected:
 // Keyboard players and the end-to-end tests reach "Just Watch" as the Options menu's last entry.
 TEST_F(WindowSettings, JustWatchIsTheLastOptionsEntry)
 {
-    QAction* justWatch = chat.action("JustWatch1");
+    QAction* justWatch = chat.menus().justWatch;
     ASSERT_NE(justWatch, nullptr);
     const QList<QObject*> menus = justWatch->associatedObjects();
     ASSERT_FALSE(menus.isEmpty());
@@ -108,14 +109,14 @@ TEST_F(WindowSettings, ReadOnArrivalAndWrittenWhenMovedAndClosed)
               "Playtoscore=260\r\nTextcolor=clwindowtext\r\nPlaysounds=false\r\nTurnsound=1\r\nPhrase3=Ouch!\r\n");
     logIn();
     EXPECT_EQ(chat.chatView()->textSize(), 12);
-    EXPECT_TRUE(chat.action("N12")->isChecked());
-    EXPECT_TRUE(chat.action("Fast1")->isChecked());
-    EXPECT_EQ(MainWindowTestAccess::botSpeed(chat), 1000);
+    EXPECT_TRUE(chat.menus().textSizes[2]->isChecked());
+    EXPECT_TRUE(chat.menus().fastBots->isChecked());
+    EXPECT_EQ(MainWindowTestAccess::settings(chat).botSpeed, 1000);
     EXPECT_EQ(gamestart.playTo(), 260);
-    EXPECT_FALSE(MainWindowTestAccess::playSoundsChecked(chat));
-    EXPECT_TRUE(MainWindowTestAccess::chatterSoundsChecked(chat));
-    EXPECT_TRUE(chat.action("New1")->isChecked());
-    EXPECT_EQ(chat.phrases().value(2), "Ouch!");
+    EXPECT_FALSE(chat.menus().playSounds->isChecked());
+    EXPECT_TRUE(chat.menus().playChatterSounds->isChecked());
+    EXPECT_TRUE(chat.menus().newTurnSound->isChecked());
+    EXPECT_EQ(chat.chatPanel()->phrases().at(2), "Ouch!");
     EXPECT_EQ(chat.pos(), QPoint(3, 3));
 
     // Closing unmoved writes nothing.
@@ -139,10 +140,10 @@ TEST_F(WindowSettings, TheChosenTextColourIsSavedAndACancelledChoiceChangesNothi
 {
     logIn();
     const QByteArray before = file();
-    chat.action("TextColor1")->trigger();
+    chat.menus().textColour->trigger();
     EXPECT_EQ(file(), before) << "cancelled";
     outside.prompts.chosenColour = Qt::blue;
-    chat.action("TextColor1")->trigger();
+    chat.menus().textColour->trigger();
     EXPECT_TRUE(file().contains("Textcolor=clBlue"));
     EXPECT_EQ(chat.chatInput()->palette().color(QPalette::Text).name(), "#0000ff");
 }
@@ -150,16 +151,16 @@ TEST_F(WindowSettings, TheChosenTextColourIsSavedAndACancelledChoiceChangesNothi
 TEST_F(WindowSettings, BotSpeedIsSentWhenLoggedInAndSaved)
 {
     logIn();
-    chat.action("Slow1")->trigger();
+    chat.menus().slowBots->trigger();
     ASSERT_TRUE(pump([&] { return heard.contains("CMD_botspeed+2+2000+\xFF"); }));
-    EXPECT_TRUE(chat.action("Slow1")->isChecked());
-    EXPECT_FALSE(chat.action("Normal1")->isChecked());
+    EXPECT_TRUE(chat.menus().slowBots->isChecked());
+    EXPECT_FALSE(chat.menus().normalBots->isChecked());
     EXPECT_TRUE(file().contains("Botspeed=2000"));
 
     // A file that cannot be written is reported with its path.
     QFile::remove(path());
     QDir().mkpath(path()); // a folder in the way
-    chat.action("Fast1")->trigger();
+    chat.menus().fastBots->trigger();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes.first(), "Unable to write to " + path());
 }
@@ -181,7 +182,7 @@ TEST_F(WindowSettings, TheFilesTextSizeReachesTheLinesAlreadyShown)
 TEST_F(WindowSettings, PhraseEditorDoneCopiesEveryBoxAnEmptiedOneTooAndWritesAllNine)
 {
     logIn();
-    chat.action("PrhaseList1")->trigger();
+    chat.menus().phraseList->trigger();
     auto* first = phraseEditor.findChild<QLineEdit*>("phrase1");
     auto* third = phraseEditor.findChild<QLineEdit*>("phrase3");
     ASSERT_TRUE(first && third);
@@ -190,9 +191,9 @@ TEST_F(WindowSettings, PhraseEditorDoneCopiesEveryBoxAnEmptiedOneTooAndWritesAll
     third->clear();
     phraseEditor.findChild<QPushButton*>("button_done")->click();
 
-    EXPECT_EQ(chat.phrases().value(0), "/me waves");
-    EXPECT_EQ(chat.phrases().value(2), "");
-    EXPECT_EQ(chat.phrases().value(8), "Good Game Everyone!");
+    EXPECT_EQ(chat.chatPanel()->phrases().at(0), "/me waves");
+    EXPECT_EQ(chat.chatPanel()->phrases().at(2), "");
+    EXPECT_EQ(chat.chatPanel()->phrases().at(8), "Good Game Everyone!");
     const QByteArray written = file().replace("\r\n", "\n");
     for (const char* line : {"Phrase1=/me waves\n", "Phrase2=Good One!\n", "Phrase3=\n", "Phrase4=Excellent!\n",
                              "Phrase5=Brilliant!\n", "Phrase6=Wow, WTG!\n", "Phrase7=Thanks!\n",
@@ -201,10 +202,10 @@ TEST_F(WindowSettings, PhraseEditorDoneCopiesEveryBoxAnEmptiedOneTooAndWritesAll
     EXPECT_FALSE(phraseEditor.isVisible());
 
     // Closing the editor with its frame's box changes nothing.
-    chat.action("PrhaseList1")->trigger();
+    chat.menus().phraseList->trigger();
     first->setText("Changed");
     phraseEditor.close();
-    EXPECT_EQ(chat.phrases().value(0), "/me waves");
+    EXPECT_EQ(chat.chatPanel()->phrases().at(0), "/me waves");
 }
 
 } // namespace

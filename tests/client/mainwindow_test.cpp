@@ -1,6 +1,7 @@
 // The main window as a client: against the real game server on loopback and
 // against a scripted fake server, checking what the user sees.
 #include "board/board.h"
+#include "client/gamemenus.h"
 #include "client/mainwindow.h"
 #include "client/chatview.h"
 #include "server/hostedserver.h"
@@ -100,7 +101,7 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     EXPECT_TRUE(host.lines.has("Loading Multi-player Game.. Please Wait."));
     EXPECT_EQ(host.chat.ownSlot(), 1);
     EXPECT_TRUE(host.chat.isHost());
-    EXPECT_TRUE(host.chat.action("StartGame1")->isEnabled());
+    EXPECT_TRUE(host.chat.menus().startGame->isEnabled());
     EXPECT_TRUE(MainWindowTestAccess::launcherSocketOpened(host.chat));
 
     Client joiner(clock, folder.path(), {"Bob", "127.0.0.1", "false"});
@@ -110,7 +111,7 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
     EXPECT_EQ(joiner.chat.ownSlot(), 2);
     EXPECT_FALSE(joiner.chat.isHost());
-    EXPECT_FALSE(joiner.chat.action("StartGame1")->isEnabled());
+    EXPECT_FALSE(joiner.chat.menus().startGame->isEnabled());
     EXPECT_EQ(joiner.chat.board()->seatCaption(1), "Ann");
     EXPECT_EQ(host.chat.board()->seatCaption(2), "Bob");
 
@@ -118,31 +119,31 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     const auto popupEntries = [](Client& client, int seat) {
         emit client.chat.board()->seatContextMenuRequested(seat, QPoint(10, 10));
         QStringList enabled;
-        for (const char* name : {"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"})
-            if (client.chat.action(name)->isEnabled())
-                enabled << name;
+        for (QAction* entry : client.chat.menus().seatMenu->actions())
+            if (entry->isEnabled())
+                enabled << entry->text();
         return enabled;
     };
-    EXPECT_EQ(popupEntries(host, 2), (QStringList{"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"}));
-    EXPECT_EQ(popupEntries(host, 3), (QStringList{"SettoJustWatch1", "UnsetJustWatch1"}));
+    EXPECT_EQ(popupEntries(host, 2), (QStringList{"Remove From Game", "Set to Just Watch", "Unset Just Watch"}));
+    EXPECT_EQ(popupEntries(host, 3), (QStringList{"Set to Just Watch", "Unset Just Watch"}));
     EXPECT_EQ(popupEntries(joiner, 1), QStringList{});
 
     host.chat.chatInput()->setText("hello <b>Bob</b> | see www.example.org");
-    host.chat.sendChatInput();
+    host.chat.chatPanel()->sendInput();
     const QString relayed = "Ann chats: hello <b>Bob</b> | see www.example.org";
     ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has(relayed); }));
     EXPECT_EQ(joiner.lines.styleOf(relayed), 1);
     EXPECT_TRUE(joiner.chat.chatView()->toPlainText().contains("hello <b>Bob</b> | see"));
 
     joiner.chat.chatInput()->setText("/me waves");
-    joiner.chat.sendChatInput();
+    joiner.chat.chatPanel()->sendInput();
     ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Bob waves"); }));
     EXPECT_EQ(host.lines.styleOf("Bob waves"), 2);
     joiner.chat.chatInput()->setText("/meow");
-    joiner.chat.sendChatInput();
+    joiner.chat.chatPanel()->sendInput();
     ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Bob chats: /meow"); }));
     joiner.chat.chatInput()->setText("/nick Robert");
-    joiner.chat.sendChatInput();
+    joiner.chat.chatPanel()->sendInput();
     EXPECT_TRUE(joiner.chat.chatInput()->text().isEmpty());
 
     // The host leaving ends the game for the joiner.
@@ -167,10 +168,10 @@ TEST_F(RealServer, TheLongestLineTheInputTakesIsRelayedWhole)
     host.chat.chatInput()->setText(QString(longest + 10, 'w'));
     ASSERT_EQ(host.chat.chatInput()->text().size(), longest);
     host.chat.chatInput()->setText("/me " + QString(longest - 4, 'v'));
-    host.chat.sendChatInput();
+    host.chat.chatPanel()->sendInput();
     ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann " + QString(longest - 4, 'v')); }));
     host.chat.chatInput()->setText(QString(longest, 'w'));
-    host.chat.sendChatInput();
+    host.chat.chatPanel()->sendInput();
     ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann chats: " + QString(longest, 'w')); }));
     EXPECT_EQ(server->server().slotsInUse(), 2);
     host.chat.close();
@@ -192,7 +193,7 @@ TEST_F(RealServer, LinesTheHostWouldDropAreKeptWithANoticeInsteadOfSent)
     QLineEdit* input = host.chat.chatInput();
     for (int i = 0; i <= 10; ++i) {
         input->setText("line " + QString::number(i));
-        host.chat.sendChatInput();
+        host.chat.chatPanel()->sendInput();
     }
     EXPECT_EQ(input->text(), "line 10");
     EXPECT_EQ(notices(), 1);
@@ -210,7 +211,7 @@ TEST_F(RealServer, LinesTheHostWouldDropAreKeptWithANoticeInsteadOfSent)
 
     // A third of a second later there is room for one more: the kept line.
     clock.advance(334);
-    host.chat.sendChatInput();
+    host.chat.chatPanel()->sendInput();
     EXPECT_TRUE(input->text().isEmpty());
     host.chat.findChild<QToolButton*>("b_phrase1")->click();
     EXPECT_EQ(notices(), 4) << "nothing left for the phrase";
@@ -385,13 +386,6 @@ TEST_F(FakeServer, ChatColoursLinksAndPhraseCooldown)
     EXPECT_TRUE(c.lines.has("Cat chats: a|b"));
     EXPECT_EQ(c.chat.chatView()->styleLook(4).colour, QColor(255, 0, 0));
 
-    // Links are numbered from 0 to 100, then the counter wraps to 1.
-    for (int i = 0; i < 101; ++i)
-        c.chat.addChatLine("5+see www.site" + QString::number(i) + ".org", Qt::black);
-    EXPECT_EQ(MainWindowTestAccess::linkCounter(c.chat), 100);
-    c.chat.addChatLine("5+and www.last.org", Qt::black);
-    EXPECT_EQ(MainWindowTestAccess::linkCounter(c.chat), 1);
-
     // Two phrase clicks within two seconds send one line.
     auto* phrase = c.chat.findChild<QToolButton*>("b_phrase1");
     ASSERT_TRUE(phrase);
@@ -485,13 +479,13 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     Client& c = *client;
     say("CMD_sendlogininfo+2#CMD_newplayerinfo+2+Bob#CMD_existingplayers+1+Ann#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann is Connected."); }));
-    ASSERT_TRUE(MainWindowTestAccess::playSoundsChecked(c.chat));
-    ASSERT_TRUE(MainWindowTestAccess::chatterSoundsChecked(c.chat));
+    ASSERT_TRUE(c.chat.menus().playSounds->isChecked());
+    ASSERT_TRUE(c.chat.menus().playChatterSounds->isChecked());
     EXPECT_EQ(c.outside.sound.played, (QStringList{"entered", "entered"}));
 
     // "Play Sounds" off silences game sounds only.
     c.outside.sound.played.clear();
-    c.chat.action("PlaySounds1")->setChecked(false);
+    c.chat.menus().playSounds->trigger();
     say("CMD_error+2+1+#CMD_playasound+1+wave7+#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.chat.queuedMessages() == 0 && c.outside.sound.played.contains("wave7"); }));
     EXPECT_EQ(c.outside.sound.played, QStringList{"wave7"});
@@ -503,8 +497,8 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     EXPECT_EQ(c.outside.sound.played, QStringList{"wave7"});
 
     // "Play Chatter Sounds" off: the sender seat's caption and the entry's caption, nothing played.
-    c.chat.action("PlaySounds1")->setChecked(true);
-    c.chat.action("PlayChatterSounds1")->setChecked(false);
+    c.chat.menus().playSounds->trigger();
+    c.chat.menus().playChatterSounds->trigger();
     say("CMD_playasound+2+wave7+#CMD_playasound+1+wave13+#CMD_playasound+8+wave1+#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann: <Chatter Sound> Applause"); }));
     EXPECT_TRUE(c.lines.has("Bob: <Chatter Sound> Sneezing"));
@@ -526,10 +520,10 @@ TEST_F(FakeServer, ASpySendsNeitherChatterSoundsNorJustWatch)
     say("CMD_sendlogininfo+8#CMD_newplayerinfo+8+Bob#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("You are spying."); }));
     c.chat.findChild<QAction*>("wave3")->trigger();
-    c.chat.action("JustWatch1")->trigger();
-    EXPECT_FALSE(c.chat.action("JustWatch1")->isChecked());
+    c.chat.menus().justWatch->trigger();
+    EXPECT_FALSE(c.chat.menus().justWatch->isChecked());
     c.chat.chatInput()->setText("still here");
-    c.chat.sendChatInput();
+    c.chat.chatPanel()->sendInput();
     ASSERT_TRUE(hear("still here"));
     EXPECT_EQ(sentFrom("CMD_logininfo"), wire("CMD_logininfo+8+1.0.6+Bob##CMD_chat+8+still here|clBlack#"));
 }
@@ -544,7 +538,7 @@ TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
     ASSERT_TRUE(c.chat.isHost());
 
     // Just Watch asks by the check mark; only the server's answer moves the mark.
-    QAction* justWatch = c.chat.action("JustWatch1");
+    QAction* justWatch = c.chat.menus().justWatch;
     justWatch->trigger();
     ASSERT_TRUE(hear("CMD_justwatch+1+1"));
     EXPECT_FALSE(justWatch->isChecked());
@@ -556,9 +550,9 @@ TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
     // The seat pop-up acts on the seat last right-clicked.
     emit c.chat.board()->seatContextMenuRequested(3, QPoint(10, 10));
     c.chat.findChild<QMenu*>("popup_kick")->close();
-    c.chat.action("SettoJustWatch1")->trigger();
-    c.chat.action("UnsetJustWatch1")->trigger();
-    c.chat.action("RemoveFromGame1")->trigger();
+    c.chat.menus().setToJustWatch->trigger();
+    c.chat.menus().unsetJustWatch->trigger();
+    c.chat.menus().removeFromGame->trigger();
 
     // The spy list's kick takes the slot of the entry under the mouse.
     c.spylist.show();
@@ -611,7 +605,7 @@ TEST_F(FakeServer, TheTallyGetsTheOpponentsAtTheTableAndThePuzzlesTheOwnSeatComp
     say("CMD_sendlogininfo+3#CMD_newplayerinfo+3+Bob#CMD_existingplayers+1+Ann#CMD_existingplayers+5+Eve#"
         "CMD_startgame+Ann+200+20+f+#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann has started a game."); }));
-    c.chat.action("ViewTally1")->trigger();
+    c.chat.menus().viewTally->trigger();
     EXPECT_TRUE(tallyWindow.isVisible());
     EXPECT_EQ(tally.playersInGame(), (QStringList{"Ann", "Klot", "Eve"}));
     tallyWindow.hide();

@@ -1,6 +1,7 @@
 // The main window's part in opening the game port on the router: when it asks
 // and stops asking, the option and its saved value, and the host's chat lines.
 // The port mapping itself is replaced by a recorder: nothing leaves loopback.
+#include "client/gamemenus.h"
 #include "client/mainwindow.h"
 #include "client/chatview.h"
 #include "net/portmapping.h"
@@ -66,7 +67,7 @@ protected:
 TEST_F(HostPortMapping, AHostAsksOnceAndIsToldWhereFriendsJoin)
 {
     host({"Ann", "127.0.0.1", "true"});
-    EXPECT_TRUE(chat.action("OpenPortOnRouter1")->isChecked());
+    EXPECT_TRUE(chat.menus().openPortOnRouter->isChecked());
     EXPECT_EQ(mapping.calls, QStringList{"start"});
     EXPECT_EQ(lastLine(), "Asking your router to open port 7772 for friends outside your network...");
 
@@ -98,7 +99,7 @@ TEST_F(HostPortMapping, AHostAsksOnceAndIsToldWhereFriendsJoin)
 TEST_F(HostPortMapping, TheOptionStopsAndStartsAndIsSaved)
 {
     host({"Ann", "127.0.0.1", "true"});
-    QAction* option = chat.action("OpenPortOnRouter1");
+    QAction* option = chat.menus().openPortOnRouter;
     option->trigger();
     EXPECT_FALSE(option->isChecked());
     EXPECT_EQ(mapping.calls, QStringList({"start", "stop"}));
@@ -122,7 +123,7 @@ TEST_F(HostPortMapping, NothingIsAskedWhenSwitchedOffInTheFile)
     out.write("[lobby]\r\nname=Ann\r\n[hangman]\r\nOpenPortOnRouter=false\r\n");
     out.close();
     host({"Ann", "127.0.0.1", "true"});
-    EXPECT_FALSE(chat.action("OpenPortOnRouter1")->isChecked());
+    EXPECT_FALSE(chat.menus().openPortOnRouter->isChecked());
     EXPECT_TRUE(mapping.calls.isEmpty());
     chat.close();
     EXPECT_TRUE(mapping.calls.isEmpty());
@@ -132,7 +133,7 @@ TEST_F(HostPortMapping, ASoloGameNeverAsks)
 {
     host({});
     EXPECT_TRUE(mapping.calls.isEmpty());
-    chat.action("OpenPortOnRouter1")->trigger();
-    chat.action("OpenPortOnRouter1")->trigger();
+    chat.menus().openPortOnRouter->trigger();
+    chat.menus().openPortOnRouter->trigger();
     EXPECT_TRUE(mapping.calls.isEmpty());
 }

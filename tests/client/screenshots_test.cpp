@@ -64,9 +64,9 @@ TEST(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
     chat.board()->nextPlayer("2+");
     chat.addSystemLine("You are Connected.");
     chat.addSystemLine("Bob is Connected.");
-    chat.addChatLine("1+Ann chats: hello Bob :)#10 ready for a game?", Qt::darkGreen);
-    chat.addChatLine("2+Bob chats: sure! rules at www.example.org", QColor(128, 0, 128));
-    chat.addChatLine("2+Bob says: Good Game Everyone!", QColor(128, 0, 128));
+    chat.chatPanel()->addLine("1+Ann chats: hello Bob :)#10 ready for a game?", Qt::darkGreen);
+    chat.chatPanel()->addLine("2+Bob chats: sure! rules at www.example.org", QColor(128, 0, 128));
+    chat.chatPanel()->addLine("2+Bob says: Good Game Everyone!", QColor(128, 0, 128));
     chat.addSystemLine("Ann has started a game.");
     chat.resize(712, 524);
     chat.show();

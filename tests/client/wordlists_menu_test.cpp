@@ -2,6 +2,7 @@
 // the command line winning over it, and a solo game drawing from the folder
 // with the word-list lines in the host's chat.
 #include "board/board.h"
+#include "client/gamemenus.h"
 #include "client/mainwindow.h"
 #include "server/hostedserver.h"
 #include "support/fakesurroundings.h"
@@ -125,8 +126,8 @@ TEST_F(WordListsMenu, TheMenuSavesTheFolderAndTheBuiltInWordsGoBack)
 {
     SoloHost host(clock, settings());
     ASSERT_TRUE(pump(clock, [&] { return host.lines.contains("You are Connected."); }));
-    QAction* choose = host.chat.action("WordLists1");
-    QAction* builtIn = host.chat.action("BuiltinWords1");
+    QAction* choose = host.chat.menus().chooseWordLists;
+    QAction* builtIn = host.chat.menus().useBuiltInWords;
     ASSERT_TRUE(choose && builtIn);
     EXPECT_EQ(choose->text(), "Word Lists…");
     EXPECT_EQ(builtIn->text(), "Built-in Words");

@@ -17,8 +17,6 @@ public:
     // Queues one message as if it had just arrived on the game connection.
     static void receiveMessage(MainWindow& window, const QByteArray& message) { window.queueMessage(message); }
     static bool launcherSocketOpened(const MainWindow& window) { return window.m_launcherLink != nullptr; }
-    static int linkCounter(const MainWindow& window) { return window.m_linkCounter; }
-    static int botSpeed(const MainWindow& window) { return window.m_botSpeed; }
-    static bool playSoundsChecked(const MainWindow& window) { return window.playSoundsChecked(); }
-    static bool chatterSoundsChecked(const MainWindow& window) { return window.chatterSoundsChecked(); }
+    // The settings the window holds (the menus show them).
+    static const HangmanSettings& settings(const MainWindow& window) { return window.m_settings; }
 };
