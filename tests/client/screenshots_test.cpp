@@ -43,16 +43,25 @@ QWidget* widgetNamed(QWidget& window, const QString& accessibleName)
     return nullptr;
 }
 
-} // namespace
+// A main window with nothing around it, for pictures written to the folder.
+class ClientScreenshots : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (folder.isEmpty())
+            GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
+    }
 
-TEST(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
-{
     const QString folder = screenshotFolder();
-    if (folder.isEmpty())
-        GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
     VirtualClock clock;
     FakeSurroundings outside;
-    MainWindow chat(clock, outside);
+    MainWindow chat{clock, outside};
+};
+
+} // namespace
+
+TEST_F(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
+{
     SpyListWindow spylist;
     MainWindow::Windows windows;
     windows.spylist = &spylist;
@@ -79,14 +88,8 @@ TEST(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
 }
 
 // The window as it first shows, each menu of the menu bar, and the chat's pop-ups.
-TEST(ClientScreenshots, DISABLED_MenuPictureWriterToHangmanScreenshotsFolder)
+TEST_F(ClientScreenshots, DISABLED_MenuPictureWriterToHangmanScreenshotsFolder)
 {
-    const QString folder = screenshotFolder();
-    if (folder.isEmpty())
-        GTEST_SKIP() << "HANGMAN_SCREENSHOTS not set";
-    VirtualClock clock;
-    FakeSurroundings outside;
-    MainWindow chat(clock, outside);
     chat.setArguments({"Ann", "127.0.0.1"});
     chat.resize(712, 524);
     chat.show();
