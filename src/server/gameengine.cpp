@@ -30,15 +30,14 @@ bool GameServer::isComputerPlayed(int seat) const
 {
     if (!isSeat(seat))
         return false;
-    const PlayerSlot& player = m_slots[seat].player;
-    if (player.connected)
-        return player.watching;
+    if (inGame(seat))
+        return m_slots[seat].player.watching;
     return seat == 2 || m_teamGame;
 }
 
 bool GameServer::isRotationSeat(int seat) const
 {
-    return m_slots[seat].player.connected || seat == 2 || m_teamGame;
+    return inGame(seat) || seat == 2 || m_teamGame;
 }
 
 void GameServer::enterBusy()
@@ -77,7 +76,7 @@ void GameServer::startGame(int sender, const read::StartGame& start)
     std::uniform_int_distribution<int> anySeat(1, kSeatCount);
     do
         m_currentSeat = anySeat(m_rng);
-    while (!m_slots[m_currentSeat].player.connected && m_currentSeat != 2);
+    while (!inGame(m_currentSeat) && m_currentSeat != 2);
     m_category = 0;
     loadWordFolder();
     startRound();
@@ -250,12 +249,12 @@ bool GameServer::checkForWin()
 {
     int candidate = 0;
     for (int seat = kSeatCount; seat >= 1 && candidate == 0; --seat)
-        if (m_slots[seat].player.connected && m_slots[seat].player.score > m_playTo)
+        if (inGame(seat) && m_slots[seat].player.score > m_playTo)
             candidate = seat;
     if (candidate == 0)
         return false;
     for (int seat = 1; seat <= kSeatCount; ++seat)
-        if (m_slots[seat].player.connected && m_slots[seat].player.score > m_slots[candidate].player.score)
+        if (inGame(seat) && m_slots[seat].player.score > m_slots[candidate].player.score)
             candidate = seat;
     QByteArray winner;
     if (m_teamGame) {
@@ -263,7 +262,7 @@ bool GameServer::checkForWin()
     } else {
         const int best = m_slots[candidate].player.score;
         for (int seat = 1; seat <= kSeatCount; ++seat)
-            if (seat != candidate && m_slots[seat].player.connected && m_slots[seat].player.score == best)
+            if (seat != candidate && inGame(seat) && m_slots[seat].player.score == best)
                 return false;
         const PlayerSlot& player = m_slots[candidate].player;
         winner = player.name.isEmpty() ? player.computerName : player.name;

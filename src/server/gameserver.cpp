@@ -17,6 +17,13 @@ bool floodMayClose(int slot)
     return slot != 1;
 }
 
+QString arrival(const QByteArray& name, const PeerAddress& address)
+{
+    if (address.text.isEmpty())
+        return fromWire(name);
+    return fromWire(name) + " (" + address.text + ")";
+}
+
 } // namespace
 
 ServerPeer::~ServerPeer() = default;
@@ -43,10 +50,21 @@ GameServer::GameServer(Clock& clock, quint32 seed, WordLists lists)
     for (int seat = 1; seat <= kSeatCount; ++seat)
         m_slots[seat].player.computerName = kComputerNames[seat];
     for (int number = 1; number <= kSlotCount; ++number) {
-        m_slots[number].loginTimer = std::make_unique<GameTimer>(clock, kLoginTimeoutMs);
-        m_slots[number].loginTimer->onTimer = [this, number] {
+        Slot& s = m_slots[number];
+        s.loginTimer = std::make_unique<GameTimer>(clock, kLoginTimeoutMs);
+        s.loginTimer->onTimer = [this, number] {
             EventScope scope(*this);
             loginTimedOut(number);
+        };
+        s.askTimer = std::make_unique<GameTimer>(clock, kJoinQuestionMs);
+        s.askTimer->onTimer = [this, number] {
+            EventScope scope(*this);
+            askTimedOut(number);
+        };
+        s.keepTimer = std::make_unique<GameTimer>(clock, kSeatHoldMs);
+        s.keepTimer->onTimer = [this, number] {
+            EventScope scope(*this);
+            keepTimedOut(number);
         };
     }
     m_dispatchTimer.onTimer = [this] {
@@ -74,16 +92,29 @@ GameServer::~GameServer() = default;
 int GameServer::accept(ServerPeer* peer)
 {
     EventScope scope(*this);
-    const int number = freeSlot();
+    const PeerAddress address = peer->address();
+    const int number = addressMayConnect(address) ? freeSlot() : 0;
     if (number == 0) {
-        try {
-            peer->send(msg::full());
-            peer->close();
-        } catch (const std::exception&) {
-        }
+        refuse(peer);
         return 0;
     }
-    Slot& s = m_slots[number];
+    takeConnection(number, peer, address);
+    sendTo(number, msg::sendLoginInfo(number));
+    return number;
+}
+
+void GameServer::refuse(ServerPeer* peer)
+{
+    try {
+        peer->send(msg::full());
+        peer->close();
+    } catch (const std::exception&) {
+    }
+}
+
+void GameServer::takeConnection(int slot, ServerPeer* peer, const PeerAddress& address)
+{
+    Slot& s = m_slots[slot];
     s.player.connected = true;
     s.player.connection = peer;
     s.player.name.clear();
@@ -93,21 +124,37 @@ int GameServer::accept(ServerPeer* peer)
     s.closing = false;
     s.closeNeeded = false;
     s.queued = 0;
+    s.address = address;
+    s.removed = false;
+    s.returningName.clear();
+    s.waitingForHost = false;
     s.chatLimiter.reset(m_clock.now());
     s.loginTimer->stop();
     s.loginTimer->start();
-    sendTo(number, msg::sendLoginInfo(number));
-    return number;
 }
 
+// The lowest slot neither taken nor kept; else a new one; else the seat kept longest.
 int GameServer::freeSlot()
 {
     for (int number = 1; number <= m_slotsInUse; ++number)
-        if (!m_slots[number].player.connected)
+        if (!m_slots[number].player.connected && m_slots[number].keptFor.isEmpty())
             return number;
     if (m_slotsInUse < kSlotCount)
         return ++m_slotsInUse;
-    return 0;
+    return oldestKeptSeat();
+}
+
+int GameServer::oldestKeptSeat() const
+{
+    int oldest = 0;
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        const Slot& s = m_slots[seat];
+        if (s.player.connected || s.keptFor.isEmpty())
+            continue;
+        if (oldest == 0 || s.keptSince < m_slots[oldest].keptSince)
+            oldest = seat;
+    }
+    return oldest;
 }
 
 int GameServer::slotOf(const ServerPeer* peer) const
@@ -187,17 +234,35 @@ void GameServer::cleanUpSlot(int slot)
         } catch (const std::exception&) {
         }
     }
-    broadcast(msg::playerDisconnected(slot, s.player.name));
+    const bool wasInGame = s.loggedIn;
+    if (wasInGame)
+        broadcast(msg::playerDisconnected(slot, s.player.name));
+    if (s.waitingForHost)
+        endRequest(slot);
+    if (s.removed)
+        bar(slot);
+    else if (wasInGame && isSeat(slot) && !s.player.name.isEmpty())
+        keepSeat(slot);
+    releaseConnection(slot);
+    if (slot != 1)
+        passTurnOf(slot);
+}
+
+void GameServer::releaseConnection(int slot)
+{
+    Slot& s = m_slots[slot];
     purgeQueue(s.connectionId);
     s.loginTimer->stop();
     s.player.connected = false;
     s.player.connection = nullptr;
     s.player.name.clear();
     s.player.watching = false;
+    s.loggedIn = false;
     s.closing = false;
+    s.closeNeeded = false;
+    s.removed = false;
+    s.returningName.clear();
     s.queued = 0;
-    if (slot != 1)
-        passTurnOf(slot);
 }
 
 void GameServer::purgeQueue(quint64 connectionId)
@@ -230,7 +295,14 @@ void GameServer::sendTo(int slot, const QByteArray& bytes)
 void GameServer::broadcast(const QByteArray& bytes)
 {
     for (int number = 1; number <= kSlotCount; ++number)
-        sendTo(number, bytes);
+        if (m_slots[number].loggedIn)
+            sendTo(number, bytes);
+}
+
+void GameServer::notifyHost(const QString& line)
+{
+    if (hostNotice)
+        hostNotice(line);
 }
 
 // ---- Dispatch ----
@@ -276,7 +348,7 @@ void GameServer::dispatch(const Queued& message)
     if (!s.player.connected || s.closing || s.connectionId != message.connectionId)
         return;
     const auto named = splitName(message.text);
-    if (!named)
+    if (!named || (!s.loggedIn && named->name != name::kLoginInfo))
         return;
     for (const Route& route : routes) {
         if (named->name == route.name) {
@@ -291,22 +363,50 @@ void GameServer::dispatch(const Queued& message)
 void GameServer::loginInfo(int sender, const read::LoginInfo& login)
 {
     Slot& s = m_slots[sender];
-    if (login.sender != sender || s.loggedIn)
+    if (login.sender != sender || s.loggedIn || s.waitingForHost)
         return;
-    const QByteArray& name = login.name;
-    s.loggedIn = true;
     s.loginTimer->stop();
+    const QByteArray& name = login.name;
+    const QString who = arrival(name, s.address);
+    if (m_barredNames.contains(name) && !name.isEmpty())
+        return turnAwayLogin(sender, who + " was turned away: removed from this game.");
+    if (!name.isEmpty() && name == s.returningName)
+        return admit(sender, login);
+    if (const int seat = seatKeptFor(name); seat != 0 && seat != sender)
+        return moveToKeptSeat(sender, seat);
+    if (sender == 1 || (!name.isEmpty() && s.keptFor == name))
+        return admit(sender, login);
+    if (m_locked)
+        return turnAwayLogin(sender, who + " was turned away: the game is locked.");
+    if (m_askBeforeJoining)
+        return askHost(sender, login);
+    admit(sender, login);
+}
+
+void GameServer::admit(int slot, const read::LoginInfo& login)
+{
+    Slot& s = m_slots[slot];
+    const QByteArray& name = login.name;
+    const QByteArray kept = std::exchange(s.keptFor, {});
+    s.keepTimer->stop();
+    if (!kept.isEmpty() && kept != name)
+        notifyHost(QString("The game was full, so %1 took seat %2, which was kept for %3.")
+                       .arg(fromWire(name)).arg(slot).arg(fromWire(kept)));
+    if (kept == name || s.returningName == name)
+        announceReturn(slot, name);
+    s.returningName.clear();
+    s.loggedIn = true;
     s.player.name = name;
-    broadcast(msg::newPlayerInfo(sender, name));
+    broadcast(msg::newPlayerInfo(slot, name));
     for (int other = 1; other <= kSlotCount; ++other)
-        if (other != sender && m_slots[other].player.connected)
-            sendTo(sender, msg::existingPlayers(other, m_slots[other].player.name));
+        if (other != slot && inGame(other))
+            sendTo(slot, msg::existingPlayers(other, m_slots[other].player.name));
     if (login.version != kVersion) {
         sendTo(1, msg::haveWrongVersion(name));
-        sendTo(sender, msg::wrongVersion());
+        sendTo(slot, msg::wrongVersion());
     }
     if (m_gameRunning)
-        sendCatchUp(sender);
+        sendCatchUp(slot);
 }
 
 void GameServer::sendCatchUp(int slot)
@@ -336,8 +436,16 @@ void GameServer::kickHim(int sender, const read::KickHim& kick)
 {
     if (sender != 1 || kick.sender != sender)
         return;
-    if (isSlot(kick.target))
+    if (!isSlot(kick.target))
+        return;
+    Slot& target = m_slots[kick.target];
+    if (target.player.connected && !target.closing) {
+        target.removed = true;
         disconnectSlot(kick.target);
+    } else if (!target.keptFor.isEmpty()) {
+        target.keepTimer->stop();
+        barName(std::exchange(target.keptFor, {}));
+    }
 }
 
 void GameServer::botSpeed(int sender, const read::BotSpeed& speed)
@@ -375,7 +483,7 @@ void GameServer::justWatch(int sender, const read::JustWatch& request)
     if (request.state == kPlaying) {
         player.watching = false;
         broadcast(msg::justWatching(seat, kPlaying));
-    } else if (m_gameRunning && player.connected) {
+    } else if (m_gameRunning && inGame(seat)) {
         player.watching = true;
         broadcast(msg::justWatching(seat, kWatching));
         passTurnOf(seat);

@@ -15,6 +15,16 @@
 // engine runs inside those handlers and the timers m_pauseTimer (pauses), m_turnTimer
 // (turn clock) and m_computerTimer (computer player).
 //
+// Admission: a connection is in the game only once its login is taken; before
+// that it is sent nothing but its slot (or "CMD_full+"), is in nobody's roster
+// and is given no turns. A seated player whose connection drops keeps his seat
+// for five minutes: a login with his name is sent a second "CMD_sendlogininfo"
+// with that seat and logs in there again. A player removed by the host is barred
+// by name for the session and by address for ten minutes; a locked game turns
+// newcomers away; a game that asks first holds a newcomer's login until the host
+// answers. A remote address may hold at most two connections awaiting their login
+// and four in all; this machine's addresses are never barred or limited.
+//
 // Network input is bounded: a connection that floods (more than
 // proto::kMaxQueuedMessages waiting) or does not log in within 30 seconds is
 // closed and cleaned up like any other; the connections themselves drop a peer
@@ -34,13 +44,22 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <random>
+
+// Where a connection comes from.
+struct PeerAddress {
+    QString text;           // as the host is shown it, e.g. "203.0.113.9"
+    bool ownMachine = true; // loopback or one of this machine's addresses
+};
 
 // One client connection as the server sees it.
 class ServerPeer {
 public:
     virtual ~ServerPeer();
+    // Where the connection comes from; this machine unless the owner knows better.
+    virtual PeerAddress address() const { return {}; }
     // Queues the bytes (whole messages) for the peer.
     virtual void send(const QByteArray& bytes) = 0;
     // Closes the connection; the owner may report it back through GameServer::closed().
@@ -72,6 +91,19 @@ constexpr int kCompletedPause = 4;
 constexpr int kHangedPause = 6;
 constexpr int kOutOfTimePause = 3;
 constexpr int kCompletionBonus = 10;
+constexpr int kSeatHoldMs = 5 * 60'000;
+constexpr int kJoinQuestionMs = 60'000;
+constexpr int kAddressBarMs = 10 * 60'000;
+constexpr int kMaxWaitingJoins = 2;
+constexpr int kMaxPendingPerAddress = 2;
+constexpr int kMaxConnectionsPerAddress = 4;
+
+// A newcomer's login waiting for the host to let it in or turn it away.
+struct JoinRequest {
+    quint64 id = 0;
+    QByteArray name;
+    QString address;
+};
 
 struct PlayerSlot {
     QByteArray name;
@@ -108,6 +140,23 @@ public:
     const QString& wordFolder() const { return m_wordFolder; }
     // Told the chat lines about the word folder each time it has been read at a game start.
     std::function<void(const QStringList&)> wordFolderRead;
+    // Told a line for the host's own chat: seats kept, players back, arrivals turned away.
+    std::function<void(const QString&)> hostNotice;
+    // Told of a login that waits for the host's answer (while asking before anyone joins).
+    std::function<void(const JoinRequest&)> joinRequested;
+    // Told that a waiting login was answered, ran out of time or went away.
+    std::function<void(quint64 id)> joinRequestEnded;
+
+    // While locked, only players of kept seats (and the host) get in.
+    void setLocked(bool locked) { m_locked = locked; }
+    bool locked() const { return m_locked; }
+    // While on, a newcomer's login waits for letIn() or turnAway().
+    void setAskBeforeJoining(bool ask) { m_askBeforeJoining = ask; }
+    bool asksBeforeJoining() const { return m_askBeforeJoining; }
+    // Lets the waiting login in as if it had just arrived; unknown ids are ignored.
+    void letIn(quint64 id);
+    // Sends the waiting login "CMD_full+" and closes it; unknown ids are ignored.
+    void turnAway(quint64 id);
 
     // Read-only state.
     const PlayerSlot& slot(int number) const { return m_slots[number].player; }
@@ -133,6 +182,10 @@ public:
     bool computerTimerRunning() const { return m_computerTimer.isEnabled(); }
     int computerTimerInterval() const { return m_computerTimer.interval(); }
     const WordLists& wordLists() const { return m_words; }
+    // Whether the slot's player has logged in and been let in.
+    bool inGame(int slot) const;
+    // The name a seat is kept for, empty when it is not kept.
+    const QByteArray& keptFor(int seat) const { return m_slots[seat].keptFor; }
     // Whether the computer plays this seat's turns now.
     bool isComputerPlayed(int seat) const;
     // The two team-mates of a seat, in the order "CMD_foundletter" names them.
@@ -148,6 +201,15 @@ private:
         int queued = 0;
         ChatLimiter chatLimiter;
         std::unique_ptr<GameTimer> loginTimer;
+        PeerAddress address;
+        bool removed = false;         // closed by the host's Remove From Game
+        QByteArray returningName;     // moved here to log in again as this seat's player
+        bool waitingForHost = false;  // its login waits for letIn() or turnAway()
+        proto::read::LoginInfo heldLogin;
+        std::unique_ptr<GameTimer> askTimer;
+        QByteArray keptFor;           // a seat kept for a dropped player
+        long long keptSince = 0;
+        std::unique_ptr<GameTimer> keepTimer;
     };
     using Queued = FairQueue::Entry;
     // Runs the clean-ups that the event asked for once the outermost event ends.
@@ -169,6 +231,10 @@ private:
 
     // Connections and roster.
     int freeSlot();
+    int oldestKeptSeat() const;
+    void takeConnection(int slot, ServerPeer* peer, const PeerAddress& address);
+    void releaseConnection(int slot);
+    void refuse(ServerPeer* peer);
     int slotOf(const ServerPeer* peer) const;
     void markClosing(int slot, bool closeNeeded);
     void finishClosing();
@@ -181,6 +247,24 @@ private:
     void sendTo(int slot, const QByteArray& bytes);
     void broadcast(const QByteArray& bytes);
     void sendCatchUp(int slot);
+    void notifyHost(const QString& line);
+
+    // Admission.
+    bool addressMayConnect(const PeerAddress& address) const;
+    void keepSeat(int seat);
+    void keepTimedOut(int seat);
+    int seatKeptFor(const QByteArray& name) const;
+    void moveToKeptSeat(int from, int seat);
+    void turnAwayLogin(int slot, const QString& line);
+    void askHost(int slot, const proto::read::LoginInfo& login);
+    void askTimedOut(int slot);
+    int waitingSlot(quint64 id) const;
+    void endRequest(int slot);
+    void dropNewcomer(int slot);
+    void bar(int slot);
+    void barName(const QByteArray& name);
+    void admit(int slot, const proto::read::LoginInfo& login);
+    void announceReturn(int slot, const QByteArray& name);
 
     // Message handlers; sender is the slot of the connection the message came on.
     void loginInfo(int sender, const proto::read::LoginInfo& login);
@@ -230,6 +314,10 @@ private:
     int m_depth = 0;
     bool m_finishing = false;
     int m_botSpeedSetting = kDefaultBotSpeedMs;
+    bool m_locked = false;
+    bool m_askBeforeJoining = false;
+    QList<QByteArray> m_barredNames;
+    std::map<QString, long long> m_barredAddresses; // until when
 
     DispatchTimer m_dispatchTimer;
     GameTimer m_pauseTimer;

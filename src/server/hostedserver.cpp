@@ -1,16 +1,32 @@
 #include "server/hostedserver.h"
 
 #include <QDateTime>
+#include <QNetworkInterface>
 #include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
+namespace {
+
+bool isThisMachine(const QHostAddress& address)
+{
+    return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
+}
+
+} // namespace
+
 // An accepted connection as the game server sees it.
 class HostedServer::SocketPeer : public ServerPeer {
 public:
-    SocketPeer(HostedServer& owner, QTcpSocket* socket) : owner(owner), connection(socket, proto::kMaxPendingBytes) {}
+    SocketPeer(HostedServer& owner, QTcpSocket* socket)
+        : owner(owner),
+          connection(socket, proto::kMaxPendingBytes),
+          from{connection.peerAddress().toString(), isThisMachine(connection.peerAddress())}
+    {
+    }
     void send(const QByteArray& bytes) override { connection.send(bytes); }
+    PeerAddress address() const override { return from; }
     void close() override
     {
         connection.close();
@@ -19,6 +35,7 @@ public:
 
     HostedServer& owner;
     Connection connection;
+    PeerAddress from;
 };
 
 HostedServer::HostedServer(QObject* parent)

@@ -139,9 +139,9 @@ TEST_F(Wire, APeersCloseIsCleanedUpOnce)
     ASSERT_TRUE(pump([&] { return !server.server().slot(2).connected; }));
     settle();
     EXPECT_EQ(host->take(), QList<QByteArray>{"CMD_playerdisconnected+2+Ann"});
+    EXPECT_EQ(server.server().keptFor(2), "Ann");
     auto newcomer = login("Bob");
-    EXPECT_TRUE(server.server().slot(2).connected);
-    EXPECT_EQ(server.server().slot(2).name, "Bob");
+    EXPECT_EQ(server.server().slot(3).name, "Bob");
 }
 
 TEST_F(Wire, AFloodingClientIsClosedAndTheOthersPlayOn)

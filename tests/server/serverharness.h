@@ -11,6 +11,7 @@
 #include <memory>
 #include <ostream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 // Readable failure messages for byte texts.
@@ -19,17 +20,22 @@ inline void PrintTo(const QByteArray& bytes, std::ostream* os)
     *os << '"' << bytes.toStdString() << '"';
 }
 
-// One client connection that records what the server sends it.
+// One client connection that records what the server sends it. Given a login
+// name, it answers every "CMD_sendlogininfo" with a login, as every copy of
+// the game does: it records the slot and queues the answer for the harness.
 class FakePeer : public ServerPeer {
 public:
     void send(const QByteArray& bytes) override
     {
         if (failSend)
             throw std::runtime_error("send failed");
+        if (!loginName.isNull())
+            answerLoginRequests(bytes);
         if (keepNothing)
             return;
         m_bytes += bytes;
     }
+    PeerAddress address() const override { return from; }
     void close() override
     {
         ++closeCalls;
@@ -53,8 +59,14 @@ public:
         return names;
     }
 
+    // The login answers waiting to be delivered.
+    QList<QByteArray> takeAnswers() { return std::exchange(m_answers, {}); }
+
     int slot = 0;
     int closeCalls = 0;
+    QByteArray loginName; // null: the test logs in by hand
+    QByteArray loginVersion = kVersion;
+    PeerAddress from;
     bool failSend = false;
     bool keepNothing = false;
     std::function<void()> onClose;
@@ -62,8 +74,20 @@ public:
     proto::MessageCutter input{proto::kMaxPendingBytes};
 
 private:
+    void answerLoginRequests(const QByteArray& bytes)
+    {
+        for (const QByteArray& message : m_loginWatch.feed(bytes)) {
+            if (!message.startsWith("CMD_sendlogininfo+"))
+                continue;
+            slot = message.mid(message.indexOf('+') + 1).toInt();
+            m_answers.append(proto::msg::loginInfo(slot, loginVersion, loginName));
+        }
+    }
+
     QByteArray m_bytes;
+    QList<QByteArray> m_answers;
     proto::MessageCutter cutter{1 << 30};
+    proto::MessageCutter m_loginWatch{1 << 30};
 };
 
 inline WordListSet sameWordEverywhere(const QByteArray& word, int copies = 50)
@@ -82,20 +106,26 @@ public:
     {
     }
 
-    // A new connection; closing it reports the close back, as the program's socket side does.
-    FakePeer& connect()
+    // A new connection from the address (this machine by default); closing it
+    // reports the close back, as the program's socket side does. With a login
+    // name it answers every "CMD_sendlogininfo" at the next drain().
+    FakePeer& connect(const PeerAddress& from = {}, const QByteArray& loginName = {},
+                      const QByteArray& version = kVersion)
     {
         peers.push_back(std::make_unique<FakePeer>());
         FakePeer* peer = peers.back().get();
         peer->onClose = [this, peer] { server.closed(peer); };
+        peer->from = from;
+        peer->loginName = loginName;
+        peer->loginVersion = version;
         peer->slot = server.accept(peer);
         return *peer;
     }
     // A connection that logs in as the client does and whose queue has been dispatched.
-    FakePeer& join(const QByteArray& name, const QByteArray& version = kVersion)
+    FakePeer& join(const QByteArray& name, const QByteArray& version = kVersion, const PeerAddress& from = {})
     {
-        FakePeer& peer = connect();
-        send(peer, proto::msg::loginInfo(peer.slot, version, name));
+        FakePeer& peer = connect(from, name.isNull() ? QByteArray("") : name, version);
+        drain();
         return peer;
     }
     // Hands the server the messages the bytes complete, as a Connection does,
@@ -113,10 +143,21 @@ public:
         deliver(peer, bytes);
         drain();
     }
+    // Delivers the peers' login answers and dispatches until nothing is left.
     void drain()
     {
-        while (server.queuedMessages() > 0)
+        while (deliverAnswers() || server.queuedMessages() > 0)
             clock.advance(kDispatchIntervalMs);
+    }
+    bool deliverAnswers()
+    {
+        bool any = false;
+        for (std::size_t i = 0; i < peers.size(); ++i)
+            for (const QByteArray& answer : peers[i]->takeAnswers()) {
+                deliver(*peers[i], answer);
+                any = true;
+            }
+        return any;
     }
     void startGame(FakePeer& host, const QByteArray& playTo = "200", const QByteArray& turnTime = "30",
                    bool team = false, bool choose = false)
