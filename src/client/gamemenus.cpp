@@ -44,6 +44,10 @@ void GameMenus::buildOptionsMenu(QMenuBar* bar)
     chooseWordLists = options->addAction("Word Lists…");
     useBuiltInWords = options->addAction("Built-in Words");
     openPortOnRouter = addCheckable(options, "Open Port On Router", true);
+    lockGame = addCheckable(options, "Lock Game");
+    askBeforeJoining = addCheckable(options, "Ask Before Anyone Joins");
+    lockGame->setEnabled(false);
+    askBeforeJoining->setEnabled(false);
     options->addSeparator();
     justWatch = addCheckable(options, "Just Watch");
 }
@@ -101,6 +105,7 @@ void GameMenus::showSettings(const HangmanSettings& settings)
     playSounds->setChecked(settings.playSounds);
     playChatterSounds->setChecked(settings.chatterSounds);
     openPortOnRouter->setChecked(settings.openPortOnRouter);
+    askBeforeJoining->setChecked(settings.askBeforeJoining);
     showTurnSound(settings.turnSound);
     showBotSpeed(settings.botSpeed);
     showTextSize(settings.textSize);

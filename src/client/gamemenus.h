@@ -49,6 +49,8 @@ public:
     QAction* chooseWordLists = nullptr;
     QAction* useBuiltInWords = nullptr;
     QAction* openPortOnRouter = nullptr;
+    QAction* lockGame = nullptr;         // host only, for this game only
+    QAction* askBeforeJoining = nullptr; // host only
     QAction* justWatch = nullptr; // stays the Options menu's last entry
 
     QMenu* view = nullptr;

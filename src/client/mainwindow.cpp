@@ -84,6 +84,7 @@ void MainWindow::setWindows(const Windows& windows)
             m_heldWordFolderReport = lines;
         };
         applyWordFolder();
+        connectAdmission();
     }
     if (m_windows.spylist)
         connect(m_windows.spylist, &SpyListWindow::kickRequested, this, [this](int slot) { kickPlayer(slot); });
@@ -201,6 +202,8 @@ void MainWindow::startHosting()
     m_menus->startGame->setEnabled(true);
     if (m_windows.spylist)
         m_windows.spylist->setRemoveEnabled(true);
+    m_menus->lockGame->setEnabled(true);
+    m_menus->askBeforeJoining->setEnabled(true);
 }
 
 void MainWindow::joinGame()

@@ -36,6 +36,7 @@ class HelpWindow;
 class GameMenus;
 class PhraseEditor;
 class SpyListWindow;
+class JoinRequestWindow;
 class Tally;
 class TallyWindow;
 
@@ -209,6 +210,11 @@ private:
     void showPortMappingLine(const QString& text);
     void stopPortMappingForExit();
 
+    // Who may join the hosted game
+    void connectAdmission();
+    void applyAdmissionOptions();
+    void setAskBeforeJoining(bool on);
+
     Clock& m_clock;
     Surroundings m_surroundings;
     Windows m_windows;
@@ -217,6 +223,7 @@ private:
     QString m_settingsPath;
     std::optional<QString> m_wordFolderOverride;
     QStringList m_heldWordFolderReport; // shown after the host's own start line
+    JoinRequestWindow* m_joinRequests = nullptr;
 
     // Client state
     QString m_playerName;

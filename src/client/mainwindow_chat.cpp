@@ -67,6 +67,8 @@ void MainWindow::connectOptionsMenu()
     connect(menus.chooseWordLists, &QAction::triggered, this, &MainWindow::chooseWordFolder);
     connect(menus.useBuiltInWords, &QAction::triggered, this, &MainWindow::useBuiltInWords);
     connect(menus.openPortOnRouter, &QAction::triggered, this, &MainWindow::setOpenPortOnRouter);
+    connect(menus.lockGame, &QAction::triggered, this, &MainWindow::applyAdmissionOptions);
+    connect(menus.askBeforeJoining, &QAction::triggered, this, &MainWindow::setAskBeforeJoining);
     connect(menus.justWatch, &QAction::triggered, this, &MainWindow::toggleJustWatch);
 }
 

@@ -49,6 +49,7 @@ void MainWindow::loadSettings()
     setTurnSound(m_settings.turnSound);
     m_menus->showSettings(m_settings);
     applyWordFolder();
+    applyAdmissionOptions();
     m_settingsRead = true;
     updatePortMapping();
 }

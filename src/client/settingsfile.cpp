@@ -78,6 +78,7 @@ HangmanSettings readHangmanSettings(const IniFile& file)
     values.chatterSounds = file.readString(hangmanSection, QStringLiteral("ChatterSounds"), QStringLiteral("true")) != QLatin1String("false");
     values.wordFolder = file.readString(hangmanSection, QStringLiteral("Wordfolder"), QString());
     values.openPortOnRouter = file.readString(hangmanSection, QStringLiteral("OpenPortOnRouter"), QStringLiteral("true")) != QLatin1String("false");
+    values.askBeforeJoining = file.readString(hangmanSection, QStringLiteral("AskBeforeJoining"), QStringLiteral("false")) == QLatin1String("true");
     return values;
 }
 
@@ -104,6 +105,7 @@ void writeHangmanSettings(IniFile& file, const HangmanSettings& values)
     write("Turnsound", values.turnSound == 1 ? QStringLiteral("1") : QStringLiteral("0"));
     write("ChatterSounds", switchText(values.chatterSounds));
     write("OpenPortOnRouter", switchText(values.openPortOnRouter));
+    write("AskBeforeJoining", switchText(values.askBeforeJoining));
 }
 
 void writeHangmanWordFolder(IniFile& file, const QString& folder)

@@ -27,6 +27,7 @@ struct HangmanSettings {
     bool chatterSounds = true;
     QString wordFolder; // the host's own word lists; empty for the built-in words
     bool openPortOnRouter = true; // ask the router to forward the game port while hosting
+    bool askBeforeJoining = false; // the host lets each newcomer in or turns him away
 };
 
 // The section name of the game in the settings file.

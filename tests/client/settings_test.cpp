@@ -55,7 +55,7 @@ public:
 
 const QStringList writeOrder{"Textsize", "Top", "Left", "Width", "Height", "Textcolor", "Playtoscore",
                              "Timeperturn", "Choosecat", "Botspeed", "Playsounds", "Turnsound", "ChatterSounds",
-                             "OpenPortOnRouter"};
+                             "OpenPortOnRouter", "AskBeforeJoining"};
 
 } // namespace
 
@@ -76,6 +76,7 @@ TEST_F(SettingsFile, EmptyFileGivesTheDefaults)
     EXPECT_EQ(values.turnSound, 0);
     EXPECT_TRUE(values.chatterSounds);
     EXPECT_TRUE(values.openPortOnRouter);
+    EXPECT_FALSE(values.askBeforeJoining);
     EXPECT_EQ(fileContents(), QByteArray()) << "reading never writes";
 }
 
@@ -83,7 +84,7 @@ TEST_F(SettingsFile, ValuesFollowTheKeysRules)
 {
     HangmanSettings values = readSection("Textsize=11\nBotspeed=1500\nPlaysounds=False\nTextcolor=clRed\n"
                                          "Turnsound=1\nChatterSounds=false\nChoosecat=1\nPhrase3=Hi there\n"
-                                         "OpenPortOnRouter=false\n");
+                                         "OpenPortOnRouter=false\nAskBeforeJoining=true\n");
     EXPECT_EQ(values.textSize, 11);
     EXPECT_EQ(values.botSpeed, 1500);
     EXPECT_TRUE(values.playSounds);
@@ -91,6 +92,7 @@ TEST_F(SettingsFile, ValuesFollowTheKeysRules)
     EXPECT_EQ(values.turnSound, 1);
     EXPECT_FALSE(values.chatterSounds);
     EXPECT_FALSE(values.openPortOnRouter);
+    EXPECT_TRUE(values.askBeforeJoining);
     EXPECT_EQ(values.chooseCategory, true);
     EXPECT_EQ(values.phrases[2], "Hi there");
 
@@ -131,7 +133,7 @@ TEST_F(SettingsFile, WritesTheWholeSectionInOrderBesideOtherSections)
                          "Textsize=12\r\nLeft=3\r\nWidth=712\r\nHeight=524\r\nTextcolor=$00123456\r\n"
                          "Playtoscore=100\r\nTimeperturn=20\r\nChoosecat=1\r\nBotspeed=2000\r\n"
                          "Playsounds=false\r\nTurnsound=1\r\nChatterSounds=true\r\nOpenPortOnRouter=true\r\n"
-                         "\r\n[Other]\r\nTop=1\r\n"));
+                         "AskBeforeJoining=false\r\n\r\n[Other]\r\nTop=1\r\n"));
     EXPECT_EQ(readHangmanSettings(ini).textColor, 0x123456u);
 
     std::array<QString, 9> phrases;
