@@ -16,6 +16,11 @@ Two network namespaces made for this run only, joined by a veth pair
                    packets on A's end of the link. A whole two-player game (the
                    host set to "Just Watch", the joiner picking letters) must end
                    with a winner.
+  crowded-address  a hosting copy in A; eight raw connections from B's
+                   192.0.2.2 that never log in, then a friend from B's second
+                   address 192.0.2.3. Two of the eight wait for their login, the
+                   other six get "CMD_full+" and are closed, and the friend
+                   logs in to a free seat.
 
 Usage: live_network.py PATH/TO/hangman CASE
 Exit status: 0 pass, 1 fail, 77 skipped (not root, no namespaces, or for
@@ -41,6 +46,8 @@ PORT = 7772
 TERM = b"\xff"
 HOST_ADDRESS = "192.0.2.1"   # documentation range, only ever inside our own namespaces
 JOINER_ADDRESS = "192.0.2.2"
+FRIEND_ADDRESS = "192.0.2.3"
+CROWD = 8                    # raw connections from one address
 NOTICE_LIMIT = 60            # seconds for a vanished peer to be noticed
 RELAY_HOLD = 0.075           # seconds each chunk is held in each direction
 LOSS_PERCENT = 3
@@ -98,6 +105,7 @@ class Link:
             run("ip", "-n", ns, "addr", "add", address + "/24", "dev", dev)
             run("ip", "-n", ns, "link", "set", dev, "up")
             run("ip", "-n", ns, "link", "set", "lo", "up")
+        run("ip", "-n", self.b, "addr", "add", FRIEND_ADDRESS + "/24", "dev", self.vb)
         return self
 
     def enter(self, ns):
@@ -137,12 +145,12 @@ def start_program(link, ns, binary, arguments, settings=None, display=None):
     return program
 
 
-def connect(link, ns, address, timeout=40):
+def connect(link, ns, address, timeout=40, source=""):
     deadline = time.monotonic() + timeout
     while True:
         with link.enter(ns):
             try:
-                return socket.create_connection((address, PORT), timeout=2)
+                return socket.create_connection((address, PORT), timeout=2, source_address=(source, 0))
             except OSError:
                 if time.monotonic() > deadline:
                     raise Failure("nothing listens on %s:%d in %s" % (address, PORT, ns))
@@ -417,7 +425,52 @@ def play(bob, display, window):
     raise Failure("no winner within %d s (%d picks by Bob, host watching: %s)" % (GAME_LIMIT, picks, watching))
 
 
-CASES = {"joiner-vanishes": joiner_vanishes, "host-vanishes": host_vanishes, "lossy-game": lossy_game}
+def first_message(sock, timeout):
+    """The first message on a fresh connection, and whether the host closed it after."""
+    sock.settimeout(timeout)
+    data = b""
+    try:
+        while TERM not in data:
+            chunk = sock.recv(4096)
+            if not chunk:
+                break
+            data += chunk
+        message = data.split(TERM)[0]
+        sock.settimeout(1)
+        closed = message == b"CMD_full+" and sock.recv(4096) == b""
+    except socket.timeout:
+        return data, False
+    return message, closed
+
+
+def crowded_address(binary, link):
+    host = start_program(link, link.a, binary, ["Host", "127.0.0.1", "true"],
+                         settings="[hangman]\nOpenPortOnRouter=false\n")
+    crowd = []
+    try:
+        for _ in range(CROWD):
+            crowd.append(connect(link, link.b, HOST_ADDRESS, source=JOINER_ADDRESS))
+        answers = [first_message(sock, 10) for sock in crowd]
+        waiting = [m for m, _ in answers if m.startswith(b"CMD_sendlogininfo+")]
+        refused = [closed for m, closed in answers if m == b"CMD_full+"]
+        log("of %d connections from %s, %d wait for their login and %d were refused"
+            % (CROWD, JOINER_ADDRESS, len(waiting), len(refused)))
+        if len(waiting) != 2 or len(refused) != CROWD - 2 or not all(refused):
+            raise Failure("expected 2 waiting and %d refused and closed, got %r" % (CROWD - 2, answers))
+        friend = RawClient(connect(link, link.b, HOST_ADDRESS, source=FRIEND_ADDRESS), "Friend")
+        friend.wait_for(lambda m: m.startswith(b"CMD_newplayerinfo+") and m.endswith(b"+Friend"), 20, "login")
+        if not 1 <= friend.slot <= 6:
+            raise Failure("the friend got slot %d, not a seat" % friend.slot)
+        log("the friend from %s sits in seat %d" % (FRIEND_ADDRESS, friend.slot))
+        friend.sock.close()
+    finally:
+        for sock in crowd:
+            sock.close()
+        host.stop()
+
+
+CASES = {"joiner-vanishes": joiner_vanishes, "host-vanishes": host_vanishes, "lossy-game": lossy_game,
+         "crowded-address": crowded_address}
 
 
 def main():
