@@ -279,7 +279,7 @@ void MainWindow::send(const QByteArray& message)
 void MainWindow::sendLoginInfo(const QByteArray& args)
 {
     const auto login = proto::read::sendLoginInfo(args);
-    if (!login || m_loggedIn)
+    if (!login)
         return;
     m_ownSlot = login->slot;
     m_loggedIn = true;

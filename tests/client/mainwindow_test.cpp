@@ -356,6 +356,10 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.outside.sound.played.contains("invalid"); }));
     EXPECT_FALSE(c.lines.has("X is Connected."));
     EXPECT_FALSE(c.lines.has("Z chats: hi"));
+
+    // A host that kept a seat for this player moves him into it with a second login request.
+    say("CMD_sendlogininfo+3#");
+    ASSERT_TRUE(hear(wire("CMD_logininfo+3+1.0.6+Bob##")));
 }
 
 TEST_F(FakeServer, AMessageIntoAQuietQueueIsDispatchedAtOnceAndABurstOnePerTick)
