@@ -21,6 +21,9 @@ Two network namespaces made for this run only, joined by a veth pair
                    address 192.0.2.3. Two of the eight wait for their login, the
                    other six get "CMD_full+" and are closed, and the friend
                    logs in to a free seat.
+  restarted-joiner a hosting copy in A and a watcher on its loopback; a joining
+                   copy named Bea in B is killed and started again with the same
+                   name. The watcher must see Bea back in the seat she had.
 
 Usage: live_network.py PATH/TO/hangman CASE
 Exit status: 0 pass, 1 fail, 77 skipped (not root, no namespaces, or for
@@ -137,7 +140,7 @@ class Link:
 def start_program(link, ns, binary, arguments, settings=None, display=None):
     program = realprocess.Program(binary, arguments, settings=settings,
                                   platform="xcb" if display else "offscreen", display=display)
-    log_path = "%s-%s-%s.log" % (LOG_PREFIX, ns, arguments[0])
+    log_path = "%s-%s-%s-%d.log" % (LOG_PREFIX, ns, arguments[0], len(LOGS))
     LOGS.append(log_path)
     with open(log_path, "w") as output:
         program.proc = subprocess.Popen(["ip", "netns", "exec", ns, program.path, *arguments], cwd=program.folder,
@@ -469,8 +472,35 @@ def crowded_address(binary, link):
         host.stop()
 
 
+def restarted_joiner(binary, link):
+    host = start_program(link, link.a, binary, ["Host", "127.0.0.1", "true"],
+                         settings="[hangman]\nOpenPortOnRouter=false\n")
+    bea = None
+    try:
+        watcher = RawClient(connect(link, link.a, "127.0.0.1"), "Watcher")
+        watcher.wait_for(lambda m: m.startswith(b"CMD_newplayerinfo+") and m.endswith(b"+Watcher"), 20, "login")
+        is_bea = lambda m: m.startswith(b"CMD_newplayerinfo+") and m.endswith(b"+Bea")
+        bea = start_program(link, link.b, binary, ["Bea", HOST_ADDRESS, "false"])
+        seat = int(watcher.wait_for(is_bea, 30, "Bea's arrival").split(b"+")[1])
+        bea.proc.kill()
+        bea.proc.wait(timeout=10)
+        bea.stop()
+        watcher.wait_for(lambda m: m == b"CMD_playerdisconnected+%d+Bea" % seat, 20, "Bea's departure")
+        log("Bea's copy was killed in seat", seat, "and starts again")
+        bea = start_program(link, link.b, binary, ["Bea", HOST_ADDRESS, "false"])
+        back = watcher.wait_for(is_bea, 30, "Bea's return")
+        if back != b"CMD_newplayerinfo+%d+Bea" % seat:
+            raise Failure("Bea came back as %r, not in seat %d" % (back, seat))
+        log("Bea is back in seat", seat)
+        watcher.sock.close()
+    finally:
+        if bea:
+            bea.stop()
+        host.stop()
+
+
 CASES = {"joiner-vanishes": joiner_vanishes, "host-vanishes": host_vanishes, "lossy-game": lossy_game,
-         "crowded-address": crowded_address}
+         "crowded-address": crowded_address, "restarted-joiner": restarted_joiner}
 
 
 def main():
