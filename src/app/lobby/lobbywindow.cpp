@@ -3,6 +3,7 @@
 #include "board/art.h"
 #include "board/background.h"
 #include "client/inifile.h"
+#include "net/invitation.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -11,28 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QVBoxLayout>
 
 namespace {
 
 const int maxNameLength = 20;
-const int maxHostNameLength = 253;
-
-// An IPv4 or IPv6 address (bracketed or not) or a host name of letters, digits, dots and hyphens.
-bool isServerAddress(const QString& text)
-{
-    const bool bracketed = text.startsWith('[') && text.endsWith(']');
-    if (QHostAddress().setAddress(bracketed ? text.mid(1, text.size() - 2) : text))
-        return true;
-    static const QRegularExpression hostName(
-        "^([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\\.)*[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\\.?$");
-    const QString lastLabel = text.section('.', -1, -1, QString::SectionSkipEmpty);
-    bool numeric = false;
-    lastLabel.toUInt(&numeric);
-    return text.size() <= maxHostNameLength && hostName.match(text).hasMatch() && !numeric;
-}
 
 } // namespace
 
@@ -136,7 +121,7 @@ QString LobbyWindow::checkFields() const
     const QString server = serverEdit->text().trimmed();
     if (!hostBox->isChecked() && server.isEmpty())
         return "Type the address of the computer that hosts the game.";
-    if (!server.isEmpty() && !isServerAddress(server))
+    if (!server.isEmpty() && !invitation::isServerAddress(server))
         return "Type the host's address as an IPv4 or IPv6 address or a host name.";
     return {};
 }
