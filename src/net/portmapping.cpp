@@ -39,6 +39,7 @@ public:
         PortMapping::Failure failure = PortMapping::Failure::NoGateway;
         QString detail;
         QString externalIPv4;
+        bool routerOnline = true;
         int leaseSeconds = 0;
     };
 
@@ -63,6 +64,8 @@ private:
     bool natpmpMap(int lifetime, natpmpresp_t& response, Answer& answer);
     Result openUpnp();
     int upnpAdd(const char* lease);
+    int upnpAddForLease();
+    bool upnpMappingHolder(QString& holder, int* leaseLeft = nullptr);
     void forgetUpnp();
 
     quint16 m_port;
@@ -163,6 +166,42 @@ int PortMappingWorker::upnpAdd(const char* lease)
                                PortMapping::kDescription, "TCP", nullptr, lease);
 }
 
+bool PortMappingWorker::upnpMappingHolder(QString& holder, int* leaseLeft)
+{
+    const QByteArray port = portText(m_port).toLatin1();
+    char client[kAddressTextSize] = {};
+    char clientPort[6] = {};
+    char description[80] = {};
+    char enabled[4] = {};
+    char duration[16] = {};
+    if (UPNP_GetSpecificPortMappingEntry(m_urls.controlURL, m_data.first.servicetype, port, "TCP", nullptr, client,
+                                         clientPort, description, enabled, duration)
+        != UPNPCOMMAND_SUCCESS)
+        return false;
+    holder = QString::fromLatin1(client);
+    if (leaseLeft)
+        *leaseLeft = QByteArray(duration).toInt();
+    return true;
+}
+
+// Asks for the whole lease (or a permanent mapping where the router grants no other) and
+// keeps the lease the router reports, which may be shorter than asked.
+int PortMappingWorker::upnpAddForLease()
+{
+    int added = upnpAdd(QByteArray::number(PortMapping::kLeaseSeconds));
+    m_grantedLease = PortMapping::kLeaseSeconds;
+    if (added == kUpnpOnlyPermanentLeases) {
+        added = upnpAdd("0");
+        m_grantedLease = 0;
+    }
+    QString holder;
+    int leaseLeft = 0;
+    if (added == UPNPCOMMAND_SUCCESS && m_grantedLease > 0 && upnpMappingHolder(holder, &leaseLeft)
+        && leaseLeft > 0 && leaseLeft < m_grantedLease)
+        m_grantedLease = leaseLeft;
+    return added;
+}
+
 PortMappingWorker::Result PortMappingWorker::openUpnp()
 {
     Result result;
@@ -180,27 +219,14 @@ PortMappingWorker::Result PortMappingWorker::openUpnp()
     if (found != 1 && found != 2)
         return result;
 
-    const QByteArray port = portText(m_port).toLatin1();
-    char client[kAddressTextSize] = {};
-    char clientPort[6] = {};
-    char description[80] = {};
-    char enabled[4] = {};
-    char duration[16] = {};
-    if (UPNP_GetSpecificPortMappingEntry(m_urls.controlURL, m_data.first.servicetype, port, "TCP", nullptr, client,
-                                         clientPort, description, enabled, duration)
-            == UPNPCOMMAND_SUCCESS
-        && qstrcmp(client, m_lanAddress) != 0) {
+    result.routerOnline = found == 1;
+    QString holder;
+    if (upnpMappingHolder(holder) && holder != QString::fromLatin1(m_lanAddress)) {
         result.failure = PortMapping::Failure::PortTaken;
-        result.detail = QString::fromLatin1(client);
+        result.detail = holder;
         return result;
     }
-    const QByteArray lease = QByteArray::number(PortMapping::kLeaseSeconds);
-    int added = upnpAdd(lease);
-    m_grantedLease = PortMapping::kLeaseSeconds;
-    if (added == kUpnpOnlyPermanentLeases) {
-        added = upnpAdd("0");
-        m_grantedLease = 0;
-    }
+    const int added = upnpAddForLease();
     if (added != UPNPCOMMAND_SUCCESS) {
         result.failure = added == kUpnpConflictInMappingEntry ? PortMapping::Failure::PortTaken
                                                                : PortMapping::Failure::Refused;
@@ -237,7 +263,7 @@ bool PortMappingWorker::renew()
         return true;
     }
     if (m_method == Method::Upnp)
-        return upnpAdd(QByteArray::number(m_grantedLease)) == UPNPCOMMAND_SUCCESS;
+        return upnpAddForLease() == UPNPCOMMAND_SUCCESS;
     return false;
 }
 
@@ -301,7 +327,7 @@ void PortMapping::start()
         const PortMappingWorker::Result result = worker.open();
         QMetaObject::invokeMethod(self, [self, result] {
             if (result.ok)
-                self->handleOpened(result.externalIPv4, result.leaseSeconds);
+                self->handleOpened(result.externalIPv4, result.routerOnline, result.leaseSeconds);
             else
                 emit self->failed(result.failure, result.detail);
         });
@@ -322,12 +348,12 @@ bool PortMapping::waitUntilIdle(int ms)
     return m_worker->idle.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_worker->pending == 0; });
 }
 
-void PortMapping::handleOpened(const QString& externalIPv4, int leaseSeconds)
+void PortMapping::handleOpened(const QString& externalIPv4, bool routerOnline, int leaseSeconds)
 {
     m_open = true;
     if (leaseSeconds > 0)
         m_renewTimer.start(std::max(kMinRenewSeconds, leaseSeconds / 2) * 1000);
-    emit opened(externalIPv4, globalIPv6Address());
+    emit opened(externalIPv4, globalIPv6Address(), routerOnline);
 }
 
 void PortMapping::renew()

@@ -3,7 +3,7 @@
 // TCP port here while a game is hosted, through NAT-PMP or UPnP-IGD, whichever
 // gateway answers first. Every request runs on a worker thread of its own and
 // is bounded in time; the results come back as signals on the owner's thread.
-// A granted lease is renewed at half its life, and the mapping is removed by
+// A granted lease (the router may grant less than asked) is renewed at half its life, and the mapping is removed by
 // stop() (the program calls it when hosting ends and before it exits).
 // A mapping of the port that the router already holds for another machine is
 // left alone and reported as PortTaken.
@@ -57,16 +57,17 @@ public:
     static QString globalIPv6Address();
 
 signals:
-    // The port is forwarded; friends use externalIPv4 (empty when the router would not
-    // say) or globalIPv6 (empty when this machine has none).
-    void opened(const QString& externalIPv4, const QString& globalIPv6);
+    // The port is forwarded: externalIPv4 is the router's address (empty when it would not
+    // say), globalIPv6 this machine's (empty when it has none); routerOnline is false when
+    // the router says it is not connected to the internet.
+    void opened(const QString& externalIPv4, const QString& globalIPv6, bool routerOnline);
     // No mapping was made; detail names the other machine for PortTaken.
     void failed(PortMapping::Failure reason, const QString& detail);
 
 private:
     void startThread();
     void post(std::function<void(PortMappingWorker&)> task);
-    void handleOpened(const QString& externalIPv4, int leaseSeconds);
+    void handleOpened(const QString& externalIPv4, bool routerOnline, int leaseSeconds);
     void renew();
 
     quint16 m_port;

@@ -71,14 +71,14 @@ TEST_F(HostPortMapping, AHostAsksOnceAndIsToldWhereFriendsJoin)
     EXPECT_EQ(mapping.calls, QStringList{"start"});
     EXPECT_EQ(lastLine(), "Asking your router to open port 7772 for friends outside your network...");
 
-    emit mapping.opened("203.0.113.7", "2001:db8::5");
+    emit mapping.opened("203.0.113.7", "2001:db8::5", true);
     EXPECT_EQ(lastLine(), "Port 7772 is open on your router:friends outside your network join at 203.0.113.7 "
                           "or 2001:db8::5.");
     // Shown as "Port 7772 is open on your router: friends ...": the address keeps its colons.
     EXPECT_TRUE(chat.chatView()->document()->toPlainText().contains(
         "Port 7772 is open on your router: friends outside your network join at 203.0.113.7 or 2001:db8::5."))
         << chat.chatView()->document()->toPlainText().toStdString();
-    emit mapping.opened("", "");
+    emit mapping.opened("", "", true);
     EXPECT_EQ(lastLine(), "Port 7772 is open on your router.");
 
     const QString failed = "Friends outside your network cannot join until port 7772 is forwarded to this computer (";
@@ -108,7 +108,7 @@ TEST_F(HostPortMapping, TheOptionStopsAndStartsAndIsSaved)
 
     // A late answer to a request no longer wanted is not shown.
     const int before = lines.size();
-    emit mapping.opened("203.0.113.7", "");
+    emit mapping.opened("203.0.113.7", "", true);
     EXPECT_EQ(lines.size(), before);
 
     option->trigger();
