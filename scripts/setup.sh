@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libsndfile1-dev liblz4-dev libminiupnpc-dev libnatpmp-dev
   fonts-comic-neue fonts-liberation2
-  xvfb xauth xdotool openbox pulseaudio
+  xvfb xauth xdotool xclip openbox pulseaudio
   lintian iproute2 nftables miniupnpd-nftables
   dbus at-spi2-core python3-pyatspi
 )

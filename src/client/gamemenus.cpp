@@ -48,6 +48,8 @@ void GameMenus::buildOptionsMenu(QMenuBar* bar)
     askBeforeJoining = addCheckable(options, "Ask Before Anyone Joins");
     lockGame->setEnabled(false);
     askBeforeJoining->setEnabled(false);
+    copyInvitationLink = options->addAction("Copy Invitation Link");
+    copyInvitationLink->setEnabled(false);
     options->addSeparator();
     justWatch = addCheckable(options, "Just Watch");
 }

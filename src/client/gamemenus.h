@@ -51,6 +51,7 @@ public:
     QAction* openPortOnRouter = nullptr;
     QAction* lockGame = nullptr;         // host only, for this game only
     QAction* askBeforeJoining = nullptr; // host only
+    QAction* copyInvitationLink = nullptr; // only while hosting a game others can join
     QAction* justWatch = nullptr; // stays the Options menu's last entry
 
     QMenu* view = nullptr;

@@ -200,6 +200,7 @@ void MainWindow::startHosting()
     openGameConnection("127.0.0.1", port);
     m_board->setStartButtonVisible(true);
     m_menus->startGame->setEnabled(true);
+    m_menus->copyInvitationLink->setEnabled(!solo);
     if (m_windows.spylist)
         m_windows.spylist->setRemoveEnabled(true);
     m_menus->lockGame->setEnabled(true);

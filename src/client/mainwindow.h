@@ -201,11 +201,19 @@ private:
     void startGame(int playTo, int turnTime, bool team, bool choose);
     void gameStarted(const QByteArray& args);
 
-    // Port mapping on the router
+    // Port mapping on the router and the invitation link
+    struct Invitation {
+        QString link;
+        bool lanOnly = false; // only players on this network can use it
+    };
     void setOpenPortOnRouter(bool on);
     void updatePortMapping();
-    void portOpened(const QString& externalIPv4, const QString& globalIPv6);
+    void portOpened(const QString& externalIPv4, const QString& globalIPv6, bool routerOnline);
+    QString unreachableAdvice(const QString& condition) const;
     void portNotOpened(PortMapping::Failure reason, const QString& detail);
+    QString ownGlobalIPv6() const;
+    Invitation invitationLink() const;
+    void copyInvitationLink();
     void connectPortMapping();
     void showPortMappingLine(const QString& text);
     void stopPortMappingForExit();
@@ -234,6 +242,7 @@ private:
     bool m_host = false;
     bool m_shownOnce = false;
     bool m_portMappingStarted = false;
+    QString m_publicIPv4; // the router's external address, when friends outside reach the game there
     bool m_settingsRead = false;
     HangmanSettings m_settings; // what the settings file holds and the menus show
     QRect m_loadedBounds;

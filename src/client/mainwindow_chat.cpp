@@ -69,6 +69,7 @@ void MainWindow::connectOptionsMenu()
     connect(menus.openPortOnRouter, &QAction::triggered, this, &MainWindow::setOpenPortOnRouter);
     connect(menus.lockGame, &QAction::triggered, this, &MainWindow::applyAdmissionOptions);
     connect(menus.askBeforeJoining, &QAction::triggered, this, &MainWindow::setAskBeforeJoining);
+    connect(menus.copyInvitationLink, &QAction::triggered, this, &MainWindow::copyInvitationLink);
     connect(menus.justWatch, &QAction::triggered, this, &MainWindow::toggleJustWatch);
 }
 

@@ -1,5 +1,7 @@
 #include "net/portmapping.h"
 
+#include "net/invitation.h"
+
 #include <QDeadlineTimer>
 #include <QNetworkInterface>
 #include <arpa/inet.h>
@@ -65,6 +67,7 @@ private:
     Result openUpnp();
     int upnpAdd(const char* lease);
     int upnpAddForLease();
+    bool upnpRouterOnline();
     bool upnpMappingHolder(QString& holder, int* leaseLeft = nullptr);
     void forgetUpnp();
 
@@ -184,6 +187,19 @@ bool PortMappingWorker::upnpMappingHolder(QString& holder, int* leaseLeft)
     return true;
 }
 
+// The router's own word on its internet connection; a router that does not say counts as online.
+// (UPNP_GetValidIGD's verdict mixes "not connected" with "a reserved external address".)
+bool PortMappingWorker::upnpRouterOnline()
+{
+    char status[kAddressTextSize] = {};
+    unsigned int uptime = 0;
+    char lastError[kAddressTextSize] = {};
+    if (UPNP_GetStatusInfo(m_urls.controlURL, m_data.first.servicetype, status, &uptime, lastError)
+        != UPNPCOMMAND_SUCCESS)
+        return true;
+    return qstrcmp(status, "Connected") == 0;
+}
+
 // Asks for the whole lease (or a permanent mapping where the router grants no other) and
 // keeps the lease the router reports, which may be shorter than asked.
 int PortMappingWorker::upnpAddForLease()
@@ -219,7 +235,7 @@ PortMappingWorker::Result PortMappingWorker::openUpnp()
     if (found != 1 && found != 2)
         return result;
 
-    result.routerOnline = found == 1;
+    result.routerOnline = upnpRouterOnline();
     QString holder;
     if (upnpMappingHolder(holder) && holder != QString::fromLatin1(m_lanAddress)) {
         result.failure = PortMapping::Failure::PortTaken;
@@ -376,4 +392,9 @@ QString PortMapping::globalIPv6Address()
             return address.toString();
     }
     return {};
+}
+
+QString PortMapping::ownLanIPv4() const
+{
+    return invitation::lanIPv4Address();
 }

@@ -55,6 +55,10 @@ public:
 
     // This machine's first global IPv6 address, empty when it has none.
     static QString globalIPv6Address();
+    // The addresses friends may reach this machine at: its global IPv6 address and its
+    // IPv4 address on the local network (each empty when it has none).
+    virtual QString ownGlobalIPv6() const { return globalIPv6Address(); }
+    virtual QString ownLanIPv4() const;
 
 signals:
     // The port is forwarded: externalIPv4 is the router's address (empty when it would not

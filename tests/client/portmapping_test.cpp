@@ -1,5 +1,6 @@
 // The main window's part in opening the game port on the router: when it asks
-// and stops asking, the option and its saved value, and the host's chat lines.
+// and stops asking, the option and its saved value, the host's chat lines, and
+// the invitation link it copies.
 // The port mapping itself is replaced by a recorder: nothing leaves loopback.
 #include "client/gamemenus.h"
 #include "client/mainwindow.h"
@@ -10,7 +11,9 @@
 #include "support/pump.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,7 +30,11 @@ public:
         calls << "wait";
         return true;
     }
+    QString ownGlobalIPv6() const override { return ipv6; }
+    QString ownLanIPv4() const override { return lan; }
     QStringList calls;
+    QString ipv6 = "2001:db8::5";
+    QString lan = "192.168.1.20";
 };
 
 class HostPortMapping : public ::testing::Test {
@@ -71,17 +78,18 @@ TEST_F(HostPortMapping, AHostAsksOnceAndIsToldWhereFriendsJoin)
     EXPECT_EQ(mapping.calls, QStringList{"start"});
     EXPECT_EQ(lastLine(), "Asking your router to open port 7772 for friends outside your network...");
 
-    emit mapping.opened("203.0.113.7", "2001:db8::5", true);
-    EXPECT_EQ(lastLine(), "Port 7772 is open on your router:friends outside your network join at 203.0.113.7 "
-                          "or 2001:db8::5.");
+    emit mapping.opened("93.184.216.34", "2001:db8::5", true);
+    EXPECT_EQ(lastLine(), "Port 7772 is open on your router:friends outside your network join at 93.184.216.34 "
+                          "or 2001:db8::5; send them hangman://93.184.216.34.");
     // Shown as "Port 7772 is open on your router: friends ...": the address keeps its colons.
     EXPECT_TRUE(chat.chatView()->document()->toPlainText().contains(
-        "Port 7772 is open on your router: friends outside your network join at 203.0.113.7 or 2001:db8::5."))
+        "Port 7772 is open on your router: friends outside your network join at 93.184.216.34 or 2001:db8::5;"))
         << chat.chatView()->document()->toPlainText().toStdString();
-    emit mapping.opened("", "", true);
-    EXPECT_EQ(lastLine(), "Port 7772 is open on your router.");
 
     const QString failed = "Friends outside your network cannot join until port 7772 is forwarded to this computer (";
+    emit mapping.failed(PortMapping::Failure::NoGateway, {});
+    EXPECT_EQ(lastLine(), "Over IPv6:friends can still join at 2001:db8::5.");
+    mapping.ipv6.clear();
     emit mapping.failed(PortMapping::Failure::NoGateway, {});
     EXPECT_TRUE(lastLine().startsWith(failed + "no router answered).")) << lastLine().toStdString();
     emit mapping.failed(PortMapping::Failure::Refused, {});
@@ -108,7 +116,7 @@ TEST_F(HostPortMapping, TheOptionStopsAndStartsAndIsSaved)
 
     // A late answer to a request no longer wanted is not shown.
     const int before = lines.size();
-    emit mapping.opened("203.0.113.7", "", true);
+    emit mapping.opened("93.184.216.34", "", true);
     EXPECT_EQ(lines.size(), before);
 
     option->trigger();
@@ -136,4 +144,76 @@ TEST_F(HostPortMapping, ASoloGameNeverAsks)
     chat.menus().openPortOnRouter->trigger();
     chat.menus().openPortOnRouter->trigger();
     EXPECT_TRUE(mapping.calls.isEmpty());
+}
+
+TEST_F(HostPortMapping, TheHostIsToldHonestlyWhoCanJoinAndCopiesTheBestLink)
+{
+    host({"Ann", "127.0.0.1", "true"});
+    QAction* copy = chat.menus().copyInvitationLink;
+    ASSERT_TRUE(copy->isEnabled());
+    const auto copied = [&] {
+        copy->trigger();
+        return QGuiApplication::clipboard()->text();
+    };
+    const QString claim = "friends outside your network join at";
+
+    // Before the router answers: this computer's global IPv6 address, else its LAN address.
+    EXPECT_EQ(copied(), "hangman://[2001:db8::5]");
+    EXPECT_EQ(lastLine(), "Invitation link copied:hangman://[2001:db8::5]");
+    mapping.ipv6.clear();
+    EXPECT_EQ(copied(), "hangman://192.168.1.20");
+    EXPECT_EQ(lastLine(), "Invitation link copied:hangman://192.168.1.20 (it works for players on this network only).");
+
+    // The router opened the port, and its address is public.
+    mapping.ipv6 = "2001:db8::5";
+    emit mapping.opened("93.184.216.34", "2001:db8::5", true);
+    EXPECT_TRUE(lastLine().contains(claim));
+    EXPECT_EQ(copied(), "hangman://93.184.216.34");
+
+    // A router behind a provider's shared address: IPv6 is the way in from outside.
+    emit mapping.opened("100.64.3.7", "2001:db8::5", true);
+    EXPECT_EQ(lastLine(), "Your router opened port 7772, but it sits behind another network (its address is "
+                          "100.64.3.7):friends outside can join over IPv6 at 2001:db8::5, or once port 7772 is "
+                          "forwarded on the outer router too; send them hangman://[2001:db8::5].");
+    EXPECT_EQ(copied(), "hangman://[2001:db8::5]");
+
+    // Behind a second router, without IPv6: only the local network can join.
+    mapping.ipv6.clear();
+    emit mapping.opened("10.1.2.3", "", true);
+    EXPECT_EQ(lastLine(), "Your router opened port 7772, but it sits behind another network (its address is "
+                          "10.1.2.3):friends outside cannot join until port 7772 is forwarded on the outer router "
+                          "too; players on this network join with hangman://192.168.1.20.");
+    EXPECT_EQ(copied(), "hangman://192.168.1.20");
+    EXPECT_TRUE(lastLine().endsWith("(it works for players on this network only)."));
+
+    // A public address from a router that is not connected is no way in either.
+    emit mapping.opened("93.184.216.34", "", false);
+    EXPECT_EQ(lastLine(), "Your router opened port 7772, but it says it is not connected to the internet:friends "
+                          "outside cannot join until the router is connected; players on this network join with "
+                          "hangman://192.168.1.20.");
+    EXPECT_EQ(copied(), "hangman://192.168.1.20");
+
+    // A public address forgotten when the mapping fails or is switched off.
+    emit mapping.opened("93.184.216.34", "", true);
+    emit mapping.failed(PortMapping::Failure::Refused, {});
+    EXPECT_EQ(copied(), "hangman://192.168.1.20");
+    emit mapping.opened("93.184.216.34", "", true);
+    chat.menus().openPortOnRouter->trigger();
+    EXPECT_EQ(copied(), "hangman://192.168.1.20");
+    for (const QString& line : lines)
+        if (line.contains("10.1.2.3") || line.contains("100.64.3.7") || line.contains("not connected"))
+            EXPECT_FALSE(line.contains(claim)) << line.toStdString();
+}
+
+TEST_F(HostPortMapping, OnlyAHostedGameOffersAnInvitationLink)
+{
+    host({});
+    EXPECT_FALSE(chat.menus().copyInvitationLink->isEnabled());
+    MainWindow joiner{clock, outside};
+    joiner.setArguments({"Bob", "127.0.0.1", "false"});
+    joiner.setGamePort(server.port());
+    joiner.setSettingsPath(folder.path() + "/joiner.ini");
+    joiner.show();
+    ASSERT_TRUE(pump([&] { return joiner.isLoggedIn(); }));
+    EXPECT_FALSE(joiner.menus().copyInvitationLink->isEnabled());
 }

@@ -10,6 +10,10 @@ host namespace as a host; the gateway namespace runs one of:
            which keeps a mapping for only a few seconds whatever lease was asked;
 - natpmp:  this script's own NAT-PMP responder, granting short leases;
 - taken:   the UPnP responder holding 7772 for another machine already;
+- shared:  the UPnP responder behind a provider's shared address (100.64.3.7);
+- double:  the NAT-PMP responder behind a second router (10.1.2.3), with no
+           IPv6 address on the host;
+- offline: the UPnP responder saying it is not connected to the internet;
 - refused: the real miniupnpd when installed (it refuses every mapping while its
            external address is private, as it is here), else the responder
            answering every request with a refusal;
@@ -20,11 +24,17 @@ lines to standard error too) and what reached the gateway: the request carries
 this host's address and port 7772, UPnP and NAT-PMP leases are renewed, the mapping is
 deleted when the program ends on SIGTERM or SIGINT, a taken port is left alone,
 and without a gateway the failure comes within a few seconds while the game
-still accepts players. Traffic stays inside the two namespaces.
+still accepts players. Behind a router that friends outside cannot reach, the
+host's chat never says they can join, and Options > Copy Invitation Link puts
+the IPv6 or local address on the clipboard (read back with xclip); where the
+router's address is public, that address. The host runs under Xvfb with openbox
+in the host namespace, so its menu can be clicked. Traffic stays inside the two
+namespaces.
 
 Usage: portmap.py PATH/TO/hangman
-With HANGMAN_SCREENSHOTS=DIR the upnp case runs under Xvfb and writes
-DIR/portmap_host_chat.png. Exit status 77: namespaces cannot be made here.
+With HANGMAN_SCREENSHOTS=DIR every case that copies a link writes
+DIR/portmap_MODE.png. Exit status 77: namespaces cannot be made here, or Xvfb,
+openbox, xdotool or xclip is missing.
 """
 
 import http.server
@@ -43,7 +53,7 @@ import threading
 import time
 import zlib
 
-from steps import Failure, log, wait_for
+from steps import Failure, log, missing_tools, wait_for
 
 SKIP = 77
 GAME_PORT = 7772
@@ -51,7 +61,8 @@ GATEWAY_V4 = "10.77.0.1"
 HOST_V4 = "10.77.0.2"
 HOST_V6 = "2001:db8:77::2"
 OTHER_MACHINE = "10.77.0.9"
-EXTERNAL_V4 = "203.0.113.7"
+PUBLIC_V4 = "93.184.216.34"       # IANA's example address; nothing is ever sent to it
+EXTERNAL_V4 = {"shared": "100.64.3.7", "double": "10.1.2.3"}
 HTTP_PORT = 5000
 SSDP_GROUP = ("239.255.255.250", 1900)
 NATPMP_PORT = 5351
@@ -64,6 +75,9 @@ ASKING_LINE = "Asking your router to open port 7772"
 EXIT_WITHIN = 15
 WAN_IP = "urn:schemas-upnp-org:service:WANIPConnection:1"
 OPEN_LINE = "is open on your router:"
+OPENED_LINE = "Your router opened port 7772, but"
+OUTSIDE_JOIN = "friends outside your network join at"
+COPIED_LINE = "Invitation link copied:"
 FAIL_LINE = "cannot join until port 7772 is forwarded"
 
 
@@ -74,6 +88,7 @@ class Gateway:
 
     def __init__(self, mode, log_path):
         self.mode = mode
+        self.external = EXTERNAL_V4.get(mode, PUBLIC_V4)
         self.log = open(log_path, "a", buffering=1)
         self.mappings = {}
         if mode == "taken":
@@ -110,10 +125,11 @@ class Gateway:
         key = (int(args.get("NewExternalPort", "0") or 0), args.get("NewProtocol", ""))
         with self.lock:
             if action == "GetStatusInfo":
-                return {"NewConnectionStatus": "Connected", "NewLastConnectionError": "ERROR_NONE",
+                status = "Disconnected" if self.mode == "offline" else "Connected"
+                return {"NewConnectionStatus": status, "NewLastConnectionError": "ERROR_NONE",
                         "NewUptime": "100"}
             if action == "GetExternalIPAddress":
-                return {"NewExternalIPAddress": EXTERNAL_V4}
+                return {"NewExternalIPAddress": self.external}
             if action == "GetSpecificPortMappingEntry":
                 entry = self.mappings.get(key)
                 if not entry:
@@ -189,7 +205,7 @@ class Gateway:
             seconds = int(time.monotonic()) - epoch
             if len(data) == 2 and data[0] == 0 and data[1] == 0:
                 self.record(event="natpmp-address", peer=peer[0])
-                s.sendto(struct.pack("!BBHI4s", 0, 128, 0, seconds, socket.inet_aton(EXTERNAL_V4)), peer)
+                s.sendto(struct.pack("!BBHI4s", 0, 128, 0, seconds, socket.inet_aton(self.external)), peer)
             elif len(data) == 12 and data[0] == 0 and data[1] in (1, 2):
                 _, op, _, private, public, lifetime = struct.unpack("!BBHHHI", data)
                 self.record(event="natpmp-map" if lifetime else "natpmp-delete", peer=peer[0],
@@ -199,7 +215,8 @@ class Gateway:
                                      public if lifetime else 0, granted), peer)
 
     def run(self):
-        services = [self.serve_natpmp] if self.mode == "natpmp" else [self.serve_ssdp, self.serve_http]
+        natpmp = self.mode in ("natpmp", "double")
+        services = [self.serve_natpmp] if natpmp else [self.serve_ssdp, self.serve_http]
         for service in services:
             threading.Thread(target=service, daemon=True).start()
         self.record(event="ready")
@@ -400,19 +417,27 @@ class PortMapTest:
         self.procs = Processes()
         self.gateway_kind = "this test's responder"
 
-    def run_case(self, mode, check, display=None):
-        case = Case(self, mode, display)
+    def run_case(self, mode, check):
+        case = Case(self, mode, self.display)
+        ipv6 = mode != "double"
         try:
+            if not ipv6:
+                run(*self.net.exec_in(self.net.host), "ip", "-6", "addr", "del", f"{HOST_V6}/64", "dev",
+                    self.net.veth_host)
             case.start_gateway()
             case.start_host()
             check(case)
         finally:
             self.procs.close()
             run(*self.net.exec_in(self.net.gateway), "ip", "link", "del", "hmext", check=False)
+            if not ipv6:
+                run(*self.net.exec_in(self.net.host), "ip", "-6", "addr", "add", f"{HOST_V6}/64", "dev",
+                    self.net.veth_host, "nodad")
 
     def upnp(self, case):
         line = case.host_line(OPEN_LINE, ANSWER_WITHIN)
-        expect(EXTERNAL_V4 in line, f"the line does not name the external address: {line}")
+        expect(PUBLIC_V4 in line and f"hangman://{PUBLIC_V4}" in line,
+               f"the line does not name the external address and its link: {line}")
         # The router grants a short lease; the program renews it at half its life.
         wait_for("two renewals of the lease", lambda: len(case.gateway_events("add")) >= 3,
                  UPNP_GRANTED_LEASE * 3)
@@ -421,8 +446,7 @@ class PortMapTest:
                            "protocol": "TCP", "description": "HangMan game", "lease": "3600"},
                    f"wrong AddPortMapping: {add}")
         case.expect_game_accepts_players()
-        if self.shots:
-            shoot(self.fb, os.path.join(self.shots, "portmap_host_chat.png"))
+        self.expect_copied_link(case, f"hangman://{PUBLIC_V4}")
         case.end_host(signal.SIGTERM)
         deletes = case.gateway_events("delete")
         expect(deletes == [{"event": "delete", "external": GAME_PORT, "protocol": "TCP"}],
@@ -430,7 +454,7 @@ class PortMapTest:
 
     def natpmp(self, case):
         line = case.host_line(OPEN_LINE, ANSWER_WITHIN)
-        expect(EXTERNAL_V4 in line, f"the line does not name the external address: {line}")
+        expect(PUBLIC_V4 in line, f"the line does not name the external address: {line}")
         wait_for("two renewals of the lease", lambda: len(case.gateway_events("natpmp-map")) >= 3,
                  NATPMP_GRANTED_LEASE * 3)
         for request in case.gateway_events("natpmp-map"):
@@ -458,6 +482,53 @@ class PortMapTest:
         case.expect_game_accepts_players()
         case.end_host(signal.SIGTERM)
 
+    def unreachable(self, case, external, link, lan_only):
+        """A router friends outside cannot reach: the chat says so, and the link avoids it."""
+        line = case.host_line(OPENED_LINE, ANSWER_WITHIN)
+        expect(external in line and link in line, f"the line does not name {external} and {link}: {line}")
+        expect(OUTSIDE_JOIN not in read(case.host_log), f"the chat claims friends outside can join: {line}")
+        copied = self.expect_copied_link(case, link)
+        expect(copied.endswith("(it works for players on this network only).") == lan_only,
+               f"the copied line does not say whom the link serves: {copied}")
+        case.end_host(signal.SIGTERM)
+
+    def shared(self, case):
+        self.unreachable(case, "its address is 100.64.3.7", f"hangman://[{HOST_V6}]", False)
+
+    def double(self, case):
+        self.unreachable(case, "its address is 10.1.2.3", f"hangman://{HOST_V4}", True)
+
+    def offline(self, case):
+        self.unreachable(case, "not connected to the internet", f"hangman://[{HOST_V6}]", False)
+
+    def expect_copied_link(self, case, link):
+        """Chooses Options > Copy Invitation Link in the host's window; returns the host's line."""
+        window = wait_for("the host's window", lambda: self.xdotool("search", "--onlyvisible", "--name", "^HangMan$"),
+                          STARTED_WITHIN).split()[0]
+        self.xdotool("windowactivate", "--sync", window)
+        self.xdotool("mousemove", "--window", window, "72", "9", "click", "1")
+        time.sleep(0.5)
+        # From the bottom of the Options menu: "Just Watch", then "Copy Invitation Link".
+        for key in ("Up", "Up", "Return"):
+            self.xdotool("key", key)
+            time.sleep(0.2)
+        line = case.host_line(COPIED_LINE, ANSWER_WITHIN)
+        expect(line.split(COPIED_LINE, 1)[1].split(" ")[0] == link, f"the copied line names another link: {line}")
+        clipboard = self.in_host("xclip", "-o", "-selection", "clipboard")
+        expect(clipboard == link, f"the clipboard holds {clipboard!r}, not {link}")
+        if self.shots:
+            shoot(self.fb, os.path.join(self.shots, f"portmap_{case.mode}.png"))
+        return line
+
+    def in_host(self, *args):
+        env = dict(os.environ, DISPLAY=self.display)
+        done = subprocess.run([*self.net.exec_in(self.net.host), *args], env=env, capture_output=True, text=True,
+                              timeout=10)
+        return done.stdout.strip() if done.returncode == 0 else ""
+
+    def xdotool(self, *args):
+        return self.in_host("xdotool", *args)
+
     def main(self):
         self.shots = os.environ.get("HANGMAN_SCREENSHOTS")
         self.program_folder = os.path.join(self.work, "program")
@@ -465,22 +536,33 @@ class PortMapTest:
         self.binary = os.path.join(self.program_folder, "hangman")
         shutil.copy2(self.binary_source, self.binary)
         with Network() as self.net:
-            for mode in ("upnp", "natpmp", "taken", "refused", "none"):
-                display = None
-                if mode == "upnp" and self.shots:
-                    display = self.start_display()
-                self.run_case(mode, getattr(self, mode), display)
-                log(f"{mode}: passed")
+            try:
+                self.start_display()
+                for mode in ("upnp", "natpmp", "taken", "refused", "none", "shared", "double", "offline"):
+                    self.run_case(mode, getattr(self, mode))
+                    log(f"{mode}: passed")
+            finally:
+                self.display_procs.close()
         log(f"the refusal came from {self.gateway_kind}")
 
     def start_display(self):
+        """Xvfb and openbox in the host namespace, for every case."""
+        self.display_procs = Processes()
         number = 200 + os.getpid() % 500
+        self.display = f":{number}"
         fb = os.path.join(self.work, "fb")
         os.makedirs(fb)
-        self.procs.start([*self.net.exec_in(self.net.host), "Xvfb", f":{number}", "-screen", "0", "800x600x24",
-                          "-nolisten", "tcp", "-fbdir", fb], open(os.path.join(self.work, "xvfb.log"), "w"))
+        self.display_procs.start([*self.net.exec_in(self.net.host), "Xvfb", self.display, "-screen", "0",
+                                  "800x600x24", "-nolisten", "tcp", "-fbdir", fb],
+                                 open(os.path.join(self.work, "xvfb.log"), "w"))
         self.fb = os.path.join(fb, "Xvfb_screen0")
         wait_for("Xvfb", lambda: os.path.exists(self.fb), 15)
+        self.display_procs.start([*self.net.exec_in(self.net.host), "openbox"],
+                                 open(os.path.join(self.work, "openbox.log"), "w"),
+                                 env=dict(os.environ, DISPLAY=self.display))
+        wait_for("openbox", lambda: subprocess.run(
+            [*self.net.exec_in(self.net.host), "xdotool", "get_desktop"], env=dict(os.environ, DISPLAY=self.display),
+            capture_output=True, timeout=10).returncode == 0, 15)
         return f":{number}"
 
 
@@ -527,6 +609,9 @@ def main():
         return 2
     if not namespaces_available():
         print("SKIP: cannot create network namespaces here (needs root and ip netns)")
+        return SKIP
+    if missing_tools("Xvfb", "openbox", "xdotool", "xclip"):
+        print(f"SKIP: missing {', '.join(missing_tools('Xvfb', 'openbox', 'xdotool', 'xclip'))}")
         return SKIP
     work = tempfile.mkdtemp(prefix="hangman-portmap-")
     test = PortMapTest(os.path.abspath(sys.argv[1]), work)
