@@ -24,6 +24,7 @@ GameWindows::GameWindows(Clock& clock, const QString& tallyPath, const Surroundi
 void GameWindows::makeWindows(Clock& clock, const QString& tallyPath, const Surroundings& surroundings)
 {
     portMapping = std::make_unique<PortMapping>();
+    announcer = std::make_unique<LanAnnouncer>();
     chat = std::make_unique<MainWindow>(clock, surroundings);
     tally = std::make_unique<Tally>(tallyPath);
     reportTallyErrors(surroundings.prompts);
@@ -36,7 +37,7 @@ void GameWindows::makeWindows(Clock& clock, const QString& tallyPath, const Surr
     spylist = std::make_unique<SpyListWindow>(chat.get());
     download = std::make_unique<LobbyDownloadWindow>(surroundings.desktop, surroundings.prompts, chat.get());
     chat->setWindows({tally.get(), tallyWindow.get(), about.get(), gamestart.get(), help.get(), phrases.get(), server.get(),
-                      spylist.get(), download.get(), portMapping.get()});
+                      spylist.get(), download.get(), portMapping.get(), announcer.get()});
 }
 
 GameWindows::~GameWindows()

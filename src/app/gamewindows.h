@@ -40,6 +40,7 @@ private:
 
 public:
     std::unique_ptr<PortMapping> portMapping; // outlives the windows: removes the mapping last
+    std::unique_ptr<LanAnnouncer> announcer;
     std::unique_ptr<MainWindow> chat;
     std::unique_ptr<Tally> tally; // loaded with the tally window, saved after it is gone
     std::unique_ptr<TallyWindow> tallyWindow;

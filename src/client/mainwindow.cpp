@@ -98,6 +98,7 @@ void MainWindow::setWindows(const Windows& windows)
     if (m_windows.download)
         m_windows.download->setExitGame([this] { close(); });
     connectPortMapping();
+    connectLanAnnouncer();
 }
 
 void MainWindow::buildCentre()
@@ -205,6 +206,8 @@ void MainWindow::startHosting()
         m_windows.spylist->setRemoveEnabled(true);
     m_menus->lockGame->setEnabled(true);
     m_menus->askBeforeJoining->setEnabled(true);
+    if (!solo)
+        startAnnouncing();
 }
 
 void MainWindow::joinGame()
@@ -470,6 +473,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     saveBoundsOnClose();
     stopPortMappingForExit();
+    stopAnnouncing();
     QMainWindow::closeEvent(event);
     for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tallyWindow, m_windows.about,
                                                           m_windows.gamestart, m_windows.help, m_windows.phrases,

@@ -15,6 +15,7 @@
 #include "net/connection.h"
 #include "net/dispatchtimer.h"
 #include "net/gametimer.h"
+#include "net/lanannouncer.h"
 #include "net/portmapping.h"
 #include "net/protocol.h"
 
@@ -55,6 +56,7 @@ public:
         SpyListWindow* spylist = nullptr;
         LobbyDownloadWindow* download = nullptr;
         PortMapping* portMapping = nullptr; // asks the router for the game port while hosting
+        LanAnnouncer* announcer = nullptr;  // tells the local network about a hosted game
     };
 
     // The window on the clock, with the desktop, boxes and sound output it is handed.
@@ -223,6 +225,15 @@ private:
     void applyAdmissionOptions();
     void setAskBeforeJoining(bool on);
 
+    // The announcement on the local network
+    void connectLanAnnouncer();
+    void startAnnouncing();
+    void updateAnnouncement();
+    void stopAnnouncing();
+    lan::Roster lanRoster() const;
+    void gameAnnounced(const QString& name);
+    void announcementUnavailable(const QString& reason);
+
     Clock& m_clock;
     Surroundings m_surroundings;
     Windows m_windows;
@@ -242,6 +253,7 @@ private:
     bool m_host = false;
     bool m_shownOnce = false;
     bool m_portMappingStarted = false;
+    bool m_announcing = false;
     QString m_publicIPv4; // the router's external address, when friends outside reach the game there
     bool m_settingsRead = false;
     HangmanSettings m_settings; // what the settings file holds and the menus show

@@ -30,8 +30,10 @@ ServerPeer::~ServerPeer() = default;
 
 GameServer::EventScope::~EventScope()
 {
-    if (--m_server.m_depth == 0)
+    if (--m_server.m_depth == 0) {
         m_server.finishClosing();
+        m_server.reportRosterChange();
+    }
 }
 
 GameServer::GameServer(Clock& clock, quint32 seed) : GameServer(clock, seed, WordLists()) {}
@@ -222,6 +224,28 @@ void GameServer::finishClosing()
     }
     --m_depth;
     m_finishing = false;
+}
+
+RosterSummary GameServer::rosterSummary() const
+{
+    RosterSummary summary;
+    summary.running = m_gameRunning;
+    for (int number = 1; number <= kSlotCount; ++number) {
+        const Slot& s = m_slots[number];
+        if (s.player.connected && s.loggedIn && !s.closing)
+            ++(isSeat(number) ? summary.seated : summary.spies);
+    }
+    return summary;
+}
+
+void GameServer::reportRosterChange()
+{
+    const RosterSummary now = rosterSummary();
+    if (now == m_reportedRoster)
+        return;
+    m_reportedRoster = now;
+    if (rosterChanged)
+        rosterChanged();
 }
 
 void GameServer::cleanUpSlot(int slot)

@@ -105,6 +105,14 @@ struct JoinRequest {
     QString address;
 };
 
+// Who is in the game, as the host tells the local network.
+struct RosterSummary {
+    int seated = 0; // people logged in at the board's seats
+    int spies = 0;
+    bool running = false;
+    bool operator==(const RosterSummary&) const = default;
+};
+
 struct PlayerSlot {
     QByteArray name;
     bool connected = false;
@@ -158,7 +166,11 @@ public:
     // Sends the waiting login "CMD_full+" and closes it; unknown ids are ignored.
     void turnAway(quint64 id);
 
+    // Told after an event that changed rosterSummary() (a login, a departure, a game's start or end).
+    std::function<void()> rosterChanged;
+
     // Read-only state.
+    RosterSummary rosterSummary() const;
     const PlayerSlot& slot(int number) const { return m_slots[number].player; }
     int slotsInUse() const { return m_slotsInUse; }
     bool gameRunning() const { return m_gameRunning; }
@@ -238,6 +250,7 @@ private:
     int slotOf(const ServerPeer* peer) const;
     void markClosing(int slot, bool closeNeeded);
     void finishClosing();
+    void reportRosterChange();
     void cleanUpSlot(int slot);
     void disconnectSlot(int slot);
     void purgeQueue(quint64 connectionId);
@@ -313,6 +326,7 @@ private:
     FairQueue m_receivedQueue{kRefusingSlot};
     int m_depth = 0;
     bool m_finishing = false;
+    RosterSummary m_reportedRoster;
     int m_botSpeedSetting = kDefaultBotSpeedMs;
     bool m_locked = false;
     bool m_askBeforeJoining = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/lanbrowser.h"
+
 #include <QProcess>
 #include <QTcpServer>
 #include <QWidget>
@@ -7,10 +9,15 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QVBoxLayout;
 class QPushButton;
 
 // The Vorlix Lobby: asks for the player name, the server address and whether to host,
-// remembers them, and starts the game with them.
+// remembers them, and starts the game with them. It lists the games announced on the
+// local network and the last hosts joined ("Recent"); choosing one fills in the
+// address, a double click or Enter joins it. An invitation link fills in the address.
 class LobbyWindow : public QWidget {
     Q_OBJECT
 public:
@@ -29,12 +36,32 @@ public:
     quint16 listeningPort() const { return listener_.isListening() ? listener_.serverPort() : 0; }
     // The status line under the fields.
     QString status() const;
+    // Starts listing the games on the local network.
+    void startBrowsing();
+    // Shows the games found on the network (the browser's, or a test's).
+    void showNetworkGames(const QList<LanGame>& games);
+    // The lines of the network list as shown.
+    QStringList networkGames() const;
+    // Fills in the host of a "hangman://HOST" link and asks for the name; false with a
+    // status text saying why when the link cannot be read (nothing is started either way).
+    bool openInvitation(const QString& link);
+    // The last hosts joined, newest first.
+    const QStringList& recentHosts() const { return recent_; }
+    // How many hosts "Recent" keeps.
+    static constexpr int kMaxRecent = 10;
 
 protected:
     // Closing while a game runs only hides the window; the program ends with the game.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void buildLists(QVBoxLayout* layout);
+    QListWidget* makeList(const QString& objectName, int rows);
+    void buildFields(QVBoxLayout* layout);
+    void browsingUnavailable(const QString& reason);
+    bool chooseEntry(QListWidgetItem* item);
+    void showRecent();
+    void rememberRecent(const QString& host);
     void loadFields();
     void saveFields();
     QString checkFields() const;
@@ -47,6 +74,12 @@ private:
     bool quitWithGame_ = false;
     QProcess game_;
     QTcpServer listener_;
+    LanBrowser browser_;
+    QString browsingProblem_;
+    QStringList recent_;
+    QListWidget* gamesList;
+    QLabel* recentLabel;
+    QListWidget* recentList;
     QLineEdit* nameEdit;
     QLineEdit* serverEdit;
     QCheckBox* hostBox;

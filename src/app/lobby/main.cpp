@@ -13,6 +13,10 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName("example.vorlix.lobby");
     const QString folder = dataFolder();
     LobbyWindow window(QDir(folder).filePath("vorlixlobby.ini"), QDir(QApplication::applicationDirPath()).filePath("hangman"));
+    window.startBrowsing();
+    // The desktop opens "hangman://HOST" links with the launcher.
+    if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1)
+        window.openInvitation(arguments.at(1));
     window.show();
     return app.exec();
 }
