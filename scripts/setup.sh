@@ -9,11 +9,11 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ ccache pkg-config python3
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
-  libgtest-dev libgmock-dev libsndfile1-dev liblz4-dev libminiupnpc-dev libnatpmp-dev
+  libgtest-dev libgmock-dev libsndfile1-dev liblz4-dev libminiupnpc-dev libnatpmp-dev libavahi-client-dev
   fonts-comic-neue fonts-liberation2
   xvfb xauth xdotool xclip openbox pulseaudio
   lintian iproute2 nftables miniupnpd-nftables
-  dbus at-spi2-core python3-pyatspi
+  dbus at-spi2-core python3-pyatspi avahi-daemon avahi-utils desktop-file-utils xdg-utils
 )
 
 install_missing() {

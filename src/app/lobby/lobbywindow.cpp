@@ -110,6 +110,7 @@ QListWidget* LobbyWindow::makeList(const QString& objectName, int rows)
 {
     auto* list = new QListWidget;
     list->setObjectName(objectName);
+    list->setAlternatingRowColors(true);
     list->setFixedHeight(rows * list->fontMetrics().height() * 2 + 8);
     connect(list, &QListWidget::itemClicked, this, &LobbyWindow::chooseEntry);
     connect(list, &QListWidget::currentItemChanged, this, &LobbyWindow::chooseEntry);
