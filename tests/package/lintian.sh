@@ -30,6 +30,16 @@ for font in fonts-comic-neue fonts-liberation2; do
     echo "$depends" | grep -q "$font" || { echo "FAIL: Depends lacks $font: $depends"; failed=1; }
 done
 
+# The installed desktop entries are valid, and the launcher's opens invitation links.
+dpkg-deb -x "$package" "$work/root"
+lobby_entry="$work/root/usr/share/applications/example.vorlix.lobby.desktop"
+if command -v desktop-file-validate >/dev/null 2>&1; then
+    desktop-file-validate "$work"/root/usr/share/applications/*.desktop || { echo "FAIL: desktop-file-validate"; failed=1; }
+fi
+grep -qx 'MimeType=x-scheme-handler/hangman;' "$lobby_entry" || { echo "FAIL: the lobby does not take hangman:// links"; failed=1; }
+grep -q '^Exec=vorlix-lobby %u$' "$lobby_entry" || { echo "FAIL: the lobby's Exec does not pass the link"; failed=1; }
+echo "$depends" | grep -q "libavahi-client3" || { echo "FAIL: Depends lacks libavahi-client3: $depends"; failed=1; }
+
 report=$(lintian --no-cfg "$package" 2>&1 | grep -v "running with root privileges is not recommended" || true)
 if [ -n "$report" ]; then
     echo "FAIL: lintian reports:"

@@ -111,6 +111,8 @@ QListWidget* LobbyWindow::makeList(const QString& objectName, int rows)
     auto* list = new QListWidget;
     list->setObjectName(objectName);
     list->setAlternatingRowColors(true);
+    list->setWordWrap(true);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setFixedHeight(rows * list->fontMetrics().height() * 2 + 8);
     connect(list, &QListWidget::itemClicked, this, &LobbyWindow::chooseEntry);
     connect(list, &QListWidget::currentItemChanged, this, &LobbyWindow::chooseEntry);
@@ -173,7 +175,7 @@ void LobbyWindow::showNetworkGames(const QList<LanGame>& games)
 
 void LobbyWindow::browsingUnavailable(const QString& reason)
 {
-    browsingProblem_ = "Games on your network cannot be listed (Avahi says \"" + reason + "\").";
+    browsingProblem_ = "Games on your network cannot be listed (" + reason + ").";
     if (gamesList->count() == 1 && !(gamesList->item(0)->flags() & Qt::ItemIsSelectable))
         showNetworkGames({});
 }
