@@ -142,12 +142,13 @@ class Display:
         self.procs = []
         self.name = None
 
-    def start(self):
+    def start(self, fbdir=None):
+        """The display's name; with fbdir, Xvfb keeps its screen there as an XWD file."""
         if not all(shutil.which(tool) for tool in ("Xvfb", "openbox", "xdotool")):
             return None
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], pass_fds=(write_fd,),
+                                 "-nolisten", "tcp"] + (["-fbdir", fbdir] if fbdir else []), pass_fds=(write_fd,),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         self.procs.append(xvfb)

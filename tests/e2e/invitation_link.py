@@ -19,17 +19,16 @@ openbox, xdotool, xdg-open or update-desktop-database is missing.
 """
 
 import os
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
-from portmap import Processes, read, shoot
-from steps import Failure, log, missing_tools, wait_for
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
+import realprocess  # noqa: E402
+from portmap import Processes, read, shoot  # noqa: E402
+from steps import Failure, cannot_start, log, run_in_folder, wait_for  # noqa: E402
 
-SKIP = 77
 STARTED_WITHIN = 30
 LOBBY_TITLE = "^The Vorlix Lobby$"
 STAND_IN = """#!/bin/sh
@@ -77,28 +76,10 @@ class LinkTest:
                         QT_QPA_PLATFORM="xcb")
 
     def start_display(self):
-        read_fd, write_fd = os.pipe()
         self.fb_folder = os.path.join(self.work, "fb")
         os.makedirs(self.fb_folder)
-        self.procs.start(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "640x720x24", "-nolisten", "tcp",
-                          "-fbdir", self.fb_folder], open(os.path.join(self.work, "xvfb.log"), "w"),
-                         pass_fds=(write_fd,))
-        os.close(write_fd)
-        number = b""
-        deadline = time.monotonic() + STARTED_WITHIN
-        while time.monotonic() < deadline and not number.endswith(b"\n"):
-            chunk = os.read(read_fd, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_fd)
-        if not number.strip():
-            raise Failure("Xvfb did not report a display")
-        self.env["DISPLAY"] = ":" + number.decode().strip()
-        # openbox with the system's data folders, for its theme.
-        self.procs.start(["openbox"], open(os.path.join(self.work, "openbox.log"), "w"),
-                         env=dict(os.environ, DISPLAY=self.env["DISPLAY"]))
-        wait_for("openbox", lambda: self.xdotool("get_desktop") is not None, STARTED_WITHIN)
+        self.display = realprocess.Display()
+        self.env["DISPLAY"] = self.display.start(self.fb_folder)
 
     def xdotool(self, *args):
         done = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=10)
@@ -154,33 +135,19 @@ class LinkTest:
     def main(self):
         self.install()
         self.start_display()
-        self.good_link()
-        self.bad_links()
+        try:
+            self.good_link()
+            self.bad_links()
+        finally:
+            self.display.stop()
 
 
 def main():
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
-    missing = missing_tools("Xvfb", "openbox", "xdotool", "xdg-open", "update-desktop-database", "cmake")
-    if missing:
-        print(f"SKIP: missing {', '.join(missing)}")
-        return SKIP
-    work = tempfile.mkdtemp(prefix="hangman-link-")
-    test = LinkTest(os.path.abspath(sys.argv[1]), work)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    try:
-        test.main()
-        log("invitation links: passed")
-        return 0
-    except Failure as failure:
-        log(f"FAILED: {failure} (files kept in {work})")
-        work = None
-        return 1
-    finally:
-        test.procs.close()
-        if work and not os.environ.get("HANGMAN_E2E_KEEP"):
-            shutil.rmtree(work, ignore_errors=True)
+    status = cannot_start(__doc__, ("Xvfb", "openbox", "xdotool", "xdg-open", "update-desktop-database", "cmake"))
+    if status is not None:
+        return status
+    binary = os.path.abspath(sys.argv[1])
+    return run_in_folder("hangman-link-", lambda work: LinkTest(binary, work), "invitation links: passed")
 
 
 if __name__ == "__main__":

@@ -25,16 +25,13 @@ import os
 import re
 import shutil
 import signal
-import socket
 import subprocess
 import sys
-import tempfile
 import time
 
-from portmap import Processes, namespaces_available, read, run, shoot
-from steps import Failure, log, missing_tools, wait_for
+from portmap import Processes, read, run, shoot
+from steps import Failure, cannot_start, log, run_in_folder, wait_for
 
-SKIP = 77
 GAME_PORT = 7772
 SUBNET = "10.79.0"
 ADDRESSES = {"ann": f"{SUBNET}.1", "cleo": f"{SUBNET}.2", "lobby": f"{SUBNET}.3"}
@@ -257,31 +254,13 @@ def expect(condition, text):
 
 
 def main():
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
-    if not namespaces_available():
-        print("SKIP: cannot create network namespaces here (needs root and ip netns)")
-        return SKIP
-    missing = missing_tools("avahi-daemon", "avahi-browse", "dbus-daemon", "Xvfb", "openbox", "xdotool")
-    if missing:
-        print(f"SKIP: missing {', '.join(missing)}")
-        return SKIP
-    work = tempfile.mkdtemp(prefix="hangman-lan-")
-    test = LanGamesTest(os.path.abspath(sys.argv[1]), work)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    try:
-        test.main()
-        log("games on the network: passed, with the real avahi-daemon")
-        return 0
-    except Failure as failure:
-        log(f"FAILED: {failure} (files kept in {work})")
-        work = None
-        return 1
-    finally:
-        test.procs.close()
-        if work and not os.environ.get("HANGMAN_E2E_KEEP"):
-            shutil.rmtree(work, ignore_errors=True)
+    status = cannot_start(__doc__, ("avahi-daemon", "avahi-browse", "dbus-daemon", "Xvfb", "openbox", "xdotool"),
+                          namespaces=True)
+    if status is not None:
+        return status
+    binary = os.path.abspath(sys.argv[1])
+    return run_in_folder("hangman-lan-", lambda work: LanGamesTest(binary, work),
+                         "games on the network: passed, with the real avahi-daemon")
 
 
 if __name__ == "__main__":

@@ -48,14 +48,12 @@ import socketserver
 import struct
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 import zlib
 
-from steps import Failure, log, missing_tools, wait_for
+from steps import Failure, cannot_start, log, run_in_folder, wait_for
 
-SKIP = 77
 GAME_PORT = 7772
 GATEWAY_V4 = "10.77.0.1"
 HOST_V4 = "10.77.0.2"
@@ -591,43 +589,15 @@ def shoot(xwd_path, png_path):
     log(f"screenshot: {png_path}")
 
 
-def namespaces_available():
-    if os.geteuid() != 0 or not shutil.which("ip"):
-        return False
-    probe = f"hmpm-probe-{os.getpid()}"
-    ok = run("ip", "netns", "add", probe, check=False).returncode == 0
-    run("ip", "netns", "del", probe, check=False)
-    return ok
-
-
 def main():
     if len(sys.argv) == 4 and sys.argv[1] == "--gateway":
         Gateway(sys.argv[2], sys.argv[3]).run()
         return 0
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
-    if not namespaces_available():
-        print("SKIP: cannot create network namespaces here (needs root and ip netns)")
-        return SKIP
-    if missing_tools("Xvfb", "openbox", "xdotool", "xclip"):
-        print(f"SKIP: missing {', '.join(missing_tools('Xvfb', 'openbox', 'xdotool', 'xclip'))}")
-        return SKIP
-    work = tempfile.mkdtemp(prefix="hangman-portmap-")
-    test = PortMapTest(os.path.abspath(sys.argv[1]), work)
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    try:
-        test.main()
-        log("all port mapping cases passed")
-        return 0
-    except Failure as failure:
-        log(f"FAILED: {failure} (files kept in {work})")
-        work = None
-        return 1
-    finally:
-        test.procs.close()
-        if work and not os.environ.get("HANGMAN_E2E_KEEP"):
-            shutil.rmtree(work, ignore_errors=True)
+    status = cannot_start(__doc__, ("Xvfb", "openbox", "xdotool", "xclip"), namespaces=True)
+    if status is not None:
+        return status
+    binary = os.path.abspath(sys.argv[1])
+    return run_in_folder("hangman-portmap-", lambda work: PortMapTest(binary, work), "all port mapping cases passed")
 
 
 if __name__ == "__main__":
