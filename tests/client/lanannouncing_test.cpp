@@ -3,6 +3,7 @@
 // without a daemon, and the withdrawal at the end. The announcer is replaced by
 // a recorder: nothing reaches an Avahi daemon.
 #include "client/mainwindow.h"
+#include "client/chatview.h"
 #include "server/hostedserver.h"
 #include "support/fakesurroundings.h"
 #include "support/pump.h"
@@ -18,11 +19,14 @@ public:
     {
         calls << QString("start %1 %2").arg(hostName).arg(port);
         rosters << roster;
+        if (noDaemon) // as Avahi's client says it at once
+            emit unavailable("Daemon not running");
     }
     void update(const lan::Roster& roster) override { rosters << roster; }
     void stop() override { calls << "stop"; }
     QStringList calls;
     QList<lan::Roster> rosters;
+    bool noDaemon = false;
 };
 
 class Announcing : public ::testing::Test {
@@ -84,6 +88,7 @@ TEST_F(Announcing, AHostedGameIsAnnouncedFollowedAndWithdrawn)
     EXPECT_EQ(lines.last(), "Games on your network cannot see this one (Avahi says \"Daemon not running\"); send "
                             "friends an invitation link instead (Options > Copy Invitation Link).");
 
+
     host.close();
     EXPECT_EQ(announcer.calls.last(), "stop");
     EXPECT_EQ(announcer.rosters.size(), 5);
@@ -101,4 +106,15 @@ TEST_F(Announcing, ASoloGameIsNeverAnnounced)
     EXPECT_EQ(lines.size(), shown) << "a solo game says nothing about the network";
     host.close();
     EXPECT_TRUE(announcer.calls.isEmpty());
+}
+
+TEST_F(Announcing, WithoutADaemonTheHostIsToldOnceAndPlaysOn)
+{
+    announcer.noDaemon = true;
+    open(host, {"Ann", "127.0.0.1", "true"}, "host.ini");
+    const auto chat = [&] { return host.chatView()->document()->toPlainText(); };
+    ASSERT_TRUE(pump(clock, [&] { return chat().contains("You are Connected."); }, 5000, 10));
+    EXPECT_EQ(chat().count("Games on your network cannot see this one"), 1) << chat().toStdString();
+    ASSERT_TRUE(settled(2));
+    EXPECT_EQ(announcer.rosters.last(), (lan::Roster{1, 0, false})) << "the game goes on";
 }
