@@ -88,7 +88,6 @@ TEST_F(Announcing, AHostedGameIsAnnouncedFollowedAndWithdrawn)
     EXPECT_EQ(lines.last(), "Games on your network cannot see this one (Avahi says \"Daemon not running\"); send "
                             "friends an invitation link instead (Options > Copy Invitation Link).");
 
-
     host.close();
     EXPECT_EQ(announcer.calls.last(), "stop");
     EXPECT_EQ(announcer.rosters.size(), 5);
