@@ -1,13 +1,14 @@
 // Writes pictures of the main window in mid-game, driven only by the server's
-// messages over loopback, to the folder named by HANGMAN_SCREENSHOTS: a solo host,
+// messages, to the folder named by HANGMAN_SCREENSHOTS: a solo host,
 // a joiner among other players and spies, a team game, a late joiner's catch-up,
 // the category choice and the winner. A tool, not a test: disabled, so it runs
 // only when asked for; pictures from two builds are compared pixel by pixel.
 #include "client/mainwindow.h"
 #include "support/fakesurroundings.h"
-#include "support/pump.h"
+#include "support/mainwindowaccess.h"
 #include "windows/spylistwindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -34,14 +35,13 @@ protected:
         ASSERT_TRUE(listener.waitForNewConnection(5000));
         peer = listener.nextPendingConnection();
     }
-    // Sends the script ('#' ends a message) and lets the window dispatch all of it.
+    // Hands the window the script ('#' ends a message) as if it had arrived on the
+    // connection, lets it dispatch all of it one per millisecond, then waits thenMs.
     void say(QByteArray script, int thenMs = 0)
     {
-        const int count = int(script.count('#'));
-        peer->write(script.replace('#', proto::kTerminator));
-        peer->flush();
-        int steps = 0;
-        pump(clock, [&] { return ++steps > count + 20 && chat->queuedMessages() == 0; }, 5000, 1);
+        MainWindowTestAccess::receive(*chat, script.replace('#', proto::kTerminator));
+        for (int tick = 0; tick < 100 && chat->queuedMessages() > 0; ++tick)
+            clock.advance(1);
         clock.advance(thenMs);
         QCoreApplication::processEvents();
     }
