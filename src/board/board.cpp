@@ -6,7 +6,6 @@
 #include "board/boardaccessibility.h"
 #include "board/animatedimage.h"
 #include "board/picturebutton.h"
-#include "net/protocol.h"
 
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -35,7 +34,7 @@ constexpr int kLongWordLength = 36;
 struct SeatPlace {
     int nameX, scoreX, bonusX, eyesX, rowY, eyesY;
 };
-constexpr SeatPlace kSeatPlaces[Board::kSeats + 1] = {
+constexpr SeatPlace kSeatPlaces[kSeatCount + 1] = {
     {}, {297, 416, 449, 286, 55, 56}, {510, 628, 661, 498, 54, 56}, {297, 416, 449, 286, 78, 79},
     {510, 628, 661, 498, 77, 79}, {297, 416, 449, 286, 101, 102}, {510, 628, 661, 498, 101, 102},
 };
@@ -123,24 +122,29 @@ void setFittedText(QLabel* label, const QString& text, int maxWidth)
     label->resize(std::min(maxWidth, label->sizeHint().width()), label->height());
 }
 
-QString upper(const QByteArray& field)
-{
-    return proto::fromWire(field).toUpper();
-}
-
 } // namespace
 
-Board::Board(BoardHost& host, Clock& clock, QWidget* parent)
-    : QWidget(parent), m_host(host), m_clock(clock), m_turnClock(clock, 1000)
+Board::Board(ClientGame& game, Clock& clock, QWidget* parent)
+    : QWidget(parent), m_game(game), m_clock(clock)
 {
     Art::substituteMissingFaces();
     setObjectName(QStringLiteral("panel_board"));
     setFixedSize(kWidth, kHeight);
     setFocusPolicy(Qt::StrongFocus);
-    m_turnClock.onTimer = [this] { countDownOneSecond(); };
     buildBoard();
+    observeGame();
+    for (int seat = 1; seat <= kSeatCount; ++seat)
+        showSeat(seat);
+    showWord();
+    showCategory();
+    showFigure();
+    showTiles();
+    showStatus();
+    showOptions();
+    showChoosing();
+    showWinner();
+    showStartOffered();
     m_accessibility = std::make_unique<BoardAccessibility>(*this);
-    clearBoard();
 }
 
 Board::~Board() = default;
@@ -178,20 +182,19 @@ void Board::buildHeading()
 void Board::buildSeats()
 {
     const QFont font = boardFont("Comic Sans MS", 12);
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
         QLabel* name = makeLabel(this, QStringLiteral("label_playername%1").arg(seat),
                                  QRect(place.nameX, place.rowY, 118, 23), font, Qt::black);
         name->installEventFilter(this);
         m_seats[seat].name = name;
-        setCaption(seat, Board::kWaitingCaption);
     }
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
         m_seats[seat].score = makeLabel(this, QStringLiteral("label_score%1").arg(seat),
                                         QRect(place.scoreX, place.rowY, 10, 23), font, Qt::black);
     }
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
         m_seats[seat].bonus = makeLabel(this, QStringLiteral("label_bonus%1").arg(seat),
                                         QRect(place.bonusX, place.rowY, 10, 23), font, Qt::black);
@@ -213,7 +216,7 @@ void Board::buildWordArea()
     m_word->setWordWrap(true);
     const int density = Art::density();
     const QPixmap eyes = Art::eyes().scaled(21 * density, 11 * density, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         const SeatPlace& place = kSeatPlaces[seat];
         QPixmap scaled = eyes;
         scaled.setDevicePixelRatio(density);
@@ -241,10 +244,10 @@ void Board::buildWinnerPanel()
     m_winnerPanel->setObjectName(QStringLiteral("panel_winner"));
     m_winnerPanel->setGeometry(3, 146, 694, 87);
     const QFont font = boardFont("Arial", 18, true);
-    m_winner2 = makeLabel(m_winnerPanel, "label_winner2", QRect(-1, 31, 691, 28), font, kShadowGrey, Qt::AlignCenter);
-    m_winner1 = makeLabel(m_winnerPanel, "label_winner1", QRect(1, 29, 691, 28), font, kGolden, Qt::AlignCenter);
-    m_winner2->setText(QStringLiteral("Winner!"));
-    m_winner1->setText(QStringLiteral("Winner!"));
+    m_winnerShadow = makeLabel(m_winnerPanel, "label_winner2", QRect(-1, 31, 691, 28), font, kShadowGrey, Qt::AlignCenter);
+    m_winnerText = makeLabel(m_winnerPanel, "label_winner1", QRect(1, 29, 691, 28), font, kGolden, Qt::AlignCenter);
+    m_winnerShadow->setText(QStringLiteral("Winner!"));
+    m_winnerText->setText(QStringLiteral("Winner!"));
     m_winnerPanel->hide();
 }
 
@@ -258,7 +261,7 @@ void Board::buildLetterPanel()
     m_usedLetters = makePicture(m_letterPanel, QStringLiteral("image_usedletters"), QRect(8, 4, 241, 199), QPixmap());
     m_usedLetters->setMouseTracking(true);
     m_usedLetters->installEventFilter(this);
-    for (int tile = 1; tile <= kTiles; ++tile) {
+    for (int tile = 1; tile <= kLetterCount; ++tile) {
         const QRect place(8 + 40 * ((tile - 1) % 6), 4 + 40 * ((tile - 1) / 6), 38, 38);
         QLabel* picture = makePicture(m_letterPanel, QStringLiteral("image_letter%1").arg(tile), place, QPixmap());
         picture->setMouseTracking(true);
@@ -291,7 +294,7 @@ void Board::buildChoosePanel()
         ->setText(QStringLiteral("CHOOSE A CATEGORY"));
     makeLabel(m_choosePanel, "label_choosegrey", QRect(2, 10, 298, 29), titleFont, kDarkGrey, Qt::AlignCenter)
         ->setText(QStringLiteral("CHOOSE A CATEGORY"));
-    for (int category = 0; category < kCategories; ++category) {
+    for (int category = 0; category < kCategoryCount; ++category) {
         auto* button = new PictureButton(m_choosePanel);
         button->setFrameColour(kDarkGrey);
         button->setFillColours(QColor(204, 177, 132), QColor(224, 208, 182));
@@ -300,7 +303,7 @@ void Board::buildChoosePanel()
         button->setIconSize(QSize(250, 30));
         button->setCursor(Qt::PointingHandCursor);
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QPushButton::clicked, this, [this, category] { pickCategory(category); });
+        connect(button, &QPushButton::clicked, this, [this, category] { m_game.pickCategory(category); });
         m_categoryButtons[category] = button;
     }
     m_choosePanel->hide();
@@ -308,238 +311,79 @@ void Board::buildChoosePanel()
 
 void Board::drawCategoryButtons()
 {
-    for (int category = 0; category < kCategories; ++category)
+    for (int category = 0; category < kCategoryCount; ++category)
         if (m_categoryButtons[category]->icon().isNull())
             m_categoryButtons[category]->setIcon(QIcon(Art::categoryGlyph(category)));
 }
 
-// ---- server messages -------------------------------------------------------
+// ---- the game on show --------------------------------------------------------
 
-void Board::startGame(const QByteArray& args)
+void Board::observeGame()
 {
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto start = proto::read::startGameAnnounce(args);
-    if (!start)
-        return;
-    endChoosing();
-    m_turnClock.stop();
-    m_start->hide();
-    m_host.setJustWatching(false);
-    m_winnerPanel->hide();
-    clearBoard();
-    setTimePerTurn(start->turnTime);
-    applyTeamSetting(start->team);
-    m_host.addSystemLine(proto::fromWire(start->starter) + QStringLiteral(" has started a game."));
-    setPlayTo(proto::fromWire(start->playTo));
+    ClientGame* game = &m_game;
+    connect(game, &ClientGame::seatChanged, this, &Board::showSeat);
+    connect(game, &ClientGame::turnChanged, this, &Board::showTurn);
+    connect(game, &ClientGame::clockChanged, this, &Board::showClock);
+    connect(game, &ClientGame::wordChanged, this, &Board::showWord);
+    connect(game, &ClientGame::categoryChanged, this, &Board::showCategory);
+    connect(game, &ClientGame::figureChanged, this, &Board::showFigure);
+    connect(game, &ClientGame::tileChanged, this, &Board::showTile);
+    connect(game, &ClientGame::tilesReset, this, &Board::showTiles);
+    connect(game, &ClientGame::statusChanged, this, &Board::showStatus);
+    connect(game, &ClientGame::optionsChanged, this, &Board::showOptions);
+    connect(game, &ClientGame::choosingChanged, this, &Board::showChoosing);
+    connect(game, &ClientGame::winnerChanged, this, &Board::showWinner);
+    connect(game, &ClientGame::startOfferedChanged, this, &Board::showStartOffered);
 }
 
-void Board::loadWord(const QByteArray& args)
+void Board::showSeat(int seat)
 {
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto word = proto::read::loadWord(args);
-    if (!word)
-        return;
-    endChoosing();
-    setWord(upper(word->mask));
-    for (int tile = 1; tile <= kTiles; ++tile) {
-        drawTile(tile, 'n');
-        m_tiles[tile]->show();
-    }
-    setCategory(word->category);
-    showFigure(0);
+    const ClientGame::Seat& shown = m_game.seat(seat);
+    const Seat& place = m_seats[seat];
+    place.name->setText(elided(place.name, m_game.seatCaption(seat)));
+    setFittedText(place.score, QString::number(shown.score), kSeatPlaces[seat].bonusX - kSeatPlaces[seat].scoreX);
+    const QString find = shown.lastFind ? QStringLiteral("+%1").arg(*shown.lastFind) : QString();
+    setFittedText(place.bonus, find, kWidth - 1 - kSeatPlaces[2].bonusX);
+    place.eyes->setVisible(shown.watching);
 }
 
-void Board::markLetters(const QByteArray& args)
+void Board::showTurn()
 {
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto marks = proto::read::markLetters(args);
-    if (!marks || marks->addressee != m_host.ownSlot())
-        return;
-    for (int tile : marks->letters)
-        markUsed(tile);
-}
-
-void Board::foundLetter(const QByteArray& args)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto found = proto::read::foundLetter(args);
-    if (!found)
-        return;
-    const int finder = found->seat;
-    setWord(upper(found->mask));
-    markUsed(found->letter);
-    setBonus(finder, QStringLiteral("+%1").arg(qint64(found->count) + found->bonus));
-    setScore(finder, QString::number(found->score));
-    for (const auto& mate : found->mates)
-        if (mate)
-            setScore(mate->seat, QString::number(mate->score));
-
-    const bool ownFind = finder == m_host.ownSlot();
-    const QString letter = upper(found->letterText);
-    if (found->bonus <= 0) {
-        m_turnSeat = finder;
-        if (ownFind)
-            setStatus(QStringLiteral("Choose another Letter."));
-        else if (found->count <= 1)
-            setStatus(QStringLiteral("1 ") + letter + QStringLiteral(" found."));
-        else
-            setStatus(QString::number(found->count) + QLatin1Char(' ') + letter + QStringLiteral("'s found."));
-        m_host.playSound(QStringLiteral("inword"));
-        return;
-    }
-    m_turnClock.stop();
-    setStatus(QStringLiteral("Puzzle is Complete!"));
-    m_host.playSound(QStringLiteral("puzzlecomplete"));
-    if (ownFind)
-        m_host.recordCompletedPuzzle();
-}
-
-void Board::nextPlayer(const QByteArray& args)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto next = proto::read::nextPlayer(args);
-    if (!next)
-        return;
-    endChoosing();
-    m_turnClock.stop();
-    m_turnSeat = next->seat;
-    pointAtSeat(next->seat);
-    for (int other = 1; other <= kSeats; ++other)
-        setBonus(other, QString());
-    announceTurn(next->seat);
-    startCountdown();
-}
-
-void Board::chooseCat(const QByteArray& args)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto chooser = proto::read::chooseCatAnnounce(args);
-    if (!chooser)
-        return;
-    const int seat = chooser->seat;
-    m_turnClock.stop();
-    m_chooserSeat = seat;
-    if (seat != m_host.ownSlot()) {
-        setStatus(m_seats[seat].caption + QStringLiteral(" is choosing a category."));
-        m_choosePanel->hide();
-    } else if (!m_host.isJustWatching()) {
-        setStatus(QStringLiteral("Choose a category"));
-        drawCategoryButtons();
-        m_choosePanel->show();
-        m_choosePanel->raise();
+    if (const auto seat = m_game.pointerSeat()) {
+        const QLabel* name = m_seats[*seat].name;
+        m_turnPointer->move(name->x() - 32, name->y());
     }
 }
 
-void Board::outOfTime(const QByteArray& args)
+void Board::showClock()
 {
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto late = proto::read::outOfTime(args);
-    if (!late)
+    const int seconds = m_game.secondsLeft();
+    if (seconds < 1) {
+        m_timerLabel->setText(QStringLiteral("Time: 0:00"));
+        m_timerBar->resize(0, m_timerBar->height());
         return;
-    m_turnClock.stop();
-    setStatus(late->seat == m_host.ownSlot() ? QStringLiteral("You are out of time.") : QStringLiteral("Out of Time."));
-}
-
-void Board::addMan(const QByteArray& args)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto miss = proto::read::addMan(args);
-    if (!miss)
-        return;
-    m_turnClock.stop();
-    setStatus(QString());
-    showFigure(miss->misses);
-    if (miss->misses >= kHangedMisses) {
-        if (miss->word != "*")
-            setWord(upper(miss->word));
-        m_host.playSound(QStringLiteral("lose"));
-    } else {
-        m_host.playSound(QStringLiteral("notinword"));
     }
-    markUsed(miss->letter);
+    m_timerBar->resize(std::min(kTimerBarWidth, pixelsPerSecond() * seconds), m_timerBar->height());
+    setTextColour(m_timerLabel, seconds < 20 ? Qt::red : Qt::black);
+    m_timerLabel->setText(QStringLiteral("Time: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
 
-void Board::winner(const QByteArray& args)
+int Board::pixelsPerSecond() const
 {
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    endChoosing();
-    const QString name = proto::fromWire(proto::read::winner(args)->name);
-    m_host.playSound(QStringLiteral("gameover"));
-    const int own = m_host.ownSlot();
-    const bool seated = isSeat(own);
-    const bool won = seated && m_seats[own].caption == name;
-    const QString text = won ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
-    m_winner1->setText(elided(m_winner1, text));
-    m_winner2->setText(elided(m_winner2, text));
-    m_winnerText = text;
-    setStatus(QStringLiteral("Game Over!"));
-    m_host.addSystemLine(text);
-    m_winnerPanel->show();
-    m_winnerPanel->raise();
-    if (m_host.isHost())
-        m_start->show();
-    if (seated)
-        m_host.recordGame(name, won);
+    const int seconds = m_game.timePerTurn();
+    return seconds < kTimerBarWidth ? kTimerBarWidth / seconds : 1;
 }
 
-void Board::gameStats(const QByteArray& args)
+void Board::showWord()
 {
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto stats = proto::read::gameStats(args);
-    if (!stats || stats->addressee != m_host.ownSlot())
-        return;
-    const int seat = stats->currentSeat;
-    m_turnSeat = seat;
-    setTimePerTurn(stats->turnTime);
-    setWord(upper(stats->mask));
-    setCategory(stats->category);
-    showFigure(stats->misses);
-    for (int other = 1; other <= kSeats; ++other)
-        setScore(other, QString::number(stats->scores[other - 1]));
-    applyTeamSetting(stats->team);
-    setPlayTo(proto::fromWire(stats->playTo));
-    pointAtSeat(seat);
-    announceTurn(seat);
-    m_turnClock.stop();
-    startCountdown();
-}
-
-void Board::justWatching(const QByteArray& args)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    const auto watch = proto::read::justWatching(args);
-    if (!watch)
-        return;
-    const bool watching = watch->watching;
-    if (watch->seat == m_host.ownSlot())
-        m_host.setJustWatching(watching);
-    const QString& name = m_seats[watch->seat].caption;
-    m_host.addSystemLine(name + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
-    m_seats[watch->seat].eyes->setVisible(watching);
-}
-
-// ---- board procedures ------------------------------------------------------
-
-void Board::clearBoard()
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    endChoosing();
-    for (int seat = 1; seat <= kSeats; ++seat) {
-        setScore(seat, QStringLiteral("0"));
-        setBonus(seat, QString());
-        m_seats[seat].eyes->hide();
-    }
-    setWord(QString());
-    showFigure(0);
-    for (int tile = 1; tile <= kTiles; ++tile)
-        drawTile(tile, 'n');
+    m_word->setText(m_game.word());
+    fitWordFont();
 }
 
 void Board::fitWordFont()
 {
-    const QString& text = m_word->text();
     QFont font = m_word->font();
-    font.setPointSize(text.size() > kLongWordLength ? 18 : 22);
+    font.setPointSize(m_word->text().size() > kLongWordLength ? 18 : 22);
     m_word->setFont(font);
     // Under the banner and above the status line a wrapped phrase gets the whole free height.
     if (m_word->heightForWidth(m_word->width()) > kWordHeight)
@@ -548,157 +392,16 @@ void Board::fitWordFont()
         m_word->setGeometry(8, kWordTop, 683, kWordHeight);
 }
 
-void Board::unlightTiles()
+void Board::showCategory()
 {
-    for (int tile = 1; tile <= kTiles; ++tile)
-        if (m_tileStates[tile] == 'y')
-            drawTile(tile, 'n');
+    if (const auto category = m_game.category())
+        m_tag->setPixmap(Art::categoryBanner(*category));
 }
 
-void Board::countDownOneSecond()
+void Board::showFigure()
 {
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    --m_secondsLeft;
-    if (m_secondsLeft < 1) {
-        m_secondsLeft = 0;
-        m_timerLabel->setText(QStringLiteral("Time: 0:00"));
-        m_timerBar->resize(0, m_timerBar->height());
-        m_turnSeat = 0;
-        return;
-    }
-    showCountdown();
-    if (m_secondsLeft == 20 || m_secondsLeft == 15 || m_secondsLeft <= 10)
-        m_host.playSound(QStringLiteral("tick"));
-}
-
-void Board::hoverTile(int tile)
-{
-    if (!isLetter(tile))
-        return;
-    unlightTiles();
-    if (ownTurn() && m_tileStates[tile] != 'u')
-        drawTile(tile, 'y');
-}
-
-void Board::leaveTiles()
-{
-    unlightTiles();
-}
-
-void Board::pickLetter(int tile)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    if (!isLetter(tile) || !ownTurn() || m_tileStates[tile] == 'u')
-        return;
-    if (m_host.isJustWatching()) {
-        m_host.showMessage(QStringLiteral("You must first turn off just watch before you can play."));
-        return;
-    }
-    hideTile(tile);
-    m_turnSeat = 0;
-    if (m_host.isLoggedIn())
-        m_host.send(proto::msg::selectLetter(m_host.ownSlot(), tile));
-}
-
-void Board::pickCategory(int category)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    if (!isCategory(category))
-        return;
-    if (m_chooserSeat >= 1 && m_chooserSeat == m_host.ownSlot() && m_host.isLoggedIn())
-        m_host.send(proto::msg::chooseCat(m_host.ownSlot(), category));
-    endChoosing();
-}
-
-void Board::onStartClicked()
-{
-    if (m_host.isLoggedIn())
-        m_host.showGameStart();
-    else
-        m_host.showMessage(QStringLiteral("You are not connected"));
-}
-
-// ---- seats -----------------------------------------------------------------
-
-void Board::seatTaken(int seat, const QString& name)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    if (!isSeat(seat))
-        return;
-    m_seats[seat].occupied = true;
-    setCaption(seat, name);
-    m_seats[seat].name->show();
-    m_seats[seat].score->show();
-}
-
-void Board::seatFreed(int seat)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    if (!isSeat(seat))
-        return;
-    m_seats[seat].occupied = false;
-    const bool computerPlayed = (seat == 2 || m_teamGame) && !computerName(seat).isEmpty();
-    setCaption(seat, computerPlayed ? computerName(seat) : Board::kWaitingCaption);
-    m_seats[seat].eyes->hide();
-}
-
-bool Board::seatOccupied(int seat) const
-{
-    return isSeat(seat) && m_seats[seat].occupied;
-}
-
-QString Board::seatCaption(int seat) const
-{
-    return isSeat(seat) ? m_seats[seat].caption : QString();
-}
-
-QString Board::computerName(int seat)
-{
-    return isSeat(seat) ? QString::fromLatin1(kComputerSeatCaptions[seat]) : QString();
-}
-
-void Board::setStartButtonVisible(bool visible)
-{
-    const BoardAccessibility::Batch told(m_accessibility.get());
-    m_start->setVisible(visible);
-}
-
-char Board::tileState(int tile) const
-{
-    return isLetter(tile) ? m_tileStates[tile] : '\0';
-}
-
-// ---- helpers ---------------------------------------------------------------
-
-void Board::endChoosing()
-{
-    m_chooserSeat = 0;
-    m_choosePanel->hide();
-    setStatus(QString());
-}
-
-void Board::setStatus(const QString& text)
-{
-    m_statusText = text;
-    m_status->setText(elided(m_status, text));
-}
-
-void Board::setWord(const QString& mask)
-{
-    m_word->setText(mask);
-    fitWordFont();
-}
-
-void Board::setCategory(int category)
-{
-    m_category = category;
-    m_tag->setPixmap(Art::categoryBanner(category));
-}
-
-void Board::showFigure(int misses)
-{
-    m_figureStage = std::min(misses, kHangedMisses);
-    if (m_figureStage == kHangedMisses) {
+    const int misses = m_game.misses();
+    if (misses >= kHangingMisses) {
         m_hang->clear();
         m_hang->hide();
         if (m_hanged->strip().isNull())
@@ -709,20 +412,27 @@ void Board::showFigure(int misses)
     }
     m_hanged->hide();
     m_hanged->setPlay(false);
-    m_hang->setPixmap(Art::hangStage(m_figureStage));
+    m_hang->setPixmap(Art::hangStage(misses));
     m_hang->show();
 }
 
-void Board::drawTile(int tile, char state)
+void Board::showTile(int tile)
 {
-    m_tileStates[tile] = state;
-    m_tiles[tile]->setPixmap(state == 'y' ? Art::litLetterTile(tile) : Art::letterTile(tile));
+    if (m_game.tileState(tile) == ClientGame::TileState::Open) {
+        m_tiles[tile]->setPixmap(m_litTile == tile ? Art::litLetterTile(tile) : Art::letterTile(tile));
+        m_tiles[tile]->show();
+        return;
+    }
+    if (m_litTile == tile)
+        m_litTile.reset();
+    hideTile(tile);
 }
 
-void Board::markUsed(int tile)
+void Board::showTiles()
 {
-    m_tileStates[tile] = 'u';
-    hideTile(tile);
+    m_litTile.reset();
+    for (int tile = 1; tile <= kLetterCount; ++tile)
+        showTile(tile);
 }
 
 // The greyed letters show only where a tile has gone, so they are drawn then.
@@ -733,81 +443,72 @@ void Board::hideTile(int tile)
     m_tiles[tile]->hide();
 }
 
-void Board::applyTeamSetting(bool team)
+void Board::lightTile(std::optional<int> tile)
 {
-    m_teamGame = team;
+    const std::optional<int> before = std::exchange(m_litTile, tile);
+    if (before && before != tile)
+        m_tiles[*before]->setPixmap(Art::letterTile(*before));
+    if (tile && tile != before)
+        m_tiles[*tile]->setPixmap(Art::litLetterTile(*tile));
+}
+
+void Board::showStatus()
+{
+    m_status->setText(elided(m_status, m_game.statusText()));
+}
+
+void Board::showOptions()
+{
+    const bool team = m_game.isTeamGame();
     m_teamLabel->setText(team ? QStringLiteral("Team Game: YES") : QStringLiteral("Team Game: NO"));
     if (team && m_team->pixmap().isNull())
         m_team->setPixmap(Art::teamArt());
     m_team->setVisible(team);
     m_thePlayers->setVisible(!team);
-    for (int seat = 2; seat <= kSeats; ++seat)
-        if (!m_seats[seat].occupied)
-            setCaption(seat, team || seat == 2 ? computerName(seat) : Board::kWaitingCaption);
+    m_timePerTurnLabel->setText(QStringLiteral("Time Per Turn: %1").arg(m_game.timePerTurn()));
+    if (const auto& playTo = m_game.playTo())
+        m_playTo->setText(elided(m_playTo, QStringLiteral("Play To Score: ") + *playTo));
 }
 
-void Board::setTimePerTurn(int seconds)
+void Board::showChoosing()
 {
-    m_timePerTurn = seconds < 1 ? 30 : seconds;
-    m_pixelsPerSecond = m_timePerTurn < kTimerBarWidth ? kTimerBarWidth / m_timePerTurn : 1;
-    m_timePerTurnLabel->setText(QStringLiteral("Time Per Turn: %1").arg(m_timePerTurn));
-}
-
-void Board::setPlayTo(const QString& text)
-{
-    m_playTo->setText(elided(m_playTo, QStringLiteral("Play To Score: ") + text));
-}
-
-void Board::setCaption(int seat, const QString& caption)
-{
-    m_seats[seat].caption = caption;
-    m_seats[seat].name->setText(elided(m_seats[seat].name, caption));
-}
-
-void Board::setScore(int seat, const QString& text)
-{
-    setFittedText(m_seats[seat].score, text, kSeatPlaces[seat].bonusX - kSeatPlaces[seat].scoreX);
-}
-
-void Board::setBonus(int seat, const QString& text)
-{
-    setFittedText(m_seats[seat].bonus, text, kWidth - 1 - kSeatPlaces[2].bonusX);
-}
-
-void Board::pointAtSeat(int seat)
-{
-    const QLabel* name = m_seats[seat].name;
-    m_turnPointer->move(name->x() - 32, name->y());
-    m_pointerSeat = seat;
-}
-
-void Board::announceTurn(int seat)
-{
-    if (seat == m_host.ownSlot()) {
-        setStatus(QStringLiteral("Your Turn."));
-        m_host.playSound(m_host.turnSound() == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
-    } else {
-        setStatus(m_seats[seat].caption + QStringLiteral("'s turn."));
+    if (!m_game.isChoosingCategory()) {
+        m_choosePanel->hide();
+        return;
     }
+    drawCategoryButtons();
+    m_choosePanel->show();
+    m_choosePanel->raise();
 }
 
-void Board::startCountdown()
+void Board::showWinner()
 {
-    m_secondsLeft = m_timePerTurn;
-    showCountdown();
-    m_turnClock.start();
+    if (!m_game.isWinnerShown()) {
+        m_winnerPanel->hide();
+        return;
+    }
+    m_winnerText->setText(elided(m_winnerText, m_game.winnerText()));
+    m_winnerShadow->setText(elided(m_winnerShadow, m_game.winnerText()));
+    m_winnerPanel->show();
+    m_winnerPanel->raise();
 }
 
-void Board::showCountdown()
+void Board::showStartOffered()
 {
-    m_timerBar->resize(std::min(kTimerBarWidth, m_pixelsPerSecond * m_secondsLeft), m_timerBar->height());
-    setTextColour(m_timerLabel, m_secondsLeft < 20 ? Qt::red : Qt::black);
-    m_timerLabel->setText(QStringLiteral("Time: %1:%2").arg(m_secondsLeft / 60).arg(m_secondsLeft % 60, 2, 10, QLatin1Char('0')));
+    m_start->setVisible(m_game.isStartOffered());
 }
 
-bool Board::ownTurn() const
+void Board::hoverTile(int tile)
 {
-    return m_turnSeat >= 1 && m_turnSeat == m_host.ownSlot();
+    if (!isLetter(tile))
+        return;
+    const bool lit = m_game.isOwnTurn() && m_game.tileState(tile) != ClientGame::TileState::Used;
+    lightTile(lit ? std::optional<int>(tile) : std::nullopt);
+}
+
+void Board::leaveTiles()
+{
+    lightTile(std::nullopt);
 }
 
 int Board::tileAt(QObject* object) const
@@ -818,7 +519,7 @@ int Board::tileAt(QObject* object) const
 
 int Board::seatLabelAt(QObject* object) const
 {
-    for (int seat = 1; seat <= kSeats; ++seat)
+    for (int seat = 1; seat <= kSeatCount; ++seat)
         if (m_seats[seat].name == object)
             return seat;
     return 0;
@@ -851,7 +552,7 @@ void Board::keyPressEvent(QKeyEvent* event)
         const int tile = letter - 'a' + 1;
         if (isLetter(tile)) {
             if (!m_tiles[tile]->isHidden())
-                pickLetter(tile);
+                m_game.pickLetter(tile);
             return;
         }
     }
@@ -871,7 +572,7 @@ bool Board::eventFilter(QObject* watched, QEvent* event)
         if (type == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && m_tiles[tile]->rect().contains(mouse->position().toPoint()))
-                pickLetter(tile);
+                m_game.pickLetter(tile);
         }
         return false;
     }
@@ -893,7 +594,7 @@ bool Board::eventFilter(QObject* watched, QEvent* event)
         else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
             m_start->setPixmap(Art::startGameButton(false));
             if (m_start->rect().contains(mouse->position().toPoint()))
-                onStartClicked();
+                m_game.askToStartGame();
         }
         return false;
     }

@@ -172,7 +172,7 @@ QAccessibleInterface* boardPartFactory(const QString&, QObject* object)
 
 } // namespace
 
-BoardAccessibility::BoardAccessibility(Board& board) : m_board(board)
+BoardAccessibility::BoardAccessibility(Board& board) : m_board(board), m_game(board.game())
 {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(boardPartFactory);
@@ -182,11 +182,11 @@ BoardAccessibility::BoardAccessibility(Board& board) : m_board(board)
 
     add(&board, Kind::Board);
     add(board.m_letterPanel, Kind::Letters);
-    for (int tile = 1; tile <= Board::kTiles; ++tile)
+    for (int tile = 1; tile <= kLetterCount; ++tile)
         add(board.m_tiles[tile], Kind::Tile, tile);
     add(board.m_word, Kind::Word);
     add(board.m_status, Kind::Status);
-    for (int seat = 1; seat <= Board::kSeats; ++seat)
+    for (int seat = 1; seat <= kSeatCount; ++seat)
         add(board.m_seats[seat].name, Kind::Seat, seat);
     add(board.m_timerLabel, Kind::Clock);
     add(board.m_hang, Kind::Figure);
@@ -198,12 +198,13 @@ BoardAccessibility::BoardAccessibility(Board& board) : m_board(board)
     addPictures();
     addDecoration();
 
-    for (int category = 0; category < Board::kCategories; ++category) {
+    for (int category = 0; category < kCategoryCount; ++category) {
         QPushButton* button = board.m_categoryButtons[category];
         button->setAccessibleName(Art::categoryName(category));
         button->setFocusPolicy(Qt::TabFocus);
     }
     tellChanges();
+    connect(&m_game, &ClientGame::updated, this, &BoardAccessibility::tellChanges);
 }
 
 BoardAccessibility::~BoardAccessibility()
@@ -229,7 +230,7 @@ void BoardAccessibility::add(QWidget* widget, Kind kind, int index)
 void BoardAccessibility::addPictures()
 {
     add(m_board.m_turnPointer, Kind::Pointer);
-    for (int seat = 1; seat <= Board::kSeats; ++seat)
+    for (int seat = 1; seat <= kSeatCount; ++seat)
         add(m_board.m_seats[seat].eyes, Kind::Eyes, seat);
     add(m_board.m_tag, Kind::Category);
     add(m_board.m_thePlayers, Kind::Heading);
@@ -241,12 +242,12 @@ void BoardAccessibility::addPictures()
 void BoardAccessibility::addDecoration()
 {
     const Board& board = m_board;
-    for (int seat = 1; seat <= Board::kSeats; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         add(board.m_seats[seat].score, Kind::Decoration);
         add(board.m_seats[seat].bonus, Kind::Decoration);
     }
-    add(board.m_winner1, Kind::Decoration);
-    add(board.m_winner2, Kind::Decoration);
+    add(board.m_winnerText, Kind::Decoration);
+    add(board.m_winnerShadow, Kind::Decoration);
     for (QLabel* title : board.m_choosePanel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
         add(title, Kind::Decoration);
     add(board.m_usedLetters, Kind::Decoration);
@@ -269,7 +270,7 @@ bool BoardAccessibility::isDecoration(QObject* object) const
 
 BoardAccessibility::Reading BoardAccessibility::read(Part part) const
 {
-    const Board& board = m_board;
+    const ClientGame& game = m_game;
     Reading reading;
     switch (part.kind) {
     case Kind::Tile:
@@ -279,30 +280,30 @@ BoardAccessibility::Reading BoardAccessibility::read(Part part) const
         reading.pressable = true;
         break;
     case Kind::Word: {
-        const QString mask = board.m_word->text();
+        const QString& mask = game.word();
         reading.name = mask.isEmpty() ? QStringLiteral("No word yet")
-                                      : Art::categoryName(board.m_category) + QStringLiteral(", ") + spokenWord(mask);
+                                      : Art::categoryName(game.category().value_or(0)) + QStringLiteral(", ") + spokenWord(mask);
         reading.description = labelTitle(part);
         break;
     }
     case Kind::Status:
-        reading.name = board.m_statusText;
+        reading.name = game.statusText();
         reading.description = labelTitle(part);
         break;
     case Kind::Seat:
-        reading.name = QStringLiteral("Seat %1: %2").arg(part.index).arg(board.m_seats[part.index].caption);
+        reading.name = QStringLiteral("Seat %1: %2").arg(part.index).arg(game.seatCaption(part.index));
         reading.description = seatDescription(part.index);
-        reading.range = Range{board.m_seats[part.index].score->text().toInt(), 0, std::numeric_limits<int>::max()};
+        reading.range = Range{game.seat(part.index).score, 0, std::numeric_limits<int>::max()};
         break;
     case Kind::Clock:
         reading.role = QAccessible::Clock;
-        reading.running = board.countdownRunning();
-        reading.name = reading.running ? QStringLiteral("Turn clock: %1 seconds left").arg(board.m_secondsLeft)
+        reading.running = game.clockRunning();
+        reading.name = reading.running ? QStringLiteral("Turn clock: %1 seconds left").arg(game.secondsLeft())
                                        : QStringLiteral("Turn clock: stopped");
-        reading.range = Range{board.m_secondsLeft, 0, board.m_timePerTurn};
+        reading.range = Range{game.secondsLeft(), 0, game.timePerTurn()};
         break;
     case Kind::Winner:
-        reading.name = board.m_winnerPanel->isHidden() ? QString() : board.m_winnerText;
+        reading.name = game.winnerText();
         reading.description = labelTitle(part);
         break;
     case Kind::Start:
@@ -343,26 +344,26 @@ BoardAccessibility::Reading BoardAccessibility::readContainerOrPicture(Part part
 
 BoardAccessibility::Reading BoardAccessibility::readPicture(Part part) const
 {
-    const Board& board = m_board;
+    const ClientGame& game = m_game;
     Reading reading;
     reading.role = QAccessible::Graphic;
     switch (part.kind) {
     case Kind::Figure:
-        reading.name = board.m_figureStage >= Board::kHangedMisses
-            ? QStringLiteral("Hangman: hanged, %1 of %1 misses").arg(Board::kHangedMisses)
-            : QStringLiteral("Hangman: %1 of %2 misses").arg(board.m_figureStage).arg(Board::kHangedMisses);
-        reading.range = Range{board.m_figureStage, 0, Board::kHangedMisses};
+        reading.name = game.misses() >= kHangingMisses
+            ? QStringLiteral("Hangman: hanged, %1 of %1 misses").arg(kHangingMisses)
+            : QStringLiteral("Hangman: %1 of %2 misses").arg(game.misses()).arg(kHangingMisses);
+        reading.range = Range{game.misses(), 0, kHangingMisses};
         break;
     case Kind::Pointer:
-        reading.name = board.m_pointerSeat >= 1 ? QStringLiteral("Turn: seat %1").arg(board.m_pointerSeat)
-                                                : QStringLiteral("Turn: nobody yet");
+        reading.name = game.pointerSeat() ? QStringLiteral("Turn: seat %1").arg(*game.pointerSeat())
+                                          : QStringLiteral("Turn: nobody yet");
         break;
     case Kind::Eyes:
         reading.name = QStringLiteral("Seat %1: just watching").arg(part.index);
         break;
     case Kind::Category:
-        reading.name = board.m_tag->pixmap().isNull() ? QStringLiteral("Category: none yet")
-                                                      : QStringLiteral("Category: ") + Art::categoryName(board.m_category);
+        reading.name = game.category() ? QStringLiteral("Category: ") + Art::categoryName(*game.category())
+                                       : QStringLiteral("Category: none yet");
         break;
     case Kind::Heading:
         reading.name = QStringLiteral("The players");
@@ -378,35 +379,30 @@ BoardAccessibility::Reading BoardAccessibility::readPicture(Part part) const
 
 void BoardAccessibility::press(Part part)
 {
-    const Batch batch(this);
     if (part.kind == Kind::Tile)
-        m_board.pickLetter(part.index);
-    else if (part.kind == Kind::Start && !m_board.m_start->isHidden())
-        m_board.onStartClicked();
+        m_game.pickLetter(part.index);
+    else if (part.kind == Kind::Start && m_game.isStartOffered())
+        m_game.askToStartGame();
 }
 
 QString BoardAccessibility::seatDescription(int seat) const
 {
-    const Board& board = m_board;
-    const auto& place = board.m_seats[seat];
-    QStringList facts{QStringLiteral("score ") + place.score->text()};
-    const QString bonus = place.bonus->text();
-    if (!bonus.isEmpty())
-        facts << QStringLiteral("last find ") + bonus;
-    if (board.m_turnSeat == seat)
+    const ClientGame::Seat& place = m_game.seat(seat);
+    QStringList facts{QStringLiteral("score %1").arg(place.score)};
+    if (place.lastFind)
+        facts << QStringLiteral("last find +%1").arg(*place.lastFind);
+    if (m_game.turnSeat() == seat)
         facts << QStringLiteral("has the turn");
     if (!place.occupied)
-        facts << (place.caption == Board::computerName(seat) ? QStringLiteral("computer player")
-                                                              : QStringLiteral("empty seat"));
-    if (!place.eyes->isHidden())
+        facts << (place.computer ? QStringLiteral("computer player") : QStringLiteral("empty seat"));
+    if (place.watching)
         facts << QStringLiteral("just watching");
     return facts.join(QStringLiteral(", "));
 }
 
 bool BoardAccessibility::tileAvailable(int tile) const
 {
-    return m_board.ownTurn() && !m_board.m_host.isJustWatching() && m_board.m_tileStates[tile] != 'u'
-        && !m_board.m_tiles[tile]->isHidden();
+    return m_game.isOwnTurn() && !m_game.isJustWatching() && m_game.tileState(tile) == ClientGame::TileState::Open;
 }
 
 BoardAccessibility::Told BoardAccessibility::toldOf(Part part) const
@@ -424,8 +420,6 @@ BoardAccessibility::Told BoardAccessibility::toldOf(Part part) const
 
 void BoardAccessibility::tellChanges()
 {
-    if (m_batchDepth > 0)
-        return;
     for (auto part = m_parts.cbegin(); part != m_parts.cend(); ++part) {
         QObject* object = part.key();
         const Kind kind = part->kind;
@@ -469,20 +463,6 @@ void BoardAccessibility::tellChanges()
             QAccessible::updateAccessibility(&event);
         }
     }
-}
-
-BoardAccessibility::Batch::Batch(BoardAccessibility* accessibility) : m_accessibility(accessibility)
-{
-    if (m_accessibility)
-        ++m_accessibility->m_batchDepth;
-}
-
-BoardAccessibility::Batch::~Batch()
-{
-    if (!m_accessibility)
-        return;
-    --m_accessibility->m_batchDepth;
-    m_accessibility->tellChanges();
 }
 
 QString BoardAccessibility::spokenWord(const QString& mask)

@@ -13,6 +13,7 @@
 #include <optional>
 
 class Board;
+class ClientGame;
 
 class BoardAccessibility : public QObject {
     Q_OBJECT
@@ -58,20 +59,8 @@ public:
     Reading read(Part part) const;
     // The accessibility layer's press: a tile picks its letter, the start button opens the game start.
     void press(Part part);
-    // Sends one event for each told fact that changed since the last call.
+    // Sends one event for each told fact that changed since the last call (after every change of the game).
     void tellChanges();
-
-    // Board updates inside a batch are told together when the outermost batch ends.
-    class Batch {
-    public:
-        explicit Batch(BoardAccessibility* accessibility);
-        ~Batch();
-        Batch(const Batch&) = delete;
-        Batch& operator=(const Batch&) = delete;
-
-    private:
-        BoardAccessibility* m_accessibility;
-    };
 
     // "7 letters: G, blank, blank, A, blank, blank, E" for the mask "G**A**E".
     static QString spokenWord(const QString& mask);
@@ -95,7 +84,7 @@ private:
     bool tileAvailable(int tile) const;
 
     Board& m_board;
+    ClientGame& m_game;
     QHash<QObject*, Part> m_parts;
     QHash<QObject*, Told> m_told;
-    int m_batchDepth = 0;
 };

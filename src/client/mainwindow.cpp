@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr int kMaxQueuedMessages = 4096;
 // The error boxes of a send before any connection was opened and of a server address that is no host.
 constexpr char kNotConnectedText[] = "Send - Socket Not Connected";
 constexpr char kHostNotFoundText[] = "Host Lookup - Could Not Find Host Entry";
@@ -47,7 +46,8 @@ MainWindow::MainWindow(Clock& clock, const Surroundings& surroundings, QWidget* 
     : QMainWindow(parent)
     , m_clock(clock)
     , m_surroundings(surroundings)
-    , m_dispatchTimer(clock, 1)
+    , m_game(*this, clock)
+    , m_receivedQueue(clock, [this](const QByteArray& message) { m_game.receive(message); })
 {
     m_arguments = QCoreApplication::arguments().mid(1);
     setUpWindow();
@@ -60,9 +60,6 @@ void MainWindow::setUpWindow()
     setWindowTitle("HangMan");
     setObjectName("chat");
 
-    m_dispatchTimer.onTimer = [this] { dispatchNextMessage(); };
-    m_receivedQueue.append("receivedlist");
-    m_dispatchTimer.start();
     m_settings.chatterSounds = false; // until the settings file is read
 
     m_menus = new GameMenus(menuBar(), this);
@@ -71,7 +68,7 @@ void MainWindow::setUpWindow()
     connectFileAndViewMenus();
     connectOptionsMenu();
     connectSeatMenu();
-    buildDispatchTable();
+    observeGame();
     resize(712, 524);
 }
 
@@ -86,8 +83,11 @@ void MainWindow::setWindows(const Windows& windows)
         applyWordFolder();
         connectAdmission();
     }
-    if (m_windows.spylist)
+    if (m_windows.spylist) {
         connect(m_windows.spylist, &SpyListWindow::kickRequested, this, [this](int slot) { kickPlayer(slot); });
+        connect(&m_game, &ClientGame::spyJoined, m_windows.spylist, &SpyListWindow::addSpy);
+        connect(&m_game, &ClientGame::spyLeft, m_windows.spylist, &SpyListWindow::removeSpy);
+    }
     if (m_windows.phrases)
         connect(m_windows.phrases, &PhraseEditor::phrasesAccepted, this, [this](const QStringList& phrases) {
             m_chat->replacePhrases(phrases);
@@ -101,12 +101,30 @@ void MainWindow::setWindows(const Windows& windows)
     connectLanAnnouncer();
 }
 
+void MainWindow::observeGame()
+{
+    ClientGame* game = &m_game;
+    connect(game, &ClientGame::notice, this, &MainWindow::addSystemLine);
+    connect(game, &ClientGame::chatReceived, this, &MainWindow::showChatReceived);
+    connect(game, &ClientGame::chatterSoundReceived, this, &MainWindow::chatterSoundReceived);
+    connect(game, &ClientGame::soundRequested, this, &MainWindow::playSound);
+    connect(game, &ClientGame::messageRequested, this, &MainWindow::showMessage);
+    connect(game, &ClientGame::gameStartRequested, this, &MainWindow::showGameStart);
+    connect(game, &ClientGame::ownArrival, this, &MainWindow::loadSettings);
+    connect(game, &ClientGame::gameStarted, this, &MainWindow::gameStarted);
+    connect(game, &ClientGame::gameRecorded, this, &MainWindow::recordGame);
+    connect(game, &ClientGame::puzzleCompleted, this, &MainWindow::recordCompletedPuzzle);
+    connect(game, &ClientGame::ended, this, &MainWindow::close);
+    connect(game, &ClientGame::justWatchingChanged, this,
+            [this](bool watching) { m_menus->justWatch->setChecked(watching); });
+}
+
 void MainWindow::buildCentre()
 {
     auto* centre = new QWidget;
     applyGameBackground(centre);
     centre->setMinimumSize(704, 478);
-    m_board = new Board(*this, m_clock);
+    m_board = new Board(m_game, m_clock);
     auto* layout = new QGridLayout(centre);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(m_board, 0, 0, Qt::AlignCenter);
@@ -114,37 +132,6 @@ void MainWindow::buildCentre()
     connect(m_board, &Board::seatContextMenuRequested, this, &MainWindow::showSeatMenu);
     m_chat = new ChatPanel(m_clock, *this, m_board->chatArea());
     m_chat->orderTabStops(m_board);
-}
-
-void MainWindow::buildDispatchTable()
-{
-    const auto own = [](void (MainWindow::*handler)(const QByteArray&)) { return Handler{handler, nullptr}; };
-    const auto onBoard = [](void (Board::*handler)(const QByteArray&)) { return Handler{nullptr, handler}; };
-    namespace name = proto::name;
-    m_handlers = {
-        {name::kSendLoginInfo, own(&MainWindow::sendLoginInfo)},
-        {name::kChat, own(&MainWindow::chatReceived)},
-        {name::kAction, own(&MainWindow::chatReceived)},
-        {name::kNewPlayerInfo, own(&MainWindow::newPlayerInfo)},
-        {name::kExistingPlayers, own(&MainWindow::newPlayerInfo)},
-        {name::kHaveWrongVersion, own(&MainWindow::haveWrongVersion)},
-        {name::kWrongVersion, own(&MainWindow::wrongVersion)},
-        {name::kPlayerDisconnected, own(&MainWindow::playerDisconnected)},
-        {name::kFull, own(&MainWindow::full)},
-        {name::kError, own(&MainWindow::error)},
-        {name::kPlayASound, own(&MainWindow::playASound)},
-        {name::kStartGame, own(&MainWindow::gameStarted)},
-        {name::kNextPlayer, onBoard(&Board::nextPlayer)},
-        {name::kWinner, onBoard(&Board::winner)},
-        {name::kJustWatching, onBoard(&Board::justWatching)},
-        {name::kLoadWord, onBoard(&Board::loadWord)},
-        {name::kAddMan, onBoard(&Board::addMan)},
-        {name::kFoundLetter, onBoard(&Board::foundLetter)},
-        {name::kGameStats, onBoard(&Board::gameStats)},
-        {name::kMarkLetters, onBoard(&Board::markLetters)},
-        {name::kOutOfTime, onBoard(&Board::outOfTime)},
-        {name::kChooseCat, onBoard(&Board::chooseCat)},
-    };
 }
 
 // ---------------------------------------------------------------- start-up
@@ -161,9 +148,9 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::readCommandLine()
 {
-    m_board->setStartButtonVisible(false);
+    m_game.setHost(false);
     m_menus->startGame->setEnabled(false);
-    m_loginText.clear();
+    m_game.setLoginName({});
     if (m_arguments.isEmpty()) {
         addSystemLine("Loading Solo Game..Please wait.");
         if (m_windows.download)
@@ -196,10 +183,9 @@ void MainWindow::startHosting()
         m_windows.server->startListening(solo ? kSoloAddresses : kHostAddresses, m_gamePort);
         port = m_windows.server->port();
     }
-    m_loginText = proto::toWire(m_playerName);
-    m_host = true;
+    m_game.setLoginName(proto::toWire(m_playerName));
+    m_game.setHost(true);
     openGameConnection("127.0.0.1", port);
-    m_board->setStartButtonVisible(true);
     m_menus->startGame->setEnabled(true);
     m_menus->copyInvitationLink->setEnabled(!solo);
     if (m_windows.spylist)
@@ -212,9 +198,9 @@ void MainWindow::startHosting()
 
 void MainWindow::joinGame()
 {
-    m_loginText = proto::toWire(m_playerName);
+    m_game.setLoginName(proto::toWire(m_playerName));
     openGameConnection(m_serverAddress, m_gamePort);
-    m_board->setStartButtonVisible(false);
+    m_game.setHost(false);
     m_menus->startGame->setEnabled(false);
 }
 
@@ -242,35 +228,10 @@ void MainWindow::connectionClosed(Connection::CloseReason reason)
 
 void MainWindow::queueMessage(const QByteArray& message)
 {
-    m_receivedQueue.append(message);
-    if (m_receivedQueue.size() > kMaxQueuedMessages) {
-        m_receivedQueue.clear();
-        m_connection->close();
-        close();
+    if (m_receivedQueue.push(message))
         return;
-    }
-    m_dispatchTimer.start();
-}
-
-void MainWindow::dispatchNextMessage()
-{
-    dispatchOneMessage();
-    if (m_receivedQueue.isEmpty())
-        m_dispatchTimer.stop();
-}
-
-void MainWindow::dispatchOneMessage()
-{
-    if (m_receivedQueue.isEmpty())
-        return;
-    const auto named = proto::splitName(m_receivedQueue.takeFirst());
-    if (!named)
-        return;
-    const Handler handler = m_handlers.value(named->name);
-    if (handler.onWindow)
-        (this->*handler.onWindow)(named->args);
-    else if (handler.onBoard)
-        (m_board->*handler.onBoard)(named->args);
+    m_connection->close();
+    close();
 }
 
 void MainWindow::send(const QByteArray& message)
@@ -280,119 +241,25 @@ void MainWindow::send(const QByteArray& message)
     m_connection->send(message);
 }
 
-void MainWindow::sendLoginInfo(const QByteArray& args)
-{
-    const auto login = proto::read::sendLoginInfo(args);
-    if (!login)
-        return;
-    m_ownSlot = login->slot;
-    m_loggedIn = true;
-    send(proto::msg::loginInfo(m_ownSlot, kVersion, m_loginText));
-}
-
-void MainWindow::haveWrongVersion(const QByteArray& args)
-{
-    if (const auto notice = proto::read::haveWrongVersion(args))
-        addSystemLine(proto::fromWire(notice->name) + " has a different version of the game then you.");
-}
-
-void MainWindow::wrongVersion(const QByteArray&)
-{
-    addSystemLine("You have a differnt version of the game then the host.");
-}
-
-void MainWindow::full(const QByteArray&)
-{
-    showMessage("Game is full");
-    close();
-}
-
 // ---------------------------------------------------------------- roster
-
-void MainWindow::newPlayerInfo(const QByteArray& args)
-{
-    const auto player = proto::read::newPlayerInfo(args);
-    if (!player)
-        return;
-    const int slot = player->slot;
-    const QString name = proto::fromWire(player->name);
-    m_people.insert(slot, name);
-    if (slot == m_ownSlot) {
-        addSystemLine("You are Connected.");
-        loadSettings();
-    } else {
-        addSystemLine(name + " is Connected.");
-    }
-    if (isSeat(slot)) {
-        m_board->seatTaken(slot, name);
-    } else {
-        if (m_windows.spylist)
-            m_windows.spylist->addSpy(slot, name);
-        addSystemLine(slot == m_ownSlot ? QString("You are spying.") : name + " is spying.");
-    }
-    playSound("entered");
-}
-
-void MainWindow::playerDisconnected(const QByteArray& args)
-{
-    const auto player = proto::read::playerDisconnected(args);
-    if (!player)
-        return;
-    const int slot = player->slot;
-    const QString name = proto::fromWire(player->name);
-    m_people.remove(slot);
-    if (isSeat(slot)) {
-        if (m_board->seatOccupied(slot))
-            addSystemLine(m_board->seatCaption(slot) + " disconnected.");
-        m_board->seatFreed(slot);
-        return;
-    }
-    if (m_windows.spylist && m_windows.spylist->removeSpy(slot, name))
-        addSystemLine(name + " has left.");
-}
-
-void MainWindow::error(const QByteArray& args)
-{
-    const auto error = proto::read::error(args);
-    if (!error || error->seat != m_ownSlot)
-        return;
-    if (error->code == 1)
-        if (auto* status = m_board->findChild<QLabel*>("label_status"))
-            status->setText("That letter is already used.");
-    playSound("invalid");
-}
 
 void MainWindow::kickPlayer(int target)
 {
-    if (m_host && m_loggedIn)
-        send(proto::msg::kickHim(m_ownSlot, target));
-}
-
-bool MainWindow::isJustWatching() const
-{
-    return m_menus->justWatch->isChecked();
-}
-
-void MainWindow::setJustWatching(bool on)
-{
-    m_menus->justWatch->setChecked(on);
+    m_game.kick(target);
 }
 
 void MainWindow::toggleJustWatch()
 {
     // The check mark follows the server's answer, not the click.
-    QAction* justWatch = m_menus->justWatch;
-    const bool wasChecked = !justWatch->isChecked();
-    justWatch->setChecked(wasChecked);
-    if (m_loggedIn && isSeat(m_ownSlot))
-        send(proto::msg::justWatch(m_ownSlot, wasChecked ? 2 : 1));
+    m_menus->justWatch->setChecked(m_game.isJustWatching());
+    m_game.toggleJustWatch();
 }
 
 void MainWindow::showSeatMenu(int seat, const QPoint& globalPos)
 {
     for (QAction* entry : m_menus->seatMenu->actions())
-        entry->setEnabled(m_host);
-    if (!m_people.contains(seat))
+        entry->setEnabled(m_game.isHost());
+    if (!m_game.isPresent(seat))
         m_menus->removeFromGame->setEnabled(false);
     m_seatMenuSeat = seat;
     m_menus->seatMenu->popup(globalPos);
@@ -405,42 +272,28 @@ void MainWindow::removeSeatPlayer()
 
 void MainWindow::setSeatJustWatching()
 {
-    if (m_loggedIn && isSeat(m_seatMenuSeat))
-        send(proto::msg::justWatch(m_seatMenuSeat, 1));
+    m_game.setSeatWatching(m_seatMenuSeat, true);
 }
 
 void MainWindow::unsetSeatJustWatching()
 {
-    if (m_loggedIn && isSeat(m_seatMenuSeat))
-        send(proto::msg::justWatch(m_seatMenuSeat, 2));
-}
-
-QStringList MainWindow::fillPlayersInGame() const
-{
-    QStringList names;
-    for (int seat = 1; seat <= kSeatCount; ++seat) {
-        if (seat == m_ownSlot)
-            continue;
-        if (m_board->seatOccupied(seat) || m_board->seatCaption(seat) != Board::kWaitingCaption)
-            names << m_board->seatCaption(seat);
-    }
-    return names;
+    m_game.setSeatWatching(m_seatMenuSeat, false);
 }
 
 void MainWindow::showTally()
 {
     if (!m_windows.tally || !m_windows.tallyWindow)
         return;
-    m_windows.tally->setPlayersInGame(fillPlayersInGame());
+    m_windows.tally->setPlayersInGame(m_game.opponents());
     bringForward(m_windows.tallyWindow);
 }
 
-void MainWindow::recordGame(const QString& winner, bool localUserWon)
+void MainWindow::recordGame(const QString& winner, bool ownWin)
 {
     if (!m_windows.tally)
         return;
-    m_windows.tally->setPlayersInGame(fillPlayersInGame());
-    m_windows.tally->addGame(winner, localUserWon);
+    m_windows.tally->setPlayersInGame(m_game.opponents());
+    m_windows.tally->addGame(winner, ownWin);
 }
 
 void MainWindow::recordCompletedPuzzle()
@@ -459,8 +312,7 @@ void MainWindow::showGameStart()
 
 void MainWindow::startGame(int playTo, int turnTime, bool team, bool choose)
 {
-    send(proto::msg::startGame(proto::toWire(m_playerName), QByteArray::number(playTo),
-                               QByteArray::number(turnTime), team, choose));
+    m_game.startGame(playTo, turnTime, team, choose);
     saveSettingsReportingErrors();
 }
 

@@ -3,17 +3,17 @@
 // in-process one when it hosts), dispatches the server's messages one per tick,
 // keeps the roster of seats and spies, and holds the board and the chat.
 //
-// Flow: the game connection's messages go into the received queue; the
-// dispatch timer takes one message per tick (the first at once after a quiet
-// tick) and calls the handler that the one table m_handlers (buildDispatchTable)
-// names for it, here or on the board.
+// Flow: the game connection's messages go into the received queue, which
+// hands them one per tick to the ClientGame; the board, the spy list, the tally
+// and the chat's notices observe the game through the wiring made here.
 
-#include "board/boardhost.h"
 #include "client/chatpanel.h"
+#include "client/model/clientgame.h"
+#include "client/model/receivedqueue.h"
 #include "client/settingsfile.h"
 #include "client/surroundings.h"
+#include "net/clientlink.h"
 #include "net/connection.h"
-#include "net/dispatchtimer.h"
 #include "net/gametimer.h"
 #include "net/lanannouncer.h"
 #include "net/portmapping.h"
@@ -41,7 +41,7 @@ class JoinRequestWindow;
 class Tally;
 class TallyWindow;
 
-class MainWindow : public QMainWindow, public BoardHost, public ChatOutlet {
+class MainWindow : public QMainWindow, public ClientLink, public ChatOutlet {
     Q_OBJECT
 public:
     // The other windows, created after this one and handed over before it is shown.
@@ -75,20 +75,15 @@ public:
     // Where "vorlixlobby.ini" lives.
     void setSettingsPath(const QString& path) { m_settingsPath = path; }
 
-    // BoardHost
-    int ownSlot() const override { return m_ownSlot; }
-    bool isLoggedIn() const override { return m_loggedIn; }
-    bool isHost() const override { return m_host; }
-    bool isJustWatching() const override;
-    void setJustWatching(bool on) override;
-    int turnSound() const override { return m_settings.turnSound; }
+    // ClientLink: sends through the game connection (an error before it is opened).
     void send(const QByteArray& message) override;
-    void addSystemLine(const QString& text) override;
-    void playSound(const QString& name) override;
-    void recordGame(const QString& winner, bool localUserWon) override;
-    void recordCompletedPuzzle() override;
-    void showGameStart() override;
-    void showMessage(const QString& text) override;
+    // A chat line in style 0 and the status colour.
+    void addSystemLine(const QString& text);
+    // A game event sound by name, when "Play Sounds" is on.
+    void playSound(const QString& name);
+    void showMessage(const QString& text);
+    // The game start window, in front.
+    void showGameStart();
 
     // Start-up and connection
     void readCommandLine();
@@ -96,7 +91,7 @@ public:
     void joinGame();
 
     // ChatOutlet
-    bool chatOpen() const override { return m_loggedIn; }
+    bool chatOpen() const override { return m_game.isLoggedIn(); }
     bool chatterSoundsOpen() const override;
     void sendChat(const QString& text, const QString& colour) override;
     void sendAction(const QString& text, const QString& colour) override;
@@ -104,12 +99,13 @@ public:
 
     // The parts other windows and tests look at.
     Board* board() const { return m_board; }
+    ClientGame& game() { return m_game; }
     ChatPanel* chatPanel() const { return m_chat; }
     ChatView* chatView() const { return m_chat->view(); }
     QLineEdit* chatInput() const { return m_chat->input(); }
     const GameMenus& menus() const { return *m_menus; }
     // Server messages received and not yet dispatched.
-    int queuedMessages() const { return int(m_receivedQueue.size()); }
+    int queuedMessages() const { return m_receivedQueue.size(); }
 
 signals:
     // A line reached the chat (style, text without the style number).
@@ -124,35 +120,25 @@ private:
     // this friend (the client fuzzer feeds server bytes the same way).
     friend class MainWindowTestAccess;
 
-    // A message's handler: a function of this window or of the board.
-    struct Handler {
-        void (MainWindow::*onWindow)(const QByteArray& args) = nullptr;
-        void (Board::*onBoard)(const QByteArray& args) = nullptr;
-    };
-
     void setUpWindow();
     void buildCentre();
     void connectChat();
     void connectFileAndViewMenus();
     void connectOptionsMenu();
     void connectSeatMenu();
-    void buildDispatchTable();
+    void observeGame();
+    void showChatReceived(int sender, const QString& text, const std::optional<QString>& colour);
+    void chatterSoundReceived(int sender, int sound);
+    void recordGame(const QString& winner, bool ownWin);
+    void recordCompletedPuzzle();
+    void gameStarted();
 
     // Connection and dispatch
     void openGameConnection(const QString& host, quint16 port);
     void connectionClosed(Connection::CloseReason reason);
     void queueMessage(const QByteArray& message);
-    void dispatchNextMessage();
-    void dispatchOneMessage();
-    void sendLoginInfo(const QByteArray& args);
-    void haveWrongVersion(const QByteArray& args);
-    void wrongVersion(const QByteArray& args);
-    void full(const QByteArray& args);
 
     // Roster
-    void newPlayerInfo(const QByteArray& args);
-    void playerDisconnected(const QByteArray& args);
-    void error(const QByteArray& args);
     void kickPlayer(int target);
     void toggleJustWatch();
     void showSeatMenu(int seat, const QPoint& globalPos);
@@ -160,16 +146,13 @@ private:
     void setSeatJustWatching();
     void unsetSeatJustWatching();
     void showTally();
-    QStringList fillPlayersInGame() const;
 
     // Chat
-    void chatReceived(const QByteArray& args);
     void openChatLink(const QString& target);
     void setChatScrollingOff(bool off);
     void showPhraseList();
 
     // Sound
-    void playASound(const QByteArray& args);
     void playNow(const QString& name);
 
     // Settings
@@ -201,7 +184,6 @@ private:
 
     // Game start
     void startGame(int playTo, int turnTime, bool team, bool choose);
-    void gameStarted(const QByteArray& args);
 
     // Port mapping on the router and the invitation link
     struct Invitation {
@@ -247,10 +229,6 @@ private:
     // Client state
     QString m_playerName;
     QString m_serverAddress;
-    QByteArray m_loginText;
-    int m_ownSlot = 0;
-    bool m_loggedIn = false;
-    bool m_host = false;
     bool m_shownOnce = false;
     bool m_portMappingStarted = false;
     bool m_announcing = false;
@@ -262,10 +240,8 @@ private:
     std::unique_ptr<Connection> m_connection; // to the game server, once hosting or joining
     bool m_connectionMade = false;
     std::unique_ptr<Connection> m_launcherLink; // to the launcher, opened with a command line
-    QList<QByteArray> m_receivedQueue;
-    DispatchTimer m_dispatchTimer;
-    QHash<QByteArray, Handler> m_handlers; // every server message the client understands
-    QHash<int, QString> m_people; // slot -> name of everybody logged in
+    ClientGame m_game;
+    ReceivedQueue m_receivedQueue;
 
     // Components
     Board* m_board = nullptr;

@@ -37,7 +37,7 @@ void MainWindow::connectChat()
 void MainWindow::connectFileAndViewMenus()
 {
     const GameMenus& menus = *m_menus;
-    connect(menus.startGame, &QAction::triggered, this, [this] { m_board->onStartClicked(); });
+    connect(menus.startGame, &QAction::triggered, this, [this] { m_game.askToStartGame(); });
     connect(menus.exit, &QAction::triggered, this, &MainWindow::close);
     connect(menus.viewTally, &QAction::triggered, this, &MainWindow::showTally);
     connect(menus.spyList, &QAction::triggered, this, [this] { showIfThere(m_windows.spylist); });
@@ -98,25 +98,22 @@ void MainWindow::addSystemLine(const QString& text)
 
 void MainWindow::sendChat(const QString& text, const QString& colour)
 {
-    send(proto::msg::chat(m_ownSlot, proto::toWire(text), proto::toWire(colour)));
+    m_game.sendChat(proto::toWire(text), proto::toWire(colour));
 }
 
 void MainWindow::sendAction(const QString& text, const QString& colour)
 {
-    send(proto::msg::action(m_ownSlot, proto::toWire(text), proto::toWire(colour)));
+    m_game.sendAction(proto::toWire(text), proto::toWire(colour));
 }
 
-void MainWindow::chatReceived(const QByteArray& args)
+void MainWindow::showChatReceived(int sender, const QString& text, const std::optional<QString>& colourText)
 {
-    const auto line = proto::read::chatRelay(args);
-    if (!line)
-        return;
     QColor colour(255, 0, 0);
-    if (line->colour) {
-        if (const auto bgr = ColorText::fromText(proto::fromWire(*line->colour), true))
+    if (colourText) {
+        if (const auto bgr = ColorText::fromText(*colourText, true))
             colour = ColorText::toQColor(*bgr);
     }
-    m_chat->addPlayerLine(line->sender, proto::fromWire(line->text), colour);
+    m_chat->addPlayerLine(sender, text, colour);
 }
 
 void MainWindow::openChatLink(const QString& target)
@@ -151,23 +148,20 @@ void MainWindow::playNow(const QString& name)
 
 bool MainWindow::chatterSoundsOpen() const
 {
-    return m_loggedIn && isSeat(m_ownSlot);
+    return m_game.isSeated();
 }
 
 void MainWindow::sendChatterSound(int tag)
 {
-    send(proto::msg::playASound(m_ownSlot, tag));
+    m_game.sendChatterSound(tag);
 }
 
-void MainWindow::playASound(const QByteArray& args)
+void MainWindow::chatterSoundReceived(int sender, int sound)
 {
-    const auto sound = proto::read::playASoundRelay(args);
-    if (!sound)
-        return;
     if (m_settings.chatterSounds) {
-        playNow(chatter::soundName(sound->sound));
+        playNow(chatter::soundName(sound));
         return;
     }
-    if (isSeat(sound->sender))
-        addSystemLine(m_board->seatCaption(sound->sender) + ": <Chatter Sound> " + chatter::caption(sound->sound));
+    if (isSeat(sender))
+        addSystemLine(m_game.seatCaption(sender) + ": <Chatter Sound> " + chatter::caption(sound));
 }

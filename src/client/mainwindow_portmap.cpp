@@ -53,7 +53,7 @@ void MainWindow::setOpenPortOnRouter(bool on)
 
 void MainWindow::updatePortMapping()
 {
-    const bool wanted = m_host && !m_arguments.isEmpty() && m_settingsRead && m_settings.openPortOnRouter;
+    const bool wanted = m_game.isHost() && !m_arguments.isEmpty() && m_settingsRead && m_settings.openPortOnRouter;
     PortMapping* mapping = m_windows.portMapping;
     if (!mapping || wanted == m_portMappingStarted)
         return;

@@ -148,14 +148,14 @@ void MainWindow::setBotSpeed(int milliseconds)
 void MainWindow::chooseBotSpeed(int milliseconds)
 {
     setBotSpeed(milliseconds);
-    if (m_loggedIn)
-        send(proto::msg::botSpeed(m_ownSlot, milliseconds));
+    m_game.sendBotSpeed(milliseconds);
     saveSettingsReportingErrors();
 }
 
 void MainWindow::setTurnSound(int sound)
 {
     m_settings.turnSound = sound == 1 ? 1 : 0;
+    m_game.setTurnSound(m_settings.turnSound);
     m_menus->showTurnSound(m_settings.turnSound);
 }
 

@@ -57,9 +57,8 @@ void MainWindow::useWordFolder(const QString& folder)
     }
 }
 
-void MainWindow::gameStarted(const QByteArray& args)
+void MainWindow::gameStarted()
 {
-    m_board->startGame(args);
     for (const QString& line : std::exchange(m_heldWordFolderReport, {}))
         addSystemLine(line);
 }

@@ -2,7 +2,7 @@
 // enter, leave, paint) are passed over without being read as mouse events; a
 // click still opens the game start. The sanitizer build catches a wrong cast.
 #include "board/board.h"
-#include "fakeboardhost.h"
+#include "recordedgame.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -12,12 +12,12 @@
 TEST(BoardEvents, StartButtonTakesOtherEventsAndStillClicks)
 {
     VirtualClock clock;
-    FakeBoardHost host;
-    Board board(host, clock);
+    RecordedGame host{clock};
+    Board board(host.game, clock);
     board.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&board));
-    board.setStartButtonVisible(false);
-    board.setStartButtonVisible(true);
+    host.game.setHost(false);
+    host.game.setHost(true);
     auto* start = board.findChild<QWidget*>("button_start");
     ASSERT_TRUE(start && start->isVisible());
 

@@ -3,7 +3,7 @@
 #include "board/art.h"
 #include "board/board.h"
 #include "board/animatedimage.h"
-#include "fakeboardhost.h"
+#include "recordedgame.h"
 #include "net/protocol.h"
 
 #include <QLabel>
@@ -26,8 +26,8 @@ QImage imageOf(const QPixmap& pixmap)
 class BoardPictures : public ::testing::Test {
 protected:
     VirtualClock clock;
-    FakeBoardHost host;
-    Board board{host, clock};
+    RecordedGame host{clock};
+    Board board{host.game, clock};
 
     QLabel* label(const QString& name) { return board.findChild<QLabel*>(name); }
     QPushButton* categoryButton(int category)
@@ -36,8 +36,8 @@ protected:
     }
     void startGame(bool team)
     {
-        board.startGame(argsOf(proto::msg::startGameAnnounce("Anna", 200, 20, team ? "t" : "f")));
-        board.loadWord(argsOf(proto::msg::loadWord("c*t", 0)));
+        host.say(proto::name::kStartGame, argsOf(proto::msg::startGameAnnounce("Anna", 200, 20, team ? "t" : "f")));
+        host.say(proto::name::kLoadWord, argsOf(proto::msg::loadWord("c*t", 0)));
     }
 };
 
@@ -46,7 +46,7 @@ TEST_F(BoardPictures, HiddenStatesAreDrawnWhenFirstShown)
     EXPECT_TRUE(label("image_team")->pixmap().isNull());
     EXPECT_TRUE(label("image_usedletters")->pixmap().isNull()) << "the greyed letters wait for the first used tile";
     EXPECT_TRUE(board.hangedAnimation()->strip().isNull());
-    for (int category = 0; category < Board::kCategories; ++category)
+    for (int category = 0; category < kCategoryCount; ++category)
         EXPECT_TRUE(categoryButton(category)->icon().isNull()) << category;
 
     startGame(false);
@@ -55,14 +55,13 @@ TEST_F(BoardPictures, HiddenStatesAreDrawnWhenFirstShown)
     EXPECT_EQ(imageOf(label("image_team")->pixmap()), imageOf(Art::teamArt()));
 
     for (int misses = 1; misses <= 7; ++misses)
-        board.addMan(argsOf(proto::msg::addMan(2, misses, char('a' + misses - 1), misses, "*")));
+        host.say(proto::name::kAddMan, argsOf(proto::msg::addMan(2, misses, char('a' + misses - 1), misses, "*")));
     EXPECT_EQ(imageOf(board.hangedAnimation()->strip()), imageOf(Art::hangedStrip()));
     EXPECT_TRUE(board.findChild<QLabel*>("image_letter1")->isHidden()) << "the missed a is used";
     EXPECT_EQ(imageOf(label("image_usedletters")->pixmap()), imageOf(Art::usedLetterBoard()));
 
-    host.slot = 1;
-    board.chooseCat("1+");
-    for (int category = 0; category < Board::kCategories; ++category)
+        host.say(proto::name::kChooseCat, "1+");
+    for (int category = 0; category < kCategoryCount; ++category)
         EXPECT_EQ(imageOf(categoryButton(category)->icon().pixmap(QSize(250, 30))),
                   imageOf(Art::categoryGlyph(category)))
             << category;

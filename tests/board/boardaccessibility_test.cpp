@@ -3,7 +3,7 @@
 // events told when the turn passes, a letter is found and a letter misses.
 #include "board/board.h"
 #include "board/boardaccessibility.h"
-#include "fakeboardhost.h"
+#include "recordedgame.h"
 #include "net/protocol.h"
 #include "support/accessibilityrecorder.h"
 #include "support/unnamedcontrols.h"
@@ -38,17 +38,17 @@ QAccessibleInterface* findNamed(QAccessibleInterface* root, const QString& name)
 class AccessibleBoard : public ::testing::Test {
 protected:
     VirtualClock clock;
-    FakeBoardHost host;
-    Board board{host, clock};
+    RecordedGame host{clock};
+    Board board{host.game, clock};
 
     void SetUp() override
     {
         board.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&board));
-        board.seatTaken(1, "Anna");
-        board.seatTaken(3, "Bob");
-        board.startGame(argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "f")));
-        board.loadWord(argsOf(proto::msg::loadWord("*****", 0)));
+        host.seatTaken(1, "Anna");
+        host.seatTaken(3, "Bob");
+        host.say(proto::name::kStartGame, argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "f")));
+        host.say(proto::name::kLoadWord, argsOf(proto::msg::loadWord("*****", 0)));
     }
 
     QAccessibleInterface* root() { return QAccessible::queryAccessibleInterface(&board); }
@@ -76,26 +76,26 @@ TEST_F(AccessibleBoard, TilesAreButtonsThatPickTheirLetterOnlyOnTheOwnTurn)
     ASSERT_TRUE(tileA->actionInterface());
     EXPECT_TRUE(tileA->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
     tileA->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_TRUE(host.sent.isEmpty());
+    EXPECT_TRUE(host.sent().isEmpty());
 
-    board.nextPlayer("1+");
+    host.say(proto::name::kNextPlayer, "1+");
     EXPECT_FALSE(tileA->state().disabled);
     EXPECT_FALSE(named("Z")->state().disabled);
-    host.watching = true;
+    host.setWatching(true);
     EXPECT_TRUE(tileA->state().disabled);
-    host.watching = false;
+    host.setWatching(false);
 
     tileA->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    ASSERT_EQ(host.sent, QList<QByteArray>{proto::msg::selectLetter(1, 1)});
+    ASSERT_EQ(host.sent(), QList<QByteArray>{proto::msg::selectLetter(1, 1)});
     EXPECT_TRUE(tileA->state().disabled);
     EXPECT_TRUE(tileA->state().invisible);
     EXPECT_TRUE(named("Z")->state().disabled);
     tileA->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(host.sent.size(), 1);
+    EXPECT_EQ(host.sent().size(), 1);
 
     // Used letters stay unavailable when the turn comes back.
-    board.addMan(argsOf(proto::msg::addMan(1, 1, 'a', 1, "*")));
-    board.nextPlayer("1+");
+    host.say(proto::name::kAddMan, argsOf(proto::msg::addMan(1, 1, 'a', 1, "*")));
+    host.say(proto::name::kNextPlayer, "1+");
     EXPECT_TRUE(tileA->state().disabled);
     EXPECT_FALSE(named("B")->state().disabled);
 }
@@ -111,12 +111,12 @@ TEST_F(AccessibleBoard, PartsReadWordSeatsClockFigureStatusAndWinner)
     EXPECT_EQ(nameOf("label_tag"), "Category: General Words");
     EXPECT_EQ(nameOf("image_theplayers"), "The players");
     EXPECT_EQ(nameOf("image_eyes3"), "Seat 3: just watching");
-    board.startGame(argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "t")));
-    board.loadWord(argsOf(proto::msg::loadWord("*****", 0)));
-    board.markLetters("1+5+");
+    host.say(proto::name::kStartGame, argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "t")));
+    host.say(proto::name::kLoadWord, argsOf(proto::msg::loadWord("*****", 0)));
+    host.say(proto::name::kMarkLetters, "1+5+");
     EXPECT_EQ(unnamedPictures(&board).join(", ").toStdString(), "") << "in a team game, with a letter used";
 
-    board.nextPlayer("3+");
+    host.say(proto::name::kNextPlayer, "3+");
     EXPECT_EQ(nameOf("label_status"), "Bob's turn.");
     EXPECT_EQ(descriptionOf("label_playername3"), "score 0, has the turn");
     clock.advance(5000);
@@ -128,47 +128,47 @@ TEST_F(AccessibleBoard, PartsReadWordSeatsClockFigureStatusAndWinner)
     EXPECT_EQ(clockPart->valueInterface()->currentValue().toInt(), 15);
     EXPECT_EQ(clockPart->valueInterface()->maximumValue().toInt(), 20);
 
-    board.foundLetter(found(3, 5, 'e', 2, 2, "*E*E*"));
+    host.say(proto::name::kFoundLetter, found(3, 5, 'e', 2, 2, "*E*E*"));
     EXPECT_EQ(nameOf("label_theword"), "General Words, 5 letters: blank, E, blank, E, blank");
     EXPECT_EQ(nameOf("label_status"), "2 E's found.");
     EXPECT_EQ(descriptionOf("label_playername3"), "score 2, last find +2, has the turn");
     ASSERT_TRUE(of("label_playername3")->valueInterface());
     EXPECT_EQ(of("label_playername3")->valueInterface()->currentValue().toInt(), 2);
 
-    board.addMan(argsOf(proto::msg::addMan(3, 1, 'a', 3, "*")));
+    host.say(proto::name::kAddMan, argsOf(proto::msg::addMan(3, 1, 'a', 3, "*")));
     QAccessibleInterface* figure = of("image_hang");
     EXPECT_EQ(figure->text(QAccessible::Name), "Hangman: 3 of 7 misses");
     EXPECT_EQ(figure->valueInterface()->currentValue().toInt(), 3);
     EXPECT_EQ(clockPart->text(QAccessible::Name), "Turn clock: stopped");
     EXPECT_FALSE(clockPart->state().animated);
 
-    board.nextPlayer("1+");
-    board.justWatching("3+1");
+    host.say(proto::name::kNextPlayer, "1+");
+    host.say(proto::name::kJustWatching, "3+1");
     EXPECT_EQ(descriptionOf("label_playername3"), "score 2, just watching");
 
-    board.chooseCat("1+");
+    host.say(proto::name::kChooseCat, "1+");
     QAccessibleInterface* holiday = named("Holiday Related Words");
     ASSERT_TRUE(holiday);
     EXPECT_EQ(holiday->role(), QAccessible::Button);
     EXPECT_EQ(holiday->parent()->text(QAccessible::Name), "Choose a category");
     EXPECT_TRUE(holiday->state().focusable);
     holiday->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !host.sent.isEmpty(); }, 2000));
-    EXPECT_EQ(host.sent.last(), proto::msg::chooseCat(1, 1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !host.sent().isEmpty(); }, 2000));
+    EXPECT_EQ(host.sent().last(), proto::msg::chooseCat(1, 1));
 
     EXPECT_EQ(nameOf("panel_winner"), "");
-    board.winner("Anna+");
+    host.say(proto::name::kWinner, "Anna+");
     EXPECT_EQ(nameOf("panel_winner"), "You have Won the Game!");
     EXPECT_EQ(nameOf("label_status"), "Game Over!");
 }
 
 TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
 {
-    board.nextPlayer("1+");
+    host.say(proto::name::kNextPlayer, "1+");
     AccessibilityRecorder recorder;
     QObject* status = object("label_status");
 
-    board.nextPlayer("3+");
+    host.say(proto::name::kNextPlayer, "3+");
     EXPECT_EQ(recorder.count(status, QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername1"), QAccessible::DescriptionChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername3"), QAccessible::DescriptionChanged), 1);
@@ -179,7 +179,7 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
     EXPECT_EQ(recorder.count(object("label_timer"), QAccessible::NameChanged), 0);
 
     recorder.clear();
-    board.foundLetter(found(3, 5, 'e', 2, 2, "*E*E*"));
+    host.say(proto::name::kFoundLetter, found(3, 5, 'e', 2, 2, "*E*E*"));
     EXPECT_EQ(recorder.count(object("label_theword"), QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername3"), QAccessible::ValueChanged), 1);
     EXPECT_EQ(recorder.count(object("label_playername3"), QAccessible::DescriptionChanged), 1);
@@ -187,7 +187,7 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
     EXPECT_EQ(recorder.count(object("label_score3"), QAccessible::NameChanged), 0);
 
     recorder.clear();
-    board.addMan(argsOf(proto::msg::addMan(3, 1, 'a', 1, "*")));
+    host.say(proto::name::kAddMan, argsOf(proto::msg::addMan(3, 1, 'a', 1, "*")));
     EXPECT_EQ(recorder.count(object("image_hang"), QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("image_hang"), QAccessible::ValueChanged), 1);
     EXPECT_EQ(recorder.count(object("label_timer"), QAccessible::StateChanged), 1);
@@ -195,13 +195,13 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
     EXPECT_EQ(recorder.count(object("label_theword"), QAccessible::NameChanged), 0);
 
     recorder.clear();
-    board.nextPlayer("3+");
+    host.say(proto::name::kNextPlayer, "3+");
     EXPECT_EQ(recorder.count(status, QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("label_timer"), QAccessible::StateChanged), 1);
 
     // The seventh miss: the hanged animation speaks, not the still figure it replaces.
     recorder.clear();
-    board.addMan(argsOf(proto::msg::addMan(3, 2, 'b', 7, "table")));
+    host.say(proto::name::kAddMan, argsOf(proto::msg::addMan(3, 2, 'b', 7, "table")));
     EXPECT_EQ(recorder.count(object("animated_hanged"), QAccessible::NameChanged), 1);
     EXPECT_EQ(recorder.count(object("image_hang"), QAccessible::NameChanged), 0);
     EXPECT_EQ(recorder.count(object("label_theword"), QAccessible::NameChanged), 1);
@@ -212,11 +212,11 @@ TEST_F(AccessibleBoard, TellsTurnFindAndMissOnce)
 TEST(BoardKeyboard, TabReachesTheBoardWhichTakesLettersAndShowsAFocusMark)
 {
     VirtualClock clock;
-    FakeBoardHost host;
+    RecordedGame host{clock};
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* before = new QLineEdit;
-    auto* board = new Board(host, clock);
+    auto* board = new Board(host.game, clock);
     layout->addWidget(before);
     layout->addWidget(board);
     window.show();
@@ -233,19 +233,19 @@ TEST(BoardKeyboard, TabReachesTheBoardWhichTakesLettersAndShowsAFocusMark)
     if (const QByteArray folder = qgetenv("HANGMAN_SCREENSHOTS"); !folder.isEmpty())
         focused.save(QString::fromLocal8Bit(folder) + "/board_focused.png");
 
-    board->startGame(argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "f")));
-    board->loadWord(argsOf(proto::msg::loadWord("*****", 0)));
-    board->nextPlayer("1+");
+    host.say(proto::name::kStartGame, argsOf(proto::msg::startGameAnnounce("Anna", 50, 20, "f")));
+    host.say(proto::name::kLoadWord, argsOf(proto::msg::loadWord("*****", 0)));
+    host.say(proto::name::kNextPlayer, "1+");
     QTest::keyClick(board, Qt::Key_Q);
-    EXPECT_EQ(host.sent, QList<QByteArray>{proto::msg::selectLetter(1, 17)});
+    EXPECT_EQ(host.sent(), QList<QByteArray>{proto::msg::selectLetter(1, 17)});
 
     // Escape leaves the board for the chat; typing there picks nothing.
     QTest::keyClick(board, Qt::Key_Escape);
     EXPECT_TRUE(board->chatArea()->hasFocus());
     EXPECT_EQ(board->grab().toImage().pixel(2, 100), unfocused.pixel(2, 100)) << "the focus mark is gone";
-    board->nextPlayer("1+");
+    host.say(proto::name::kNextPlayer, "1+");
     QTest::keyClick(board->chatArea(), Qt::Key_E);
-    EXPECT_EQ(host.sent.size(), 1);
+    EXPECT_EQ(host.sent().size(), 1);
 }
 
 TEST(SpokenWord, ReadsLettersBlanksAndWords)

@@ -135,19 +135,19 @@ TEST_F(AccessibleGame, PlaysThroughAccessibilityActionsAndReadsMidGame)
     ASSERT_TRUE(gamestart.isVisible());
     gamestart.findChild<QPushButton*>("button_start")->click();
     Board* board = chat.board();
-    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot(); }));
+    ASSERT_TRUE(pump(clock, [&] { return chat.game().isOwnTurn(); }));
 
     // Two letters through the tiles' press action, each on the own turn.
     for (const QString letter : {"T", "R"}) {
-        ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot(); }));
+        ASSERT_TRUE(pump(clock, [&] { return chat.game().isOwnTurn(); }));
         QAccessibleInterface* tile = button(letter);
         ASSERT_TRUE(tile) << letter.toStdString();
         EXPECT_FALSE(tile->state().disabled);
         press(tile);
         const int number = letter.at(0).unicode() - 'A' + 1;
-        ASSERT_TRUE(pump(clock, [&] { return board->tileState(number) == 'u'; }));
+        ASSERT_TRUE(pump(clock, [&] { return chat.game().tileState(number) == ClientGame::TileState::Used; }));
     }
-    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot() && board->countdownRunning(); }));
+    ASSERT_TRUE(pump(clock, [&] { return chat.game().isOwnTurn() && chat.game().clockRunning(); }));
     clock.advance(4000);
     QApplication::setActiveWindow(&chat);
     board->setFocus();
@@ -195,10 +195,10 @@ TEST_F(AccessibleGame, EveryPictureIsNamedOrLeftOutAndThePointerFollowsTheTurn)
     press(button("START GAME"));
     gamestart.findChild<QPushButton*>("button_start")->click();
     Board* board = chat.board();
-    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot(); }));
+    ASSERT_TRUE(pump(clock, [&] { return chat.game().isOwnTurn(); }));
     EXPECT_EQ(pointer->text(QAccessible::Name), "Turn: seat 1");
     AccessibilityRecorder recorder;
-    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == 2; }));
+    ASSERT_TRUE(pump(clock, [&] { return chat.game().turnSeat() == 2; }));
     EXPECT_EQ(pointer->text(QAccessible::Name), "Turn: seat 2");
     EXPECT_EQ(recorder.count(board->findChild<QWidget*>("image_Turn"), QAccessible::NameChanged), 1);
     EXPECT_EQ(unnamedPictures(&chat).join(", ").toStdString(), "");

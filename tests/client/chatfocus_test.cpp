@@ -106,17 +106,17 @@ TEST_F(ChatFocus, TypingGoesToTheChatUnlessTheBoardWasChosen)
     gamestart.findChild<QPushButton*>("button_start")->click();
     QApplication::setActiveWindow(&chat); // the game start window has closed
     Board* board = chat.board();
-    ASSERT_TRUE(pump(clock, [&] { return board->turnSeat() == chat.ownSlot(); }));
+    ASSERT_TRUE(pump(clock, [&] { return chat.game().isOwnTurn(); }));
     type("zq");
     EXPECT_TRUE(relayed("zq"));
-    EXPECT_EQ(board->tileState('z' - 'a' + 1), 'n');
-    EXPECT_EQ(board->tileState('q' - 'a' + 1), 'n');
-    EXPECT_EQ(board->turnSeat(), chat.ownSlot());
+    EXPECT_EQ(chat.game().tileState('z' - 'a' + 1), ClientGame::TileState::Open);
+    EXPECT_EQ(chat.game().tileState('q' - 'a' + 1), ClientGame::TileState::Open);
+    EXPECT_TRUE(chat.game().isOwnTurn());
 
     // Chosen with a click, the board takes the letter keys; Escape goes back to the chat.
     chooseBoard();
     QTest::keyClick(board, Qt::Key_K);
-    EXPECT_EQ(board->turnSeat(), 0) << "picked";
+    EXPECT_FALSE(chat.game().turnSeat()) << "picked";
     QTest::keyClick(board, Qt::Key_Escape);
     EXPECT_EQ(focus(), chat.chatInput());
     type("picked");

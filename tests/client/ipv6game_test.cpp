@@ -62,11 +62,11 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
     join("Cy", "127.0.0.1", false);
     join("Dee", "[::1]", false);
     ASSERT_TRUE(pumpUntil([&] { return std::all_of(players.begin(), players.end(), connected); }));
-    Board* hostBoard = players[0].chat->board();
+    const ClientGame& hostGame = players[0].chat->game();
     for (int seat = 1; seat <= 4; ++seat)
-        EXPECT_EQ(hostBoard->seatCaption(seat), players[size_t(seat - 1)].name);
+        EXPECT_EQ(hostGame.seatCaption(seat), players[size_t(seat - 1)].name);
 
-    players[0].chat->board()->onStartClicked();
+    players[0].chat->game().askToStartGame();
     gamestart.setPlayTo(30);
     gamestart.findChild<QPushButton*>("button_start")->click();
     ASSERT_TRUE(pumpUntil([&] { return players[1].lines.contains("Ann has started a game."); }));
@@ -78,13 +78,13 @@ TEST(IPv6Game, JoinersOverIPv6AndIPv4PlayOneGame)
         if (std::all_of(players.begin(), players.end(), sawTheEnd))
             return true;
         for (Player& player : players) {
-            Board* board = player.chat->board();
-            if (board->turnSeat() != player.chat->ownSlot())
+            ClientGame& game = player.chat->game();
+            if (!game.isOwnTurn())
                 continue;
             for (QChar letter : order) {
-                if (board->tileState(letter.unicode() - 'a' + 1) != 'u') {
-                    board->pickLetter(letter.unicode() - 'a' + 1);
-                    ++picksBySeat[player.chat->ownSlot()];
+                if (game.tileState(letter.unicode() - 'a' + 1) != ClientGame::TileState::Used) {
+                    game.pickLetter(letter.unicode() - 'a' + 1);
+                    ++picksBySeat[*game.ownSlot()];
                     break;
                 }
             }

@@ -43,7 +43,7 @@ protected:
         }
         chat.setWindows(windows);
         chat.show();
-        ASSERT_TRUE(pump(clock, [&] { return chat.isLoggedIn(); }, 5000, 10));
+        ASSERT_TRUE(pump(clock, [&] { return chat.game().isLoggedIn(); }, 5000, 10));
     }
     bool settled(int rosters)
     {

@@ -69,7 +69,7 @@ protected:
     {
         QByteArray script("CMD_sendlogininfo+2\xFF" "CMD_newplayerinfo+2+Ann\xFF");
         peer->write(script);
-        ASSERT_TRUE(pump([&] { return chat.ownSlot() == 2 && chat.queuedMessages() == 0; }));
+        ASSERT_TRUE(pump([&] { return chat.game().ownSlot() == 2 && chat.queuedMessages() == 0; }));
     }
     VirtualClock clock;
     QTemporaryDir folder;

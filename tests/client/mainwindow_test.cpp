@@ -99,8 +99,8 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     host.chat.show();
     ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("You are Connected."); }));
     EXPECT_TRUE(host.lines.has("Loading Multi-player Game.. Please Wait."));
-    EXPECT_EQ(host.chat.ownSlot(), 1);
-    EXPECT_TRUE(host.chat.isHost());
+    EXPECT_EQ(host.chat.game().ownSlot(), 1);
+    EXPECT_TRUE(host.chat.game().isHost());
     EXPECT_TRUE(host.chat.menus().startGame->isEnabled());
     EXPECT_TRUE(MainWindowTestAccess::launcherSocketOpened(host.chat));
 
@@ -109,11 +109,11 @@ TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
     joiner.chat.show();
     ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Bob is Connected."); }));
     ASSERT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Ann is Connected."); }));
-    EXPECT_EQ(joiner.chat.ownSlot(), 2);
-    EXPECT_FALSE(joiner.chat.isHost());
+    EXPECT_EQ(joiner.chat.game().ownSlot(), 2);
+    EXPECT_FALSE(joiner.chat.game().isHost());
     EXPECT_FALSE(joiner.chat.menus().startGame->isEnabled());
-    EXPECT_EQ(joiner.chat.board()->seatCaption(1), "Ann");
-    EXPECT_EQ(host.chat.board()->seatCaption(2), "Bob");
+    EXPECT_EQ(joiner.chat.game().seatCaption(1), "Ann");
+    EXPECT_EQ(host.chat.game().seatCaption(2), "Bob");
 
     // The seat pop-up: the host may act on any seat but remove nobody from a free one; a joiner on none.
     const auto popupEntries = [](Client& client, int seat) {
@@ -340,7 +340,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     EXPECT_TRUE(c.lines.has("Eve+Spy is spying."));
     EXPECT_TRUE(c.lines.has("Zed has a different version of the game then you."));
     EXPECT_EQ(c.spylist.entries(), QStringList{"8: Eve+Spy"});
-    EXPECT_EQ(c.chat.board()->seatCaption(1), "Ann");
+    EXPECT_EQ(c.chat.game().seatCaption(1), "Ann");
     EXPECT_EQ(c.outside.sound.played.count("entered"), 3);
 
     // Departures: a spy leaves the list, a seat goes back to waiting, seat 2 to the computer.
@@ -348,7 +348,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann disconnected."); }));
     EXPECT_TRUE(c.lines.has("Eve+Spy has left."));
     EXPECT_TRUE(c.spylist.entries().isEmpty());
-    EXPECT_EQ(c.chat.board()->seatCaption(1), "<Waiting>");
+    EXPECT_EQ(c.chat.game().seatCaption(1), "<Waiting>");
 
     // Hostile or out-of-range input changes nothing and breaks nothing.
     say("CMD_newplayerinfo+42+X#CMD_newplayerinfo+x+Y#CMD_playasound+2+../../etc/passwd+#CMD_chat+99+Z chats: hi|clRed#"
@@ -455,14 +455,14 @@ TEST(ClientStartUp, RefusedConnectionSaysSoAndOnlyTwoArgumentsWait)
     joiner.chat.setGamePort(closedPort);
     joiner.chat.show();
     EXPECT_TRUE(pumpInSteps(clock, [&] { return joiner.lines.has("Could not connect to 127.0.0.1"); }));
-    EXPECT_FALSE(joiner.chat.isHost()); // only the exact "true" hosts
+    EXPECT_FALSE(joiner.chat.game().isHost()); // only the exact "true" hosts
     EXPECT_TRUE(joiner.chat.isVisible());
 
     Client waiting(clock, folder.path(), {"Bob", "127.0.0.1"});
     waiting.chat.show();
     EXPECT_TRUE(pumpInSteps(clock, [&] { return waiting.lines.has("Loading Multi-player Game.. Please Wait."); }));
     EXPECT_FALSE(MainWindowTestAccess::launcherSocketOpened(waiting.chat));
-    EXPECT_FALSE(waiting.chat.isHost());
+    EXPECT_FALSE(waiting.chat.game().isHost());
 }
 
 TEST(ClientStartUp, AServerAddressThatIsNoHostIsSaidInABoxAndTheWindowStays)
@@ -539,7 +539,7 @@ TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
     EXPECT_EQ(peer->peerAddress(), QHostAddress(QHostAddress::LocalHost));
     say("CMD_sendlogininfo+1#CMD_newplayerinfo+1+Ann#CMD_existingplayers+3+Cat#CMD_existingplayers+8+Eve#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Eve is spying."); }));
-    ASSERT_TRUE(c.chat.isHost());
+    ASSERT_TRUE(c.chat.game().isHost());
 
     // Just Watch asks by the check mark; only the server's answer moves the mark.
     QAction* justWatch = c.chat.menus().justWatch;
@@ -581,16 +581,16 @@ TEST_F(FakeServer, DeparturesFallBackToTheComputerWhereItPlays)
     say("CMD_playerdisconnected+2+Cat#CMD_playerdisconnected+3+Dan#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Dan disconnected."); }));
     EXPECT_TRUE(c.lines.has("Cat disconnected."));
-    EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
-    EXPECT_EQ(c.chat.board()->seatCaption(3), "<Waiting>");
+    EXPECT_EQ(c.chat.game().seatCaption(2), "Klot");
+    EXPECT_EQ(c.chat.game().seatCaption(3), "<Waiting>");
 
     // A team game: a free seat goes to its computer player; the computer leaving says nothing.
     say("CMD_startgame+Ann+200+20+t+#CMD_playerdisconnected+5+Fay#CMD_playerdisconnected+2+Klot#"
         "CMD_playerdisconnected+3+Klick#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Fay disconnected.") && c.chat.queuedMessages() == 0; }));
-    EXPECT_EQ(c.chat.board()->seatCaption(5), "Klick");
-    EXPECT_EQ(c.chat.board()->seatCaption(2), "Klot");
-    EXPECT_EQ(c.chat.board()->seatCaption(3), "Klick");
+    EXPECT_EQ(c.chat.game().seatCaption(5), "Klick");
+    EXPECT_EQ(c.chat.game().seatCaption(2), "Klot");
+    EXPECT_EQ(c.chat.game().seatCaption(3), "Klick");
     EXPECT_FALSE(c.lines.has("Klot disconnected."));
     EXPECT_FALSE(c.lines.has("Klick disconnected."));
 }

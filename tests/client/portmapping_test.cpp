@@ -214,6 +214,6 @@ TEST_F(HostPortMapping, OnlyAHostedGameOffersAnInvitationLink)
     joiner.setGamePort(server.port());
     joiner.setSettingsPath(folder.path() + "/joiner.ini");
     joiner.show();
-    ASSERT_TRUE(pump([&] { return joiner.isLoggedIn(); }));
+    ASSERT_TRUE(pump([&] { return joiner.game().isLoggedIn(); }));
     EXPECT_FALSE(joiner.menus().copyInvitationLink->isEnabled());
 }

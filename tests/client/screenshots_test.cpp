@@ -66,11 +66,17 @@ TEST_F(ClientScreenshots, DISABLED_PictureWriterToHangmanScreenshotsFolder)
     MainWindow::Windows windows;
     windows.spylist = &spylist;
     chat.setWindows(windows);
-    chat.board()->seatTaken(1, "Ann");
-    chat.board()->seatTaken(2, "Bob");
-    chat.board()->startGame("Ann+200+20+f+");
-    chat.board()->loadWord("b***r'* ***e*+0+");
-    chat.board()->nextPlayer("2+");
+    // The chat below is written by hand, after the game's own notice of the start: the
+    // arrivals' notices stay out of it.
+    const QMetaObject::Connection notices = QObject::connect(&chat.game(), &ClientGame::notice, [this](const QString& text) {
+        if (text.endsWith(" has started a game."))
+            chat.addSystemLine(text);
+    });
+    QObject::disconnect(&chat.game(), &ClientGame::notice, &chat, nullptr);
+    for (const char* message : {"CMD_existingplayers+1+Ann", "CMD_existingplayers+2+Bob", "CMD_startgame+Ann+200+20+f+",
+                                "CMD_loadword+b***r'* ***e*+0+", "CMD_nextplayer+2+"})
+        chat.game().receive(message);
+    QObject::disconnect(notices);
     chat.addSystemLine("You are Connected.");
     chat.addSystemLine("Bob is Connected.");
     chat.chatPanel()->addLine("1+Ann chats: hello Bob :)#10 ready for a game?", Qt::darkGreen);

@@ -58,7 +58,7 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     EXPECT_TRUE(download.isVisible());
     EXPECT_FALSE(MainWindowTestAccess::launcherSocketOpened(chat)); // a solo game never opens the launcher connection
     download.hide();
-    EXPECT_EQ(chat.board()->seatCaption(1), "You");
+    EXPECT_EQ(chat.game().seatCaption(1), "You");
 
     // The start button opens the game start window; its start picture sends the game.
     auto* start = chat.board()->findChild<QWidget*>("button_start");
@@ -68,7 +68,7 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     gamestart.setPlayTo(50);
     gamestart.findChild<QPushButton*>("button_start")->click();
     ASSERT_TRUE(pump(clock, [&] { return lines.contains("You has started a game."); }));
-    EXPECT_EQ(chat.board()->seatCaption(2), "Klot");
+    EXPECT_EQ(chat.game().seatCaption(2), "Klot");
 
     // Pick letters by key whenever it is our turn, most common letters first.
     const QString order = "etaoinsrhldcumfpgwybvkxjqz";
@@ -80,10 +80,10 @@ TEST(SoloGame, PlaysToTheEndThroughTheBoard)
     const bool over = pump(clock, [&] {
         if (lines.contains("You have Won the Game!") || lines.contains("Klot has Won the Game!"))
             return true;
-        if (board->turnSeat() == chat.ownSlot()) {
+        if (chat.game().isOwnTurn()) {
             for (QChar letter : order) {
                 const int tile = letter.unicode() - 'a' + 1;
-                if (board->tileState(tile) != 'u') {
+                if (chat.game().tileState(tile) != ClientGame::TileState::Used) {
                     QTest::keyClick(board, letter.toLatin1());
                     ++picks;
                     break;

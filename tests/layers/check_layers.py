@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks that every #include between the folders of src/ follows the layers
-that ARCHITECTURE.md states, and that the check itself notices a crossing.
+that ARCHITECTURE.md states, that the model code (src/net and src/client/model)
+includes no header of Qt Widgets, and that the check itself notices a crossing.
 
     python3 tests/layers/check_layers.py [SRC_FOLDER]
 
@@ -14,17 +15,57 @@ import shutil
 import sys
 import tempfile
 
-# Which folders each folder's code may include from (besides itself).
+# Which folders each folder's code may include from (besides itself). The
+# client's model, client/model, is a layer of its own between net and board.
 ALLOWED = {
     "net": set(),
+    "client/model": {"net"},
     "server": {"net"},
-    "board": {"net"},
+    "board": {"net", "client/model"},
     "tally": set(),
     "windows": {"net", "board", "tally"},
-    "client": {"net", "server", "board", "tally", "windows"},
-    "app": {"net", "server", "board", "tally", "windows", "client"},
+    "client": {"net", "client/model", "server", "board", "tally", "windows"},
+    "app": {"net", "client/model", "server", "board", "tally", "windows", "client"},
 }
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/', re.MULTILINE)
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/(?:(model)/)?', re.MULTILINE)
+SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s+<([A-Za-z_/]+)(?:\.h)?>', re.MULTILINE)
+# Code that runs without widgets: the protocol, the server's links, the client's game.
+MODEL_FOLDERS = ["net", os.path.join("client", "model")]
+QT_INCLUDE_ROOTS = ["/usr/include/x86_64-linux-gnu/qt6", "/usr/include/aarch64-linux-gnu/qt6", "/usr/include/qt6"]
+# Besides every header of the installed Qt Widgets, the ones any Qt 6 has.
+KNOWN_WIDGET_HEADERS = {"QWidget", "QApplication", "QLabel", "QMainWindow", "QPushButton", "QDialog", "QMessageBox"}
+
+
+def widget_headers():
+    names = set(KNOWN_WIDGET_HEADERS)
+    for root in QT_INCLUDE_ROOTS:
+        folder = os.path.join(root, "QtWidgets")
+        if os.path.isdir(folder):
+            names |= {n for n in os.listdir(folder) if n.startswith("Q") and "." not in n}
+    return names
+
+
+def folder_of(path, src):
+    parts = os.path.relpath(path, src).split(os.sep)
+    if parts[0] == "client" and len(parts) > 2 and parts[1] == "model":
+        return "client/model"
+    return parts[0]
+
+
+def widget_includes(src):
+    widgets = widget_headers()
+    found = []
+    for folder in MODEL_FOLDERS:
+        for root, _, files in os.walk(os.path.join(src, folder)):
+            for name in sorted(files):
+                if not name.endswith((".h", ".cpp")):
+                    continue
+                path = os.path.join(root, name)
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    for header in SYSTEM_INCLUDE.findall(f.read()):
+                        if header.startswith("QtWidgets") or header in widgets:
+                            found.append("%s includes the widget header <%s>" % (os.path.relpath(path, src), header))
+    return found
 
 
 def crossings(src):
@@ -37,13 +78,15 @@ def crossings(src):
                 if not name.endswith((".h", ".cpp")):
                     continue
                 path = os.path.join(root, name)
+                layer = folder_of(path, src)
                 with open(path, encoding="utf-8", errors="replace") as f:
-                    for target in INCLUDE.findall(f.read()):
-                        if target != folder and target not in ALLOWED[folder]:
+                    for top, model in INCLUDE.findall(f.read()):
+                        target = top + "/model" if top == "client" and model else top
+                        if target != layer and target not in ALLOWED[layer]:
                             found.append("%s includes %s/" % (os.path.relpath(path, src), target))
     unknown = [d for d in os.listdir(src) if os.path.isdir(os.path.join(src, d)) and d not in ALLOWED]
     found += ["%s/ is a folder the layers do not name" % d for d in unknown]
-    return found
+    return found + widget_includes(src)
 
 
 def main():
@@ -64,6 +107,20 @@ def main():
             f.write('\n#include "server/gameserver.h"\n')
         if not crossings(copy):
             print("the check did not notice net/ including server/")
+            return 1
+        shutil.rmtree(copy)
+        shutil.copytree(src, copy)
+        with open(os.path.join(copy, "client", "model", "clientgame.h"), "a") as f:
+            f.write("\n#include <QLabel>\n")
+        if not crossings(copy):
+            print("the check did not notice the client's model including a widget header")
+            return 1
+        shutil.rmtree(copy)
+        shutil.copytree(src, copy)
+        with open(os.path.join(copy, "client", "model", "clientgame.cpp"), "a") as f:
+            f.write('\n#include "client/mainwindow.h"\n')
+        if not crossings(copy):
+            print("the check did not notice the client's model including the main window")
             return 1
     print("layers: every include follows the layers")
     return 0
