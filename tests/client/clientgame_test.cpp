@@ -20,12 +20,20 @@ protected:
         game.setLoginName("Bob");
         QObject::connect(&game, &ClientGame::notice, [this](const QString& text) { notices << text; });
         QObject::connect(&game, &ClientGame::soundRequested, [this](const QString& name) { sounds << name; });
+        QObject::connect(&game, &ClientGame::messageRequested, [this](const QString& text) { boxes << text; });
+    }
+    // Hands the game these messages in turn, as the received queue would.
+    void say(std::initializer_list<const char*> messages)
+    {
+        for (const char* message : messages)
+            game.receive(message);
     }
     VirtualClock clock;
     Link link;
     ClientGame game{link, clock};
     QStringList notices;
     QStringList sounds;
+    QStringList boxes;
 };
 
 TEST_F(ClientGameTest, AJoinerPlaysARoundThroughTheServersMessages)
@@ -107,11 +115,120 @@ TEST_F(ClientGameTest, BadFieldsAndUnknownNamesChangeNothing)
     game.receive("CMD_justwatching+1+1");
     EXPECT_TRUE(game.isJustWatching());
     game.receive("CMD_nextplayer+1+");
-    QStringList boxes;
-    QObject::connect(&game, &ClientGame::messageRequested, [&](const QString& text) { boxes << text; });
     game.pickLetter(5);
     EXPECT_EQ(boxes, QStringList{"You must first turn off just watch before you can play."});
     EXPECT_EQ(link.sent, sent);
+}
+
+TEST_F(ClientGameTest, TheHostPlaysATeamGameToItsEndAndTheServerTurnsAVisitorAway)
+{
+    QList<std::pair<int, QString>> lines;
+    QList<std::pair<int, int>> chatter;
+    QList<std::pair<QString, bool>> recorded;
+    int ended = 0;
+    QObject::connect(&game, &ClientGame::chatReceived, [&](int sender, const QString& text, const std::optional<QString>& colour) {
+        lines.append({sender, text + "|" + colour.value_or("none")});
+    });
+    QObject::connect(&game, &ClientGame::chatterSoundReceived, [&](int sender, int sound) { chatter.append({sender, sound}); });
+    QObject::connect(&game, &ClientGame::gameRecorded, [&](const QString& winner, bool own) { recorded.append({winner, own}); });
+    QObject::connect(&game, &ClientGame::ended, [&] { ++ended; });
+    game.setHost(true);
+    game.setTurnSound(1);
+    EXPECT_TRUE(game.isStartOffered());
+    say({"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Bob", "CMD_startgame+Bob+100+15+t+"});
+    EXPECT_FALSE(game.isStartOffered());
+    EXPECT_EQ(game.timePerTurn(), 15);
+    EXPECT_EQ(game.opponents(), (QStringList{"Klot", "Klick", "Kling", "Klick", "Krazy"})) << "a team game fills every seat";
+
+    say({"CMD_choosecat+1+"});
+    EXPECT_TRUE(game.isChoosingCategory());
+    EXPECT_EQ(game.statusText(), "Choose a category");
+    game.pickCategory(2);
+    EXPECT_EQ(link.sent.last(), proto::msg::chooseCat(1, 2));
+    EXPECT_FALSE(game.isChoosingCategory());
+    say({"CMD_choosecat+4+"});
+    EXPECT_EQ(game.statusText(), "Kling is choosing a category.");
+    game.pickCategory(1);
+    EXPECT_EQ(link.sent.last(), proto::msg::chooseCat(1, 2)) << "only the chooser's choice is sent";
+
+    say({"CMD_loadword+d*g+2+", "CMD_nextplayer+1+"});
+    EXPECT_EQ(sounds.last(), "turnnew");
+    game.pickLetter(26);
+    say({"CMD_error+1+1+"});
+    EXPECT_EQ(game.statusText(), "That letter is already used.");
+    EXPECT_EQ(sounds.last(), "invalid");
+    say({"CMD_addman+1+26+z+1+*+"});
+    EXPECT_EQ(game.misses(), 1);
+    EXPECT_EQ(game.tileState(26), ClientGame::TileState::Used);
+    EXPECT_EQ(sounds.last(), "notinword");
+    say({"CMD_nextplayer+3+"});
+    EXPECT_EQ(game.statusText(), "Klick's turn.");
+    say({"CMD_outoftime+3+"});
+    EXPECT_EQ(game.statusText(), "Out of Time.");
+    EXPECT_FALSE(game.clockRunning());
+    say({"CMD_nextplayer+1+", "CMD_outoftime+1+"});
+    EXPECT_EQ(game.statusText(), "You are out of time.");
+    say({"CMD_addman+3+15+o+9+dog+"});
+    EXPECT_EQ(game.misses(), kHangingMisses);
+    EXPECT_EQ(game.word(), "DOG") << "the hanged word is shown";
+    EXPECT_EQ(sounds.last(), "lose");
+
+    say({"CMD_chat+3+Klick chats: hi|255", "CMD_action+7+Eve waves", "CMD_playasound+2+wave5", "CMD_playasound+2+wave21"});
+    EXPECT_EQ(lines, (QList<std::pair<int, QString>>{{3, "Klick chats: hi|255"}, {7, "Eve waves|none"}}));
+    EXPECT_EQ(chatter, (QList<std::pair<int, int>>{{2, 5}}));
+
+    say({"CMD_winner+Klock+"});
+    EXPECT_EQ(game.winnerText(), "Klock has Won the Game!") << "the server's name for seat 3";
+    EXPECT_EQ(recorded, (QList<std::pair<QString, bool>>{{"Klock", false}}));
+    EXPECT_TRUE(game.isStartOffered());
+
+    say({"CMD_havewrongversion+Eve", "CMD_wrongversion+"});
+    EXPECT_EQ(notices.mid(notices.size() - 2), (QStringList{"Eve has a different version of the game then you.",
+                                                            "You have a differnt version of the game then the host."}));
+    say({"CMD_full+"});
+    EXPECT_EQ(boxes, QStringList{"Game is full"});
+    EXPECT_EQ(ended, 1);
+}
+
+TEST_F(ClientGameTest, WhatTheServerSaysOfOthersOrOfAnotherReceiverLeavesOursAlone)
+{
+    say({"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Bob", "CMD_existingplayers+1+Ann", "CMD_startgame+Ann+200+20+f+",
+         "CMD_loadword+c*t+0+"});
+    EXPECT_EQ(game.seatCaption(2), "Bob") << "a person hides the seat's computer";
+    EXPECT_EQ(game.seatCaption(3), "<Waiting>");
+    say({"CMD_playerdisconnected+2+Bob"});
+    EXPECT_EQ(game.seatCaption(2), "Klot") << "seat 2's computer plays even outside team games";
+    say({"CMD_existingplayers+2+Bob"});
+
+    sounds.clear();
+    say({"CMD_error+1+1+", "CMD_markletters+1+3+", "CMD_gamestats+1+1+250+15+0+t+p***s+1+2+4+1+0+6+0+0+"});
+    EXPECT_TRUE(sounds.isEmpty());
+    EXPECT_EQ(game.tileState(3), ClientGame::TileState::Open);
+    EXPECT_EQ(game.word(), "C*T");
+    EXPECT_FALSE(game.isTeamGame());
+
+    say({"CMD_justwatching+1+1"});
+    EXPECT_EQ(notices.last(), "Ann is just watching");
+    EXPECT_TRUE(game.seat(1).watching);
+    EXPECT_FALSE(game.isJustWatching());
+    game.toggleJustWatch();
+    EXPECT_EQ(link.sent.last(), proto::msg::justWatch(2, 1));
+    say({"CMD_justwatching+2+1", "CMD_choosecat+2+"});
+    EXPECT_FALSE(game.isChoosingCategory()) << "who just watches is not asked";
+
+    const qsizetype sentBefore = link.sent.size();
+    game.kick(1);
+    game.setSeatWatching(7, true);
+    EXPECT_EQ(link.sent.size(), sentBefore) << "a joiner removes nobody; spies have no seat to set";
+
+    game.receive("CMD_sendlogininfo+8");
+    game.receive("CMD_newplayerinfo+8+Bob");
+    const qsizetype sentAsSpy = link.sent.size();
+    game.toggleJustWatch();
+    game.sendChatterSound(3);
+    EXPECT_EQ(link.sent.size(), sentAsSpy) << "a spy neither watches nor sends chatter sounds";
+    game.sendChat("hi", "0");
+    EXPECT_EQ(link.sent.last(), proto::msg::chat(8, "hi", "0"));
 }
 
 } // namespace
