@@ -4,6 +4,7 @@
 #include "board/board.h"
 #include "client/chatview.h"
 #include "client/gamemenus.h"
+#include "client/hostreachability.h"
 #include "server/hostedserver.h"
 #include "tally/tally.h"
 #include "windows/aboutdialog.h"
@@ -69,7 +70,16 @@ void MainWindow::setUpWindow()
     connectOptionsMenu();
     connectSeatMenu();
     observeGame();
+    connectReachability(new HostReachability(nullptr, this));
     resize(712, 524);
+}
+
+// The report on the router replaces the one before (made before the windows were handed over).
+void MainWindow::connectReachability(HostReachability* reachability)
+{
+    delete m_reachability;
+    m_reachability = reachability;
+    connect(m_reachability, &HostReachability::line, this, &MainWindow::addSystemLine);
 }
 
 void MainWindow::setWindows(const Windows& windows)
@@ -97,7 +107,7 @@ void MainWindow::setWindows(const Windows& windows)
         connect(m_windows.gamestart, &GameOptionsDialog::startPressed, this, &MainWindow::startGame);
     if (m_windows.download)
         m_windows.download->setExitGame([this] { close(); });
-    connectPortMapping();
+    connectReachability(new HostReachability(m_windows.portMapping, this));
     connectLanAnnouncer();
 }
 
@@ -324,7 +334,7 @@ void MainWindow::showMessage(const QString& text)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     saveBoundsOnClose();
-    stopPortMappingForExit();
+    m_reachability->stopForExit();
     stopAnnouncing();
     QMainWindow::closeEvent(event);
     for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tallyWindow, m_windows.about,

@@ -34,6 +34,7 @@ class AboutDialog;
 class LobbyDownloadWindow;
 class GameOptionsDialog;
 class HelpWindow;
+class HostReachability;
 class GameMenus;
 class PhraseEditor;
 class SpyListWindow;
@@ -127,6 +128,7 @@ private:
     void connectOptionsMenu();
     void connectSeatMenu();
     void observeGame();
+    void connectReachability(HostReachability* reachability);
     void showChatReceived(int sender, const QString& text, const std::optional<QString>& colour);
     void chatterSoundReceived(int sender, int sound);
     void recordGame(const QString& winner, bool ownWin);
@@ -185,22 +187,9 @@ private:
     // Game start
     void startGame(int playTo, int turnTime, bool team, bool choose);
 
-    // Port mapping on the router and the invitation link
-    struct Invitation {
-        QString link;
-        bool lanOnly = false; // only players on this network can use it
-    };
+    // The game port on the router
     void setOpenPortOnRouter(bool on);
     void updatePortMapping();
-    void portOpened(const QString& externalIPv4, const QString& globalIPv6, bool routerOnline);
-    QString unreachableAdvice(const QString& condition) const;
-    void portNotOpened(PortMapping::Failure reason, const QString& detail);
-    QString ownGlobalIPv6() const;
-    Invitation invitationLink() const;
-    void copyInvitationLink();
-    void connectPortMapping();
-    void showPortMappingLine(const QString& text);
-    void stopPortMappingForExit();
 
     // Who may join the hosted game
     void connectAdmission();
@@ -230,9 +219,7 @@ private:
     QString m_playerName;
     QString m_serverAddress;
     bool m_shownOnce = false;
-    bool m_portMappingStarted = false;
     bool m_announcing = false;
-    QString m_publicIPv4; // the router's external address, when friends outside reach the game there
     bool m_settingsRead = false;
     HangmanSettings m_settings; // what the settings file holds and the menus show
     QRect m_loadedBounds;
@@ -247,5 +234,6 @@ private:
     Board* m_board = nullptr;
     ChatPanel* m_chat = nullptr;
     GameMenus* m_menus = nullptr;
+    HostReachability* m_reachability = nullptr;
     int m_seatMenuSeat = 0;
 };

@@ -5,6 +5,7 @@
 #include "board/board.h"
 #include "client/colortext.h"
 #include "client/gamemenus.h"
+#include "client/hostreachability.h"
 #include "client/soundoutput.h"
 #include "windows/aboutdialog.h"
 #include "windows/desktop.h"
@@ -69,7 +70,7 @@ void MainWindow::connectOptionsMenu()
     connect(menus.openPortOnRouter, &QAction::triggered, this, &MainWindow::setOpenPortOnRouter);
     connect(menus.lockGame, &QAction::triggered, this, &MainWindow::applyAdmissionOptions);
     connect(menus.askBeforeJoining, &QAction::triggered, this, &MainWindow::setAskBeforeJoining);
-    connect(menus.copyInvitationLink, &QAction::triggered, this, &MainWindow::copyInvitationLink);
+    connect(menus.copyInvitationLink, &QAction::triggered, this, [this] { m_reachability->copyInvitationLink(); });
     connect(menus.justWatch, &QAction::triggered, this, &MainWindow::toggleJustWatch);
 }
 

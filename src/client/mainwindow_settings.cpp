@@ -5,6 +5,7 @@
 #include "client/chatview.h"
 #include "client/colortext.h"
 #include "client/gamemenus.h"
+#include "client/hostreachability.h"
 #include "client/settingsfile.h"
 #include "tally/datafolder.h"
 #include "windows/gameoptionsdialog.h"
@@ -185,4 +186,17 @@ void MainWindow::chooseTextColour()
         return;
     setOwnColour(ColorText::fromQColor(chosen));
     saveSettingsReportingErrors();
+}
+
+void MainWindow::setOpenPortOnRouter(bool on)
+{
+    m_settings.openPortOnRouter = on;
+    saveSettingsReportingErrors();
+    updatePortMapping();
+}
+
+// The router is asked only by a host of a game for others, once the settings say it may.
+void MainWindow::updatePortMapping()
+{
+    m_reachability->setWanted(m_game.isHost() && !m_arguments.isEmpty() && m_settingsRead && m_settings.openPortOnRouter);
 }
