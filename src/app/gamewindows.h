@@ -9,6 +9,7 @@
 #include "client/mainwindow.h"
 #include "client/surroundings.h"
 #include "net/gametimer.h"
+#include "net/lanannouncer.h"
 #include "server/hostedserver.h"
 #include "tally/tally.h"
 #include "windows/aboutdialog.h"

@@ -3,6 +3,7 @@
 #include "board/background.h"
 #include "board/board.h"
 #include "client/chatview.h"
+#include "client/gameannouncement.h"
 #include "client/gamemenus.h"
 #include "client/hostreachability.h"
 #include "server/hostedserver.h"
@@ -108,7 +109,8 @@ void MainWindow::setWindows(const Windows& windows)
     if (m_windows.download)
         m_windows.download->setExitGame([this] { close(); });
     connectReachability(new HostReachability(m_windows.portMapping, this));
-    connectLanAnnouncer();
+    m_announcement = new GameAnnouncement(m_windows.announcer, m_windows.server, this);
+    connect(m_announcement, &GameAnnouncement::line, this, &MainWindow::addSystemLine);
 }
 
 void MainWindow::observeGame()
@@ -202,8 +204,8 @@ void MainWindow::startHosting()
         m_windows.spylist->setRemoveEnabled(true);
     m_menus->lockGame->setEnabled(true);
     m_menus->askBeforeJoining->setEnabled(true);
-    if (!solo)
-        startAnnouncing();
+    if (!solo && m_announcement)
+        m_announcement->start(m_playerName);
 }
 
 void MainWindow::joinGame()
@@ -335,7 +337,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     saveBoundsOnClose();
     m_reachability->stopForExit();
-    stopAnnouncing();
+    if (m_announcement)
+        m_announcement->stop();
     QMainWindow::closeEvent(event);
     for (QWidget* window : std::initializer_list<QWidget*>{m_windows.tallyWindow, m_windows.about,
                                                           m_windows.gamestart, m_windows.help, m_windows.phrases,

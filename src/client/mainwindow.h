@@ -15,7 +15,6 @@
 #include "net/clientlink.h"
 #include "net/connection.h"
 #include "net/gametimer.h"
-#include "net/lanannouncer.h"
 #include "net/portmapping.h"
 #include "net/protocol.h"
 
@@ -28,6 +27,7 @@
 
 class QLineEdit;
 class Board;
+class LanAnnouncer;
 class ChatView;
 class HostedServer;
 class AboutDialog;
@@ -35,6 +35,7 @@ class LobbyDownloadWindow;
 class GameOptionsDialog;
 class HelpWindow;
 class HostReachability;
+class GameAnnouncement;
 class GameMenus;
 class PhraseEditor;
 class SpyListWindow;
@@ -196,15 +197,6 @@ private:
     void applyAdmissionOptions();
     void setAskBeforeJoining(bool on);
 
-    // The announcement on the local network
-    void connectLanAnnouncer();
-    void startAnnouncing();
-    void updateAnnouncement();
-    void stopAnnouncing();
-    lan::Roster lanRoster() const;
-    void gameAnnounced(const QString& name);
-    void announcementUnavailable(const QString& reason);
-
     Clock& m_clock;
     Surroundings m_surroundings;
     Windows m_windows;
@@ -219,7 +211,6 @@ private:
     QString m_playerName;
     QString m_serverAddress;
     bool m_shownOnce = false;
-    bool m_announcing = false;
     bool m_settingsRead = false;
     HangmanSettings m_settings; // what the settings file holds and the menus show
     QRect m_loadedBounds;
@@ -235,5 +226,6 @@ private:
     ChatPanel* m_chat = nullptr;
     GameMenus* m_menus = nullptr;
     HostReachability* m_reachability = nullptr;
+    GameAnnouncement* m_announcement = nullptr; // once the windows are handed over
     int m_seatMenuSeat = 0;
 };

@@ -4,6 +4,7 @@
 // a recorder: nothing reaches an Avahi daemon.
 #include "client/mainwindow.h"
 #include "client/chatview.h"
+#include "net/lanannouncer.h"
 #include "server/hostedserver.h"
 #include "support/fakesurroundings.h"
 #include "support/pump.h"
