@@ -5,6 +5,7 @@
 #include "client/chatview.h"
 #include "client/gameannouncement.h"
 #include "client/gamemenus.h"
+#include "client/hostadmission.h"
 #include "client/hostreachability.h"
 #include "server/hostedserver.h"
 #include "tally/tally.h"
@@ -92,10 +93,11 @@ void MainWindow::setWindows(const Windows& windows)
             m_heldWordFolderReport = lines;
         };
         applyWordFolder();
-        connectAdmission();
+        m_admission = new HostAdmission(m_windows.server->server(), this);
+        connect(m_admission, &HostAdmission::line, this, &MainWindow::addSystemLine);
     }
     if (m_windows.spylist) {
-        connect(m_windows.spylist, &SpyListWindow::kickRequested, this, [this](int slot) { kickPlayer(slot); });
+        connect(m_windows.spylist, &SpyListWindow::kickRequested, &m_game, &ClientGame::kick);
         connect(&m_game, &ClientGame::spyJoined, m_windows.spylist, &SpyListWindow::addSpy);
         connect(&m_game, &ClientGame::spyLeft, m_windows.spylist, &SpyListWindow::removeSpy);
     }
@@ -142,7 +144,7 @@ void MainWindow::buildCentre()
     layout->addWidget(m_board, 0, 0, Qt::AlignCenter);
     setCentralWidget(centre);
     connect(m_board, &Board::seatContextMenuRequested, this, &MainWindow::showSeatMenu);
-    m_chat = new ChatPanel(m_clock, *this, m_board->chatArea());
+    m_chat = new ChatPanel(m_clock, m_chatOutlet, m_board->chatArea());
     m_chat->orderTabStops(m_board);
 }
 
@@ -255,11 +257,6 @@ void MainWindow::send(const QByteArray& message)
 
 // ---------------------------------------------------------------- roster
 
-void MainWindow::kickPlayer(int target)
-{
-    m_game.kick(target);
-}
-
 void MainWindow::toggleJustWatch()
 {
     // The check mark follows the server's answer, not the click.
@@ -275,21 +272,6 @@ void MainWindow::showSeatMenu(int seat, const QPoint& globalPos)
         m_menus->removeFromGame->setEnabled(false);
     m_seatMenuSeat = seat;
     m_menus->seatMenu->popup(globalPos);
-}
-
-void MainWindow::removeSeatPlayer()
-{
-    kickPlayer(m_seatMenuSeat);
-}
-
-void MainWindow::setSeatJustWatching()
-{
-    m_game.setSeatWatching(m_seatMenuSeat, true);
-}
-
-void MainWindow::unsetSeatJustWatching()
-{
-    m_game.setSeatWatching(m_seatMenuSeat, false);
 }
 
 void MainWindow::showTally()

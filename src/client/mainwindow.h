@@ -8,6 +8,7 @@
 // and the chat's notices observe the game through the wiring made here.
 
 #include "client/chatpanel.h"
+#include "client/gamechatoutlet.h"
 #include "client/model/clientgame.h"
 #include "client/model/receivedqueue.h"
 #include "client/settingsfile.h"
@@ -36,14 +37,14 @@ class GameOptionsDialog;
 class HelpWindow;
 class HostReachability;
 class GameAnnouncement;
+class HostAdmission;
 class GameMenus;
 class PhraseEditor;
 class SpyListWindow;
-class JoinRequestWindow;
 class Tally;
 class TallyWindow;
 
-class MainWindow : public QMainWindow, public ClientLink, public ChatOutlet {
+class MainWindow : public QMainWindow, public ClientLink {
     Q_OBJECT
 public:
     // The other windows, created after this one and handed over before it is shown.
@@ -92,13 +93,6 @@ public:
     void startHosting();
     void joinGame();
 
-    // ChatOutlet
-    bool chatOpen() const override { return m_game.isLoggedIn(); }
-    bool chatterSoundsOpen() const override;
-    void sendChat(const QString& text, const QString& colour) override;
-    void sendAction(const QString& text, const QString& colour) override;
-    void sendChatterSound(int tag) override;
-
     // The parts other windows and tests look at.
     Board* board() const { return m_board; }
     ClientGame& game() { return m_game; }
@@ -142,12 +136,8 @@ private:
     void queueMessage(const QByteArray& message);
 
     // Roster
-    void kickPlayer(int target);
     void toggleJustWatch();
     void showSeatMenu(int seat, const QPoint& globalPos);
-    void removeSeatPlayer();
-    void setSeatJustWatching();
-    void unsetSeatJustWatching();
     void showTally();
 
     // Chat
@@ -162,6 +152,7 @@ private:
     void loadSettings();
     void showGameOptions();
     void saveSettings();
+    void reportingErrors(const std::function<void()>& write);
     void saveSettingsReportingErrors();
     void savePhrases();
     void saveBoundsOnClose();
@@ -193,7 +184,6 @@ private:
     void updatePortMapping();
 
     // Who may join the hosted game
-    void connectAdmission();
     void applyAdmissionOptions();
     void setAskBeforeJoining(bool on);
 
@@ -205,7 +195,6 @@ private:
     QString m_settingsPath;
     std::optional<QString> m_wordFolderOverride;
     QStringList m_heldWordFolderReport; // shown after the host's own start line
-    JoinRequestWindow* m_joinRequests = nullptr;
 
     // Client state
     QString m_playerName;
@@ -220,6 +209,7 @@ private:
     std::unique_ptr<Connection> m_launcherLink; // to the launcher, opened with a command line
     ClientGame m_game;
     ReceivedQueue m_receivedQueue;
+    GameChatOutlet m_chatOutlet{m_game};
 
     // Components
     Board* m_board = nullptr;
@@ -227,5 +217,6 @@ private:
     GameMenus* m_menus = nullptr;
     HostReachability* m_reachability = nullptr;
     GameAnnouncement* m_announcement = nullptr; // once the windows are handed over
+    HostAdmission* m_admission = nullptr; // while hosting
     int m_seatMenuSeat = 0;
 };

@@ -76,9 +76,9 @@ void MainWindow::connectOptionsMenu()
 
 void MainWindow::connectSeatMenu()
 {
-    connect(m_menus->removeFromGame, &QAction::triggered, this, &MainWindow::removeSeatPlayer);
-    connect(m_menus->setToJustWatch, &QAction::triggered, this, &MainWindow::setSeatJustWatching);
-    connect(m_menus->unsetJustWatch, &QAction::triggered, this, &MainWindow::unsetSeatJustWatching);
+    connect(m_menus->removeFromGame, &QAction::triggered, this, [this] { m_game.kick(m_seatMenuSeat); });
+    connect(m_menus->setToJustWatch, &QAction::triggered, this, [this] { m_game.setSeatWatching(m_seatMenuSeat, true); });
+    connect(m_menus->unsetJustWatch, &QAction::triggered, this, [this] { m_game.setSeatWatching(m_seatMenuSeat, false); });
 }
 
 void MainWindow::showPhraseList()
@@ -95,16 +95,6 @@ void MainWindow::showPhraseList()
 void MainWindow::addSystemLine(const QString& text)
 {
     m_chat->addNotice(text);
-}
-
-void MainWindow::sendChat(const QString& text, const QString& colour)
-{
-    m_game.sendChat(proto::toWire(text), proto::toWire(colour));
-}
-
-void MainWindow::sendAction(const QString& text, const QString& colour)
-{
-    m_game.sendAction(proto::toWire(text), proto::toWire(colour));
 }
 
 void MainWindow::showChatReceived(int sender, const QString& text, const std::optional<QString>& colourText)
@@ -145,16 +135,6 @@ void MainWindow::playSound(const QString& name)
 void MainWindow::playNow(const QString& name)
 {
     m_surroundings.sound.play(name);
-}
-
-bool MainWindow::chatterSoundsOpen() const
-{
-    return m_game.isSeated();
-}
-
-void MainWindow::sendChatterSound(int tag)
-{
-    m_game.sendChatterSound(tag);
 }
 
 void MainWindow::chatterSoundReceived(int sender, int sound)

@@ -5,6 +5,7 @@
 #include "client/chatview.h"
 #include "client/colortext.h"
 #include "client/gamemenus.h"
+#include "client/hostadmission.h"
 #include "client/hostreachability.h"
 #include "client/settingsfile.h"
 #include "tally/datafolder.h"
@@ -86,23 +87,27 @@ void MainWindow::saveSettings()
     writeHangmanSettings(file, m_settings);
 }
 
-void MainWindow::saveSettingsReportingErrors()
+// A settings file that cannot be written is told in a box; the game goes on.
+void MainWindow::reportingErrors(const std::function<void()>& write)
 {
     try {
-        saveSettings();
+        write();
     } catch (const std::exception& failure) {
         showMessage(QString::fromUtf8(failure.what()));
     }
 }
 
+void MainWindow::saveSettingsReportingErrors()
+{
+    reportingErrors([this] { saveSettings(); });
+}
+
 void MainWindow::savePhrases()
 {
-    try {
+    reportingErrors([this] {
         IniFile file(settingsPath());
         writeHangmanPhrases(file, m_chat->phrases());
-    } catch (const std::exception& failure) {
-        showMessage(QString::fromUtf8(failure.what()));
-    }
+    });
 }
 
 void MainWindow::saveBoundsOnClose()
@@ -199,4 +204,18 @@ void MainWindow::setOpenPortOnRouter(bool on)
 void MainWindow::updatePortMapping()
 {
     m_reachability->setWanted(m_game.isHost() && !m_arguments.isEmpty() && m_settingsRead && m_settings.openPortOnRouter);
+}
+
+// "Lock Game" lasts for this run only; "Ask Before Anyone Joins" is saved.
+void MainWindow::applyAdmissionOptions()
+{
+    if (m_admission)
+        m_admission->apply(m_menus->lockGame->isChecked(), m_settings.askBeforeJoining);
+}
+
+void MainWindow::setAskBeforeJoining(bool on)
+{
+    m_settings.askBeforeJoining = on;
+    saveSettingsReportingErrors();
+    applyAdmissionOptions();
 }

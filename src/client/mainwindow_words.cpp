@@ -49,12 +49,10 @@ void MainWindow::useWordFolder(const QString& folder)
     m_wordFolderOverride.reset();
     m_settings.wordFolder = folder;
     applyWordFolder();
-    try {
+    reportingErrors([this, &folder] {
         IniFile file(settingsPath());
         writeHangmanWordFolder(file, folder);
-    } catch (const std::exception& failure) {
-        showMessage(QString::fromUtf8(failure.what()));
-    }
+    });
 }
 
 void MainWindow::gameStarted()

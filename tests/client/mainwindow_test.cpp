@@ -9,6 +9,7 @@
 #include "support/mainwindowaccess.h"
 #include "support/pump.h"
 #include "tally/tally.h"
+#include "windows/joinrequestwindow.h"
 #include "windows/spylistwindow.h"
 #include "windows/tallywindow.h"
 
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextBlock>
@@ -91,6 +93,35 @@ protected:
     std::unique_ptr<HostedServer> server;
     QTemporaryDir folder;
 };
+
+// The host's Options decide who joins: asked, a newcomer waits for "Let In"; locked, he is turned away.
+TEST_F(RealServer, TheHostLetsANewcomerInWhenAskedAndTurnsAwayEveryoneOnceLocked)
+{
+    Client host(clock, folder.path(), {"Ann", "127.0.0.1", "true"}, server.get());
+    host.chat.setGamePort(0);
+    host.chat.show();
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("You are Connected."); }));
+    host.chat.menus().askBeforeJoining->trigger();
+    auto* requests = host.chat.findChild<JoinRequestWindow*>();
+    ASSERT_NE(requests, nullptr);
+
+    Client bob(clock, folder.path(), {"Bob", "127.0.0.1", "false"});
+    bob.chat.setGamePort(server->port());
+    bob.chat.show();
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return requests->requestCount() == 1; }));
+    EXPECT_FALSE(host.lines.has("Bob is Connected."));
+    requests->findChild<QPushButton*>("LetIn")->click();
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Bob is Connected."); }));
+    EXPECT_EQ(requests->requestCount(), 0);
+
+    host.chat.menus().lockGame->trigger();
+    Client cat(clock, folder.path(), {"Cat", "127.0.0.1", "false"});
+    cat.chat.setGamePort(server->port());
+    cat.chat.show();
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Cat (127.0.0.1) was turned away: the game is locked."); }));
+    ASSERT_TRUE(pumpInSteps(clock, [&] { return cat.boxes.contains("Game is full"); }));
+    EXPECT_EQ(requests->requestCount(), 0) << "a locked game asks nobody";
+}
 
 TEST_F(RealServer, HostAndJoinerSeeEachOtherAndChatBothWays)
 {
