@@ -7,6 +7,7 @@
 #include "client/gamemenus.h"
 #include "client/hostadmission.h"
 #include "client/hostreachability.h"
+#include "client/wordfolderchoice.h"
 #include "server/hostedserver.h"
 #include "tally/tally.h"
 #include "windows/aboutdialog.h"
@@ -67,12 +68,15 @@ void MainWindow::setUpWindow()
 
     m_menus = new GameMenus(menuBar(), this);
     buildCentre();
+    connectReachability(new HostReachability(nullptr, this));
+    m_wordFolders = new WordFolderChoice(m_surroundings.prompts, this);
+    connect(m_wordFolders, &WordFolderChoice::line, this, &MainWindow::addSystemLine);
+    connect(m_wordFolders, &WordFolderChoice::chosen, this, &MainWindow::saveWordFolder);
     connectChat();
     connectFileAndViewMenus();
     connectOptionsMenu();
     connectSeatMenu();
     observeGame();
-    connectReachability(new HostReachability(nullptr, this));
     resize(712, 524);
 }
 
@@ -89,10 +93,7 @@ void MainWindow::setWindows(const Windows& windows)
     m_windows = windows;
     if (m_windows.server) {
         m_windows.server->server().botSpeedSource = [this] { return m_settings.botSpeed; };
-        m_windows.server->server().wordFolderRead = [this](const QStringList& lines) {
-            m_heldWordFolderReport = lines;
-        };
-        applyWordFolder();
+        m_wordFolders->setServer(&m_windows.server->server());
         m_admission = new HostAdmission(m_windows.server->server(), this);
         connect(m_admission, &HostAdmission::line, this, &MainWindow::addSystemLine);
     }
@@ -125,7 +126,7 @@ void MainWindow::observeGame()
     connect(game, &ClientGame::messageRequested, this, &MainWindow::showMessage);
     connect(game, &ClientGame::gameStartRequested, this, &MainWindow::showGameStart);
     connect(game, &ClientGame::ownArrival, this, &MainWindow::loadSettings);
-    connect(game, &ClientGame::gameStarted, this, &MainWindow::gameStarted);
+    connect(game, &ClientGame::gameStarted, m_wordFolders, &WordFolderChoice::releaseReport);
     connect(game, &ClientGame::gameRecorded, this, &MainWindow::recordGame);
     connect(game, &ClientGame::puzzleCompleted, this, &MainWindow::recordCompletedPuzzle);
     connect(game, &ClientGame::ended, this, &MainWindow::close);
@@ -272,6 +273,16 @@ void MainWindow::showSeatMenu(int seat, const QPoint& globalPos)
         m_menus->removeFromGame->setEnabled(false);
     m_seatMenuSeat = seat;
     m_menus->seatMenu->popup(globalPos);
+}
+
+void MainWindow::setWordFolderOverride(const QString& folder)
+{
+    m_wordFolders->setOverride(folder);
+}
+
+QString MainWindow::wordFolder() const
+{
+    return m_wordFolders->folder();
 }
 
 void MainWindow::showTally()

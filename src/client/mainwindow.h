@@ -38,6 +38,7 @@ class HelpWindow;
 class HostReachability;
 class GameAnnouncement;
 class HostAdmission;
+class WordFolderChoice;
 class GameMenus;
 class PhraseEditor;
 class SpyListWindow;
@@ -128,7 +129,7 @@ private:
     void chatterSoundReceived(int sender, int sound);
     void recordGame(const QString& winner, bool ownWin);
     void recordCompletedPuzzle();
-    void gameStarted();
+    void saveWordFolder(const QString& folder);
 
     // Connection and dispatch
     void openGameConnection(const QString& host, quint16 port);
@@ -170,12 +171,6 @@ private:
     void setBounds(const QRect& bounds);
     void chooseTextColour();
 
-    // Word lists
-    void applyWordFolder();
-    void chooseWordFolder();
-    void useBuiltInWords();
-    void useWordFolder(const QString& folder);
-
     // Game start
     void startGame(int playTo, int turnTime, bool team, bool choose);
 
@@ -193,8 +188,6 @@ private:
     QStringList m_arguments;
     quint16 m_gamePort = proto::kGamePort;
     QString m_settingsPath;
-    std::optional<QString> m_wordFolderOverride;
-    QStringList m_heldWordFolderReport; // shown after the host's own start line
 
     // Client state
     QString m_playerName;
@@ -218,5 +211,6 @@ private:
     HostReachability* m_reachability = nullptr;
     GameAnnouncement* m_announcement = nullptr; // once the windows are handed over
     HostAdmission* m_admission = nullptr; // while hosting
+    WordFolderChoice* m_wordFolders = nullptr;
     int m_seatMenuSeat = 0;
 };

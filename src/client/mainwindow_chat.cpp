@@ -6,6 +6,7 @@
 #include "client/colortext.h"
 #include "client/gamemenus.h"
 #include "client/hostreachability.h"
+#include "client/wordfolderchoice.h"
 #include "client/soundoutput.h"
 #include "windows/aboutdialog.h"
 #include "windows/desktop.h"
@@ -65,8 +66,8 @@ void MainWindow::connectOptionsMenu()
     connect(menus.scrollChatOff, &QAction::triggered, this, &MainWindow::setChatScrollingOff);
     connect(menus.clearChat, &QAction::triggered, m_chat, &ChatPanel::clear);
     connect(menus.resetScreenLocation, &QAction::triggered, this, &MainWindow::resetScreenLocation);
-    connect(menus.chooseWordLists, &QAction::triggered, this, &MainWindow::chooseWordFolder);
-    connect(menus.useBuiltInWords, &QAction::triggered, this, &MainWindow::useBuiltInWords);
+    connect(menus.chooseWordLists, &QAction::triggered, m_wordFolders, &WordFolderChoice::choose);
+    connect(menus.useBuiltInWords, &QAction::triggered, m_wordFolders, &WordFolderChoice::useBuiltIn);
     connect(menus.openPortOnRouter, &QAction::triggered, this, &MainWindow::setOpenPortOnRouter);
     connect(menus.lockGame, &QAction::triggered, this, &MainWindow::applyAdmissionOptions);
     connect(menus.askBeforeJoining, &QAction::triggered, this, &MainWindow::setAskBeforeJoining);

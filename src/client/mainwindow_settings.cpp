@@ -7,6 +7,7 @@
 #include "client/gamemenus.h"
 #include "client/hostadmission.h"
 #include "client/hostreachability.h"
+#include "client/wordfolderchoice.h"
 #include "client/settingsfile.h"
 #include "tally/datafolder.h"
 #include "windows/gameoptionsdialog.h"
@@ -50,7 +51,7 @@ void MainWindow::loadSettings()
     m_chat->setPhrases(m_settings.phrases);
     setTurnSound(m_settings.turnSound);
     m_menus->showSettings(m_settings);
-    applyWordFolder();
+    m_wordFolders->setSaved(m_settings.wordFolder);
     applyAdmissionOptions();
     m_settingsRead = true;
     updatePortMapping();
@@ -100,6 +101,15 @@ void MainWindow::reportingErrors(const std::function<void()>& write)
 void MainWindow::saveSettingsReportingErrors()
 {
     reportingErrors([this] { saveSettings(); });
+}
+
+void MainWindow::saveWordFolder(const QString& folder)
+{
+    m_settings.wordFolder = folder;
+    reportingErrors([this, &folder] {
+        IniFile file(settingsPath());
+        writeHangmanWordFolder(file, folder);
+    });
 }
 
 void MainWindow::savePhrases()
