@@ -275,6 +275,12 @@ void ChatPanel::addPlayerLine(int sender, const QString& text, const QColor& col
     addLine(QString::number(sender) + '+' + text, colour);
 }
 
+QColor ChatPanel::senderColour(const std::optional<QString>& colourText)
+{
+    const auto bgr = colourText ? ColorText::fromText(*colourText, true) : std::nullopt;
+    return bgr ? ColorText::toQColor(*bgr) : QColor(255, 0, 0);
+}
+
 void ChatPanel::addLine(const QString& text, const QColor& colour)
 {
     const auto line = ChatLineParser::parse(text);

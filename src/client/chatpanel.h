@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class QAction;
 class QLineEdit;
@@ -56,6 +57,8 @@ public:
     void addNotice(const QString& text);
     // Adds a line a player sent, in the colour they chose.
     void addPlayerLine(int sender, const QString& text, const QColor& colour);
+    // The colour a player's line is shown in: the one the sender's colour text names, else red.
+    static QColor senderColour(const std::optional<QString>& colourText);
 
     // The phrases behind the nine buttons.
     Phrases phrases() const { return m_phrases; }

@@ -97,6 +97,13 @@ void MainWindow::setWindows(const Windows& windows)
         m_admission = new HostAdmission(m_windows.server->server(), this);
         connect(m_admission, &HostAdmission::line, this, &MainWindow::addSystemLine);
     }
+    if (m_windows.tally) {
+        connect(&m_game, &ClientGame::gameRecorded, m_windows.tally, [this](const QString& winner, bool ownWin) {
+            m_windows.tally->setPlayersInGame(m_game.opponents());
+            m_windows.tally->addGame(winner, ownWin);
+        });
+        connect(&m_game, &ClientGame::puzzleCompleted, m_windows.tally, &Tally::addCompletedPuzzle);
+    }
     if (m_windows.spylist) {
         connect(m_windows.spylist, &SpyListWindow::kickRequested, &m_game, &ClientGame::kick);
         connect(&m_game, &ClientGame::spyJoined, m_windows.spylist, &SpyListWindow::addSpy);
@@ -120,15 +127,15 @@ void MainWindow::observeGame()
 {
     ClientGame* game = &m_game;
     connect(game, &ClientGame::notice, this, &MainWindow::addSystemLine);
-    connect(game, &ClientGame::chatReceived, this, &MainWindow::showChatReceived);
+    connect(game, &ClientGame::chatReceived, m_chat, [this](int sender, const QString& text, const std::optional<QString>& colour) {
+        m_chat->addPlayerLine(sender, text, ChatPanel::senderColour(colour));
+    });
     connect(game, &ClientGame::chatterSoundReceived, this, &MainWindow::chatterSoundReceived);
     connect(game, &ClientGame::soundRequested, this, &MainWindow::playSound);
     connect(game, &ClientGame::messageRequested, this, &MainWindow::showMessage);
     connect(game, &ClientGame::gameStartRequested, this, &MainWindow::showGameStart);
     connect(game, &ClientGame::ownArrival, this, &MainWindow::loadSettings);
     connect(game, &ClientGame::gameStarted, m_wordFolders, &WordFolderChoice::releaseReport);
-    connect(game, &ClientGame::gameRecorded, this, &MainWindow::recordGame);
-    connect(game, &ClientGame::puzzleCompleted, this, &MainWindow::recordCompletedPuzzle);
     connect(game, &ClientGame::ended, this, &MainWindow::close);
     connect(game, &ClientGame::justWatchingChanged, this,
             [this](bool watching) { m_menus->justWatch->setChecked(watching); });
@@ -291,20 +298,6 @@ void MainWindow::showTally()
         return;
     m_windows.tally->setPlayersInGame(m_game.opponents());
     bringForward(m_windows.tallyWindow);
-}
-
-void MainWindow::recordGame(const QString& winner, bool ownWin)
-{
-    if (!m_windows.tally)
-        return;
-    m_windows.tally->setPlayersInGame(m_game.opponents());
-    m_windows.tally->addGame(winner, ownWin);
-}
-
-void MainWindow::recordCompletedPuzzle()
-{
-    if (m_windows.tally)
-        m_windows.tally->addCompletedPuzzle();
 }
 
 // ---------------------------------------------------------------- game start and dialogs

@@ -1,11 +1,8 @@
 #pragma once
-// The main window: the game client. It connects to the game server (its own,
-// in-process one when it hosts), dispatches the server's messages one per tick,
-// keeps the roster of seats and spies, and holds the board and the chat.
-//
-// Flow: the game connection's messages go into the received queue, which
-// hands them one per tick to the ClientGame; the board, the spy list, the tally
-// and the chat's notices observe the game through the wiring made here.
+// The main window: the game client. It builds the board, the chat and the menus,
+// opens the game connection (to its own in-process server when it hosts) and
+// wires them and the side windows to the ClientGame, which the connection's
+// received queue feeds one message per tick.
 
 #include "client/chatpanel.h"
 #include "client/gamechatoutlet.h"
@@ -19,12 +16,10 @@
 #include "net/portmapping.h"
 #include "net/protocol.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QLineEdit;
 class Board;
@@ -125,10 +120,7 @@ private:
     void connectSeatMenu();
     void observeGame();
     void connectReachability(HostReachability* reachability);
-    void showChatReceived(int sender, const QString& text, const std::optional<QString>& colour);
     void chatterSoundReceived(int sender, int sound);
-    void recordGame(const QString& winner, bool ownWin);
-    void recordCompletedPuzzle();
     void saveWordFolder(const QString& folder);
 
     // Connection and dispatch
@@ -146,9 +138,6 @@ private:
     void setChatScrollingOff(bool off);
     void showPhraseList();
 
-    // Sound
-    void playNow(const QString& name);
-
     // Settings
     void loadSettings();
     void showGameOptions();
@@ -159,10 +148,8 @@ private:
     void saveBoundsOnClose();
     void resetScreenLocation();
     void setTextSize(int size);
-    void chooseTextSize(int size);
     void setBotSpeed(int milliseconds);
     void chooseBotSpeed(int milliseconds);
-    void chooseTurnSound(int sound);
     void setTurnSound(int sound);
     void chooseSound(bool HangmanSettings::*setting, bool on);
     void setOwnColour(quint32 bgr);

@@ -3,7 +3,6 @@
 #include "client/mainwindow.h"
 
 #include "board/board.h"
-#include "client/colortext.h"
 #include "client/gamemenus.h"
 #include "client/hostreachability.h"
 #include "client/wordfolderchoice.h"
@@ -55,14 +54,21 @@ void MainWindow::connectOptionsMenu()
             [this](bool on) { chooseSound(&HangmanSettings::playSounds, on); });
     connect(menus.playChatterSounds, &QAction::triggered, this,
             [this](bool on) { chooseSound(&HangmanSettings::chatterSounds, on); });
-    connect(menus.classicTurnSound, &QAction::triggered, this, [this] { chooseTurnSound(0); });
-    connect(menus.newTurnSound, &QAction::triggered, this, [this] { chooseTurnSound(1); });
+    const auto chooseTurnSound = [this](int sound) {
+        setTurnSound(sound);
+        saveSettingsReportingErrors();
+    };
+    connect(menus.classicTurnSound, &QAction::triggered, this, [chooseTurnSound] { chooseTurnSound(0); });
+    connect(menus.newTurnSound, &QAction::triggered, this, [chooseTurnSound] { chooseTurnSound(1); });
     connect(menus.slowBots, &QAction::triggered, this, [this] { chooseBotSpeed(2000); });
     connect(menus.normalBots, &QAction::triggered, this, [this] { chooseBotSpeed(1500); });
     connect(menus.fastBots, &QAction::triggered, this, [this] { chooseBotSpeed(1000); });
     connect(menus.textColour, &QAction::triggered, this, &MainWindow::chooseTextColour);
     for (std::size_t i = 0; i < GameMenus::kTextSizes.size(); ++i)
-        connect(menus.textSizes[i], &QAction::triggered, this, [this, i] { chooseTextSize(GameMenus::kTextSizes[i]); });
+        connect(menus.textSizes[i], &QAction::triggered, this, [this, i] {
+            setTextSize(GameMenus::kTextSizes[i]);
+            saveSettingsReportingErrors();
+        });
     connect(menus.scrollChatOff, &QAction::triggered, this, &MainWindow::setChatScrollingOff);
     connect(menus.clearChat, &QAction::triggered, m_chat, &ChatPanel::clear);
     connect(menus.resetScreenLocation, &QAction::triggered, this, &MainWindow::resetScreenLocation);
@@ -98,16 +104,6 @@ void MainWindow::addSystemLine(const QString& text)
     m_chat->addNotice(text);
 }
 
-void MainWindow::showChatReceived(int sender, const QString& text, const std::optional<QString>& colourText)
-{
-    QColor colour(255, 0, 0);
-    if (colourText) {
-        if (const auto bgr = ColorText::fromText(*colourText, true))
-            colour = ColorText::toQColor(*bgr);
-    }
-    m_chat->addPlayerLine(sender, text, colour);
-}
-
 void MainWindow::openChatLink(const QString& target)
 {
     const QString address = target.trimmed();
@@ -130,18 +126,13 @@ void MainWindow::setChatScrollingOff(bool off)
 void MainWindow::playSound(const QString& name)
 {
     if (m_settings.playSounds)
-        playNow(name);
-}
-
-void MainWindow::playNow(const QString& name)
-{
-    m_surroundings.sound.play(name);
+        m_surroundings.sound.play(name);
 }
 
 void MainWindow::chatterSoundReceived(int sender, int sound)
 {
     if (m_settings.chatterSounds) {
-        playNow(chatter::soundName(sound));
+        m_surroundings.sound.play(chatter::soundName(sound));
         return;
     }
     if (isSeat(sender))

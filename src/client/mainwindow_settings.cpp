@@ -149,12 +149,6 @@ void MainWindow::setTextSize(int size)
     m_menus->showTextSize(size);
 }
 
-void MainWindow::chooseTextSize(int size)
-{
-    setTextSize(size);
-    saveSettingsReportingErrors();
-}
-
 void MainWindow::setBotSpeed(int milliseconds)
 {
     m_settings.botSpeed = milliseconds == 2000 || milliseconds == 1000 ? milliseconds : 1500;
@@ -173,12 +167,6 @@ void MainWindow::setTurnSound(int sound)
     m_settings.turnSound = sound == 1 ? 1 : 0;
     m_game.setTurnSound(m_settings.turnSound);
     m_menus->showTurnSound(m_settings.turnSound);
-}
-
-void MainWindow::chooseTurnSound(int sound)
-{
-    setTurnSound(sound);
-    saveSettingsReportingErrors();
 }
 
 void MainWindow::chooseSound(bool HangmanSettings::*setting, bool on)
