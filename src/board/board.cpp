@@ -244,8 +244,8 @@ void Board::buildWinnerPanel()
     m_winnerPanel->setObjectName(QStringLiteral("panel_winner"));
     m_winnerPanel->setGeometry(3, 146, 694, 87);
     const QFont font = boardFont("Arial", 18, true);
-    m_winnerShadow = makeLabel(m_winnerPanel, "label_winner2", QRect(-1, 31, 691, 28), font, kShadowGrey, Qt::AlignCenter);
-    m_winnerText = makeLabel(m_winnerPanel, "label_winner1", QRect(1, 29, 691, 28), font, kGolden, Qt::AlignCenter);
+    m_winnerShadow = makeLabel(m_winnerPanel, "winner_shadow", QRect(-1, 31, 691, 28), font, kShadowGrey, Qt::AlignCenter);
+    m_winnerText = makeLabel(m_winnerPanel, "winner_text", QRect(1, 29, 691, 28), font, kGolden, Qt::AlignCenter);
     m_winnerShadow->setText(QStringLiteral("Winner!"));
     m_winnerText->setText(QStringLiteral("Winner!"));
     m_winnerPanel->hide();

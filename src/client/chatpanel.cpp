@@ -149,7 +149,7 @@ void ChatPanel::buildView()
 void ChatPanel::buildViewMenu()
 {
     m_viewMenu = new QMenu(this);
-    m_viewMenu->setObjectName("popup_mainchat");
+    m_viewMenu->setObjectName("chat_messages_menu");
     m_viewMenu->addAction("Select All", m_view, &ChatView::selectAllText);
     QAction* copy = m_viewMenu->addAction("Copy", m_view, &ChatView::copySelection);
     copy->setShortcut(QKeySequence("Ctrl+C"));
@@ -183,7 +183,7 @@ void ChatPanel::buildInput()
     m_input->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_input, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu;
-        menu.setObjectName("popup_mychat");
+        menu.setObjectName("chat_input_menu");
         menu.addAction("Paste", this, &ChatPanel::pasteClipboard)->setShortcut(QKeySequence("Ctrl+V"));
         menu.exec(m_input->mapToGlobal(pos));
     });
@@ -209,7 +209,7 @@ void ChatPanel::buildSmileyButton(int row)
     m_smileyButton->setToolTip("Smilies");
     m_smileyButton->setAccessibleName("Smilies");
     m_smileyMenu = new QMenu(this);
-    m_smileyMenu->setObjectName("popup_smilies");
+    m_smileyMenu->setObjectName("smiley_menu");
     connect(m_smileyMenu, &QMenu::aboutToShow, this, &ChatPanel::fillSmileyMenu);
     connect(m_smileyMenu, &QMenu::aboutToHide, this, &ChatPanel::focusInput);
     connect(m_smileyButton, &QToolButton::clicked, this, [this] { popUpBeside(m_smileyButton, m_smileyMenu); });
@@ -219,7 +219,7 @@ void ChatPanel::buildPhraseButtons(int row)
 {
     const int step = width() / 10;
     for (int i = 0; i < kPhraseCount; ++i) {
-        QToolButton* button = addButton(QString("b_phrase%1").arg(i + 1), QRect(i * step, row, step - 3, 21));
+        QToolButton* button = addButton(QString("phrase_button_%1").arg(i + 1), QRect(i * step, row, step - 3, 21));
         button->setText(QString::number(i + 1));
         button->setToolTip(m_phrases[i]);
         button->setAccessibleName(m_phrases[i]);
@@ -234,15 +234,15 @@ void ChatPanel::buildPhraseButtons(int row)
 void ChatPanel::buildChatterSoundButton(int row)
 {
     const int left = kPhraseCount * (width() / 10);
-    m_chatterSoundButton = addButton("b_phrase10", QRect(left, row, width() - left, 21));
+    m_chatterSoundButton = addButton("chatter_sounds_button", QRect(left, row, width() - left, 21));
     m_chatterSoundButton->setText(QString::fromUtf8("\u266A"));
     m_chatterSoundButton->setToolTip("Chatter Sounds");
     m_chatterSoundButton->setAccessibleName("Chatter Sounds");
     m_chatterSoundMenu = new QMenu(this);
-    m_chatterSoundMenu->setObjectName("popup_sounds");
+    m_chatterSoundMenu->setObjectName("chatter_sound_menu");
     for (int tag = 0; tag <= chatter::kSoundCount; ++tag) {
         QAction* entry = m_chatterSoundMenu->addAction(chatter::caption(tag), this, [this, tag] { sendChatterSound(tag); });
-        entry->setObjectName(tag == 0 ? QString("Cancel1") : chatter::soundName(tag));
+        entry->setObjectName(tag == 0 ? QString("chatter_sound_cancel") : chatter::soundName(tag));
         entry->setToolTip(chatter::caption(tag));
     }
     connect(m_chatterSoundMenu, &QMenu::aboutToHide, this, &ChatPanel::focusInput);

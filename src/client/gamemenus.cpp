@@ -96,7 +96,7 @@ void GameMenus::buildViewAndHelpMenus(QMenuBar* bar)
 void GameMenus::buildSeatMenu(QWidget* window)
 {
     seatMenu = new QMenu(window);
-    seatMenu->setObjectName("popup_kick");
+    seatMenu->setObjectName("seat_menu");
     removeFromGame = seatMenu->addAction("Remove From Game");
     setToJustWatch = seatMenu->addAction("Set to Just Watch");
     unsetJustWatch = seatMenu->addAction("Unset Just Watch");

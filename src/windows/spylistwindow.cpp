@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 namespace {
-QString entryText(int slot, const QString& name)
+QString entryText(const SpyListWindow::Spy& spy)
 {
-    return QString::number(slot) + ": " + name;
+    return QString::number(spy.slot) + ": " + spy.name;
 }
 } // namespace
 
@@ -39,11 +39,12 @@ void SpyListWindow::buildContents()
     m_list->setMouseTracking(true);
     m_list->viewport()->installEventFilter(this);
     m_list->setFont(QFont("Comic Sans MS", 11));
-    m_list->addItems(m_entries);
+    for (const Spy& spy : m_spies)
+        m_list->addItem(entryText(spy));
 
     m_popup = new QMenu(this);
     m_kick = m_popup->addAction("Remove From Game", this, &SpyListWindow::kickHoveredSpy);
-    m_kick->setObjectName("popup_kickhim");
+    m_kick->setObjectName("spy_menu_remove");
     m_kick->setEnabled(m_removeEnabled);
 
     auto* done = new QPushButton("Done");
@@ -70,17 +71,17 @@ QAction* SpyListWindow::kickAction() const
 
 void SpyListWindow::addSpy(int slot, const QString& name)
 {
-    m_entries << entryText(slot, name);
+    m_spies << Spy{slot, name};
     if (m_list)
-        m_list->addItem(m_entries.last());
+        m_list->addItem(entryText(m_spies.last()));
 }
 
 bool SpyListWindow::removeSpy(int slot, const QString& name)
 {
-    const int index = m_entries.indexOf(entryText(slot, name));
+    const qsizetype index = m_spies.indexOf(Spy{slot, name});
     if (index < 0)
         return false;
-    m_entries.removeAt(index);
+    m_spies.removeAt(index);
     if (m_list)
         delete m_list->takeItem(index);
     return true;
@@ -95,12 +96,8 @@ void SpyListWindow::setRemoveEnabled(bool on)
 
 void SpyListWindow::kickHoveredSpy()
 {
-    if (m_hoverIndex < 0 || m_hoverIndex >= m_entries.size())
-        return;
-    bool ok = false;
-    const int slot = m_entries.at(m_hoverIndex).section(':', 0, 0).toInt(&ok);
-    if (ok)
-        emit kickRequested(slot);
+    if (m_hoverIndex >= 0 && m_hoverIndex < m_spies.size())
+        emit kickRequested(m_spies.at(m_hoverIndex).slot);
 }
 
 void SpyListWindow::hoverEntry(const QPoint& pos)

@@ -3,7 +3,8 @@
 
 #include "windows/deferredwindow.h"
 
-#include <QStringList>
+#include <QList>
+#include <QString>
 
 class QListWidget;
 class QMenu;
@@ -14,13 +15,20 @@ class SpyListWindow : public DeferredDialog {
 public:
     explicit SpyListWindow(QWidget* parent = nullptr);
 
-    // Adds the entry "slot: name".
+    struct Spy {
+        int slot = 0;
+        QString name;
+        bool operator==(const Spy&) const = default;
+    };
+
+    // Adds the spy, shown as "slot: name".
     void addSpy(int slot, const QString& name);
-    // Removes the entry "slot: name"; false when it is not in the list.
+    // Removes the spy; false when it is not in the list.
     bool removeSpy(int slot, const QString& name);
     // Enables "Remove From Game" (this copy hosts the game).
     void setRemoveEnabled(bool on);
-    QStringList entries() const { return m_entries; }
+    // The spies, in the order they came.
+    const QList<Spy>& spies() const { return m_spies; }
     QListWidget* spyList() const;
     QAction* kickAction() const;
 
@@ -38,7 +46,7 @@ private:
     void buildContents() override;
     void hoverEntry(const QPoint& pos);
 
-    QStringList m_entries; // "slot: name", in the order they came
+    QList<Spy> m_spies;
     bool m_removeEnabled = false;
     QListWidget* m_list = nullptr;
     QMenu* m_popup = nullptr;

@@ -274,8 +274,8 @@ TEST_F(BoardTest, WinnerOnTheWinnersOtherPlayersAndSpiesClients)
     host.seatTaken(1, "Anna");
     startGame();
     host.say(proto::name::kWinner, "Anna+");
-    EXPECT_EQ(text("label_winner1"), "You have Won the Game!");
-    EXPECT_EQ(text("label_winner2"), "You have Won the Game!");
+    EXPECT_EQ(text("winner_text"), "You have Won the Game!");
+    EXPECT_EQ(text("winner_shadow"), "You have Won the Game!");
     EXPECT_EQ(text("label_status"), "Game Over!");
     EXPECT_EQ(host.lines.last(), "You have Won the Game!");
     EXPECT_EQ(host.sounds.last(), "gameover");
@@ -288,7 +288,7 @@ TEST_F(BoardTest, WinnerOnTheWinnersOtherPlayersAndSpiesClients)
         Board other(otherHost.game, clock);
         otherHost.seatTaken(1, "Anna");
         otherHost.say(proto::name::kWinner, "Anna+");
-        EXPECT_EQ(other.findChild<QLabel*>("label_winner1")->text(), "Anna has Won the Game!");
+        EXPECT_EQ(other.findChild<QLabel*>("winner_text")->text(), "Anna has Won the Game!");
         EXPECT_EQ(otherHost.lines.last(), "Anna has Won the Game!");
         EXPECT_TRUE(other.findChild<QWidget*>("button_start")->isHidden());
         EXPECT_EQ(otherHost.games.size(), slot == 3 ? 1 : 0);

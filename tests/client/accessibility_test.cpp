@@ -184,7 +184,7 @@ TEST_F(AccessibleGame, EveryPictureIsNamedOrLeftOutAndThePointerFollowsTheTurn)
     QStringList inTree;
     collectObjectNames(window(), inTree);
     for (const char* decoration : {"image_wordbox", "image_usedletters", "image_timerframe", "image_timer", "image_chatbanner",
-                                   "label_score1", "label_bonus6", "label_winner1", "label_winner2",
+                                   "label_score1", "label_bonus6", "winner_text", "winner_shadow",
                                    "label_choosegolden", "label_choosegrey"})
         EXPECT_FALSE(inTree.contains(decoration)) << decoration;
 

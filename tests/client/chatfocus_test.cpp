@@ -139,20 +139,20 @@ TEST_F(ChatFocus, TypingGoesToTheChatUnlessTheBoardWasChosen)
 TEST_F(ChatFocus, TheChatButtonsGiveTheFocusBackToTheChatInput)
 {
     chooseBoard();
-    openAndCloseMenu("button_smilies", "popup_smilies");
+    openAndCloseMenu("button_smilies", "smiley_menu");
     EXPECT_EQ(focus(), chat.chatInput()) << "after the smiley menu";
 
     chooseBoard();
-    click(named("b_phrase3"));
+    click(named("phrase_button_3"));
     EXPECT_EQ(focus(), chat.chatInput()) << "after a phrase button";
     EXPECT_TRUE(pump(clock, [&] { return lines.contains("You says: Nice Try!"); }));
 
     chooseBoard();
-    openAndCloseMenu("b_phrase10", "popup_sounds");
+    openAndCloseMenu("chatter_sounds_button", "chatter_sound_menu");
     EXPECT_EQ(focus(), chat.chatInput()) << "after the chatter sounds menu";
 
     // The buttons pressed from the keyboard, too.
-    auto* phrase = static_cast<QToolButton*>(named("b_phrase4"));
+    auto* phrase = static_cast<QToolButton*>(named("phrase_button_4"));
     clock.advance(2000);
     phrase->setFocus();
     QTest::keyClick(phrase, Qt::Key_Space);

@@ -48,7 +48,7 @@ TEST(ChatInput, PasteKeysReplaceTheWholeInputAndTheChatViewKeysWork)
     QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(input->text(), "from the clipboard");
 
-    auto* popup = chat.findChild<QMenu*>("popup_mainchat");
+    auto* popup = chat.findChild<QMenu*>("chat_messages_menu");
     ASSERT_TRUE(popup);
     ASSERT_TRUE(entry(popup, "Copy"));
     EXPECT_EQ(entry(popup, "Copy")->shortcut(), QKeySequence("Ctrl+C"));
@@ -72,7 +72,7 @@ TEST(ChatInput, SmileyMenuFillsWhenFirstOpenedAndAddsItsCodeToTheInput)
     MainWindow chat(clock, outside);
     chat.setArguments({"Ann"});
     chat.show();
-    auto* smilies = chat.findChild<QMenu*>("popup_smilies");
+    auto* smilies = chat.findChild<QMenu*>("smiley_menu");
     ASSERT_TRUE(smilies);
     EXPECT_TRUE(smilies->isEmpty()) << "its pictures are made when it first opens";
 

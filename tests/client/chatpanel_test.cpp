@@ -80,7 +80,7 @@ TEST_F(Panel, TypedLinesPhrasesAndSoundsLeaveUntilTheHostWouldDropThem)
 
     // Chatter sounds only from a seat, and "<Cancel>" sends nothing.
     outlet.sent.clear();
-    QMenu* sounds = panel.findChild<QMenu*>("popup_sounds");
+    QMenu* sounds = panel.findChild<QMenu*>("chatter_sound_menu");
     ASSERT_TRUE(sounds);
     sounds->actions().at(0)->trigger();
     outlet.onSeat = false;
@@ -112,7 +112,7 @@ TEST_F(Panel, LinesScrollUnlessScrollingIsOffAndTheTwinEntryHearsOfIt)
     EXPECT_EQ(lines, (QStringList{"You are Connected.", "Bob chats: hi"}));
     EXPECT_EQ(panel.view()->styleLook(2).colour, QColor(Qt::darkGreen));
 
-    QMenu* popup = panel.findChild<QMenu*>("popup_mainchat");
+    QMenu* popup = panel.findChild<QMenu*>("chat_messages_menu");
     ASSERT_TRUE(popup);
     popup->actions().last()->trigger();
     EXPECT_TRUE(panel.scrollingOff());

@@ -228,8 +228,8 @@ TEST_F(RealServer, LinesTheHostWouldDropAreKeptWithANoticeInsteadOfSent)
     }
     EXPECT_EQ(input->text(), "line 10");
     EXPECT_EQ(notices(), 1);
-    host.chat.findChild<QToolButton*>("b_phrase1")->click();
-    host.chat.findChild<QMenu*>("popup_sounds")->actions().at(3)->trigger();
+    host.chat.findChild<QToolButton*>("phrase_button_1")->click();
+    host.chat.findChild<QMenu*>("chatter_sound_menu")->actions().at(3)->trigger();
     EXPECT_EQ(notices(), 3);
     // The host takes the burst in at this same moment: its first relay comes before the clock moves.
     QElapsedTimer real;
@@ -244,10 +244,10 @@ TEST_F(RealServer, LinesTheHostWouldDropAreKeptWithANoticeInsteadOfSent)
     clock.advance(334);
     host.chat.chatPanel()->sendInput();
     EXPECT_TRUE(input->text().isEmpty());
-    host.chat.findChild<QToolButton*>("b_phrase1")->click();
+    host.chat.findChild<QToolButton*>("phrase_button_1")->click();
     EXPECT_EQ(notices(), 4) << "nothing left for the phrase";
     clock.advance(1000);
-    host.chat.findChild<QToolButton*>("b_phrase1")->click();
+    host.chat.findChild<QToolButton*>("phrase_button_1")->click();
 
     // The host relayed every line that was sent: none was dropped on the way.
     ASSERT_TRUE(pumpInSteps(clock, [&] { return host.lines.has("Ann says: Way To Go!"); }));
@@ -370,7 +370,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     EXPECT_TRUE(c.lines.has("Ann is Connected."));
     EXPECT_TRUE(c.lines.has("Eve+Spy is spying."));
     EXPECT_TRUE(c.lines.has("Zed has a different version of the game then you."));
-    EXPECT_EQ(c.spylist.entries(), QStringList{"8: Eve+Spy"});
+    EXPECT_EQ(c.spylist.spies(), (QList<SpyListWindow::Spy>{{8, "Eve+Spy"}}));
     EXPECT_EQ(c.chat.game().seatCaption(1), "Ann");
     EXPECT_EQ(c.outside.sound.played.count("entered"), 3);
 
@@ -378,7 +378,7 @@ TEST_F(FakeServer, LoginRosterAndNotices)
     say("CMD_playerdisconnected+8+Eve+Spy#CMD_playerdisconnected+1+Ann#");
     ASSERT_TRUE(pumpInSteps(clock, [&] { return c.lines.has("Ann disconnected."); }));
     EXPECT_TRUE(c.lines.has("Eve+Spy has left."));
-    EXPECT_TRUE(c.spylist.entries().isEmpty());
+    EXPECT_TRUE(c.spylist.spies().isEmpty());
     EXPECT_EQ(c.chat.game().seatCaption(1), "<Waiting>");
 
     // Hostile or out-of-range input changes nothing and breaks nothing.
@@ -422,7 +422,7 @@ TEST_F(FakeServer, ChatColoursLinksAndPhraseCooldown)
     EXPECT_EQ(c.chat.chatView()->styleLook(4).colour, QColor(255, 0, 0));
 
     // Two phrase clicks within two seconds send one line.
-    auto* phrase = c.chat.findChild<QToolButton*>("b_phrase1");
+    auto* phrase = c.chat.findChild<QToolButton*>("phrase_button_1");
     ASSERT_TRUE(phrase);
     phrase->click();
     phrase->click();
@@ -541,7 +541,7 @@ TEST_F(FakeServer, ChatterSoundsPlayOrAreAnnouncedAndGameSoundsObeyPlaySounds)
     EXPECT_EQ(c.outside.sound.played, QStringList{"wave7"});
 
     // Sending: "<Cancel>" sends nothing; the sender does not play his own sound at once.
-    c.chat.findChild<QAction*>("Cancel1")->trigger();
+    c.chat.findChild<QAction*>("chatter_sound_cancel")->trigger();
     c.chat.findChild<QAction*>("wave7")->trigger();
     c.chat.findChild<QAction*>("wave20")->trigger();
     ASSERT_TRUE(hear("CMD_playasound+2+wave20+"));
@@ -584,7 +584,7 @@ TEST_F(FakeServerForHost, RosterMenusSendExactlyTheirMessages)
 
     // The seat pop-up acts on the seat last right-clicked.
     emit c.chat.board()->seatContextMenuRequested(3, QPoint(10, 10));
-    c.chat.findChild<QMenu*>("popup_kick")->close();
+    c.chat.findChild<QMenu*>("seat_menu")->close();
     c.chat.menus().setToJustWatch->trigger();
     c.chat.menus().unsetJustWatch->trigger();
     c.chat.menus().removeFromGame->trigger();
