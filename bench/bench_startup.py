@@ -17,7 +17,13 @@ proportional memory (VmRSS from /proc/PID/status, Pss from
 /proc/PID/smaps_rollup) 5 s and 60 s after start; prints each run and the
 medians.
 
+With --reference, a second build of the game (an older commit, say) is started
+in the same runs, in turn with the other two, and its figures are printed beside
+the game's; in the memory runs it takes its own turn beside a bare window, since
+two games cannot both listen on the game port.
+
     python3 bench/bench_startup.py build-perf/hangman [--bare build-perf/bench/bench_barewindow]
+                                   [--reference BEFORE/hangman]
                                    [--runs 9] [--minute 60] [--memory-runs 3]
 """
 
@@ -130,6 +136,29 @@ def memory_side_by_side(binaries, display, seconds):
     return samples
 
 
+def print_memory(name, binary, bare, display, args):
+    """Runs the build beside a bare window args.memory_runs times and prints the differences."""
+    differences = {0: [], 1: []}
+    for run in range(args.memory_runs):
+        memory = memory_side_by_side({name: binary, "bare": bare}, display, args.minute)
+        if memory is None:
+            return
+        for index in range(2):
+            at, game_rss, game_pss = memory[name][index]
+            _, bare_rss, bare_pss = memory["bare"][index]
+            differences[index].append((game_rss - bare_rss, game_pss - bare_pss))
+            print("memory run %d after %.0f s: %s RSS %s PSS %s, bare window RSS %s PSS %s, "
+                  "difference RSS %s PSS %s"
+                  % (run + 1, at, name, mib(game_rss), mib(game_pss), mib(bare_rss), mib(bare_pss),
+                     mib(game_rss - bare_rss), mib(game_pss - bare_pss)))
+    for index, at in enumerate((SHORT_SECONDS, args.minute)):
+        rss = [difference[0] for difference in differences[index]]
+        pss = [difference[1] for difference in differences[index]]
+        print("memory of the %s after %.0f s over the bare window: RSS median %s (%s to %s), PSS median %s (%d runs)"
+              % (name, at, mib(statistics.median(rss)), mib(min(rss)), mib(max(rss)),
+                 mib(statistics.median(pss)), len(rss)))
+
+
 def ms(seconds):
     return "%.0f ms" % (seconds * 1000)
 
@@ -144,6 +173,7 @@ def main():
     parser.add_argument("--bare", help="the bare window program (default: bench/bench_barewindow beside the game)")
     parser.add_argument("--mapwatch", help="the map watcher (default: bench/bench_mapwatch beside the game; "
                         "without it xdotool is polled)")
+    parser.add_argument("--reference", help="another build of the game, measured in the same runs")
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--minute", type=float, default=60, help="seconds until the second memory reading")
     parser.add_argument("--memory-runs", type=int, default=3, help="times the two run side by side for memory")
@@ -163,16 +193,20 @@ def main():
     if not display.start():
         print("SKIP: Xvfb or openbox missing")
         return 77
-    shown = {"game": [], "bare": []}
-    processor = {"game": [], "bare": []}
-    listening = []
+    games = {"game": game}
+    if args.reference:
+        games["reference"] = os.path.abspath(args.reference)
+    names = [*games, "bare"]
+    shown = {name: [] for name in names}
+    processor = {name: [] for name in names}
+    listening = {name: [] for name in games}
     try:
         for run in range(args.runs):
-            # Alternate which one goes first, so neither always meets a warmer cache.
-            order = ("game", "bare") if run % 2 == 0 else ("bare", "game")
+            # Rotate which one goes first, so none always meets a warmer cache.
+            order = names[run % len(names):] + names[:run % len(names)]
             for which in order:
-                if which == "game":
-                    window, used, listen = time_to_window(game, GAME_TITLE, display, True, mapwatch)
+                if which in games:
+                    window, used, listen = time_to_window(games[which], GAME_TITLE, display, True, mapwatch)
                 else:
                     window, used, listen = time_to_window(bare, BARE_TITLE, display, False, mapwatch)
                 if window is None:
@@ -180,44 +214,30 @@ def main():
                     return 1
                 shown[which].append(window)
                 processor[which].append(used)
-                if which == "game":
-                    listening.append(listen)
-            print("run %d: game shown after %s (%s processor, listening after %s), bare window after %s (%s processor)"
-                  % (run + 1, ms(shown["game"][-1]), ms(processor["game"][-1]), ms(listening[-1]),
-                     ms(shown["bare"][-1]), ms(processor["bare"][-1])))
-        game_median = statistics.median(shown["game"])
+                if which in games:
+                    listening[which].append(listen)
+            print("run %d: " % (run + 1) + ", ".join(
+                "%s shown after %s (%s processor%s)" % (name, ms(shown[name][-1]), ms(processor[name][-1]),
+                                                       ", listening after " + ms(listening[name][-1])
+                                                       if name in games else "")
+                for name in names))
         bare_median = statistics.median(shown["bare"])
-        print("start-up to the first shown window: game median %s (fastest %s), bare window median %s "
-              "(fastest %s), ratio %.2f (%d runs each)"
-              % (ms(game_median), ms(min(shown["game"])), ms(bare_median), ms(min(shown["bare"])),
-                 game_median / bare_median, args.runs))
-        game_processor = statistics.median(processor["game"])
         bare_processor = statistics.median(processor["bare"])
-        print("processor time until the first shown window: game median %s, bare window median %s, ratio %.2f"
-              % (ms(game_processor), ms(bare_processor), game_processor / bare_processor))
-        print("start-up to the game's server listening: median %s" % ms(statistics.median(listening)))
+        for name in games:
+            median = statistics.median(shown[name])
+            print("start-up to the first shown window: %s median %s (fastest %s), bare window median %s "
+                  "(fastest %s), ratio %.2f (%d runs each)"
+                  % (name, ms(median), ms(min(shown[name])), ms(bare_median), ms(min(shown["bare"])),
+                     median / bare_median, args.runs))
+            used = statistics.median(processor[name])
+            print("processor time until the first shown window: %s median %s, bare window median %s, ratio %.2f"
+                  % (name, ms(used), ms(bare_processor), used / bare_processor))
+            print("start-up to the %s's server listening: median %s" % (name, ms(statistics.median(listening[name]))))
         print("machine:", realprocess.machine())
         if args.minute <= 0:
             return 0
-        differences = {0: [], 1: []}
-        for run in range(args.memory_runs):
-            memory = memory_side_by_side({"game": game, "bare": bare}, display, args.minute)
-            if memory is None:
-                return 1
-            for index in range(2):
-                at, game_rss, game_pss = memory["game"][index]
-                _, bare_rss, bare_pss = memory["bare"][index]
-                differences[index].append((game_rss - bare_rss, game_pss - bare_pss))
-                print("memory run %d after %.0f s: game RSS %s PSS %s, bare window RSS %s PSS %s, "
-                      "difference RSS %s PSS %s"
-                      % (run + 1, at, mib(game_rss), mib(game_pss), mib(bare_rss), mib(bare_pss),
-                         mib(game_rss - bare_rss), mib(game_pss - bare_pss)))
-        for index, at in enumerate((SHORT_SECONDS, args.minute)):
-            rss = [difference[0] for difference in differences[index]]
-            pss = [difference[1] for difference in differences[index]]
-            print("memory after %.0f s over the bare window: RSS median %s (%s to %s), PSS median %s (%d runs)"
-                  % (at, mib(statistics.median(rss)), mib(min(rss)), mib(max(rss)),
-                     mib(statistics.median(pss)), len(rss)))
+        for name, binary in games.items():
+            print_memory(name, binary, bare, display, args)
         print("machine:", realprocess.machine())
     finally:
         display.stop()
