@@ -229,7 +229,6 @@ void MainWindow::joinGame()
 void MainWindow::openGameConnection(const QString& host, quint16 port)
 {
     m_connection = std::make_unique<Connection>(proto::kMaxServerMessageBytes);
-    connect(m_connection.get(), &Connection::connected, this, [this] { m_connectionMade = true; });
     connect(m_connection.get(), &Connection::messageReceived, this, &MainWindow::queueMessage);
     connect(m_connection.get(), &Connection::closed, this, &MainWindow::connectionClosed);
     m_connection->connectToHost(host, port);
@@ -237,8 +236,10 @@ void MainWindow::openGameConnection(const QString& host, quint16 port)
 
 void MainWindow::connectionClosed(Connection::CloseReason reason)
 {
+    if (m_reconnection.takesOver(reason, *m_connection, *m_board))
+        return;
     // Once connected, the end of the connection is the end of the game (and of a hosted server).
-    if (m_connectionMade)
+    if (!m_connection->peerAddress().isNull())
         close();
     else if (reason == Connection::CloseReason::HostNotFound)
         showMessage(kHostNotFoundText);

@@ -8,6 +8,7 @@
 #include "client/gamechatoutlet.h"
 #include "client/model/clientgame.h"
 #include "client/model/receivedqueue.h"
+#include "client/reconnection.h"
 #include "client/settingsfile.h"
 #include "client/surroundings.h"
 #include "net/clientlink.h"
@@ -185,11 +186,12 @@ private:
     QRect m_loadedBounds;
 
     std::unique_ptr<Connection> m_connection; // to the game server, once hosting or joining
-    bool m_connectionMade = false;
     std::unique_ptr<Connection> m_launcherLink; // to the launcher, opened with a command line
     ClientGame m_game;
     ReceivedQueue m_receivedQueue;
     GameChatOutlet m_chatOutlet{m_game};
+    Reconnection m_reconnection{m_clock, m_game, m_surroundings.prompts,
+                                [this]() -> Connection& { joinGame(); return *m_connection; }};
 
     // Components
     Board* m_board = nullptr;
