@@ -9,7 +9,19 @@ Two network namespaces made for this run only, joined by a veth pair
                    (no FIN, no RST). The watcher must get "CMD_playerdisconnected"
                    for the vanished client within 60 s.
   host-vanishes    a raw host in A and a joining copy in B; A's end of the link
-                   is cut silently. The joining copy must end by itself within 60 s.
+                   is cut silently for 45 s. The joining copy must keep running
+                   and, once the link is back, connect again and log in under its
+                   name within 25 s; reset again, its next attempts must come
+                   after pauses of 1, 2, 4 and 8 s (the five-minute limit is left
+                   to the client's tests in virtual time).
+  joiner-returns   a hosting copy in A and a joining copy named Bea in B, both on a
+                   private Xvfb display, and a watcher on A's loopback. Bea
+                   scores in a running game (her tiles clicked with xdotool), then
+                   nftables drops everything on B's end of the link for 45 s (or
+                   until the host has let her go, at most 60 s). The
+                   watcher must see her leave and come back to the same seat within
+                   25 s of the link's return, and her next find must add to the
+                   score she had.
   lossy-game       a hosting copy in A on a private Xvfb display, a raw joiner in
                    B reaching it through a relay that holds every chunk 75 ms each
                    way (150 ms round trip), and nftables dropping 3 % of the
@@ -27,7 +39,7 @@ Two network namespaces made for this run only, joined by a veth pair
 
 Usage: live_network.py PATH/TO/hangman CASE
 Exit status: 0 pass, 1 fail, 77 skipped (not root, no namespaces, or for
-lossy-game no nft, Xvfb, openbox or xdotool).
+lossy-game and joiner-returns no nft, Xvfb, openbox or xdotool).
 """
 
 import ctypes
@@ -52,6 +64,10 @@ JOINER_ADDRESS = "192.0.2.2"
 FRIEND_ADDRESS = "192.0.2.3"
 CROWD = 8                    # raw connections from one address
 NOTICE_LIMIT = 60            # seconds for a vanished peer to be noticed
+CUT_SECONDS = 45             # how long a link stays cut where it comes back
+RETURN_LIMIT = 25            # seconds from the link's return to the joiner being back
+RETRY_PAUSES = (1, 2, 4, 8)  # seconds between a joiner's first attempts after a loss
+PAUSE_SLACK = 0.7            # seconds either way for each of them
 RELAY_HOLD = 0.075           # seconds each chunk is held in each direction
 LOSS_PERCENT = 3
 GAME_LIMIT = 150             # seconds for the whole lossy game
@@ -130,6 +146,23 @@ class Link:
 
     def cut(self, ns, dev):
         run("ip", "-n", ns, "link", "set", dev, "down")
+
+    def restore(self, ns, dev):
+        run("ip", "-n", ns, "link", "set", dev, "up")
+
+    def drop_all(self, ns, dev):
+        """Drops every packet on dev in ns silently (no FIN, no RST, no ICMP) until keep_all()."""
+        rules = ("table inet cut {\n"
+                 " chain input { type filter hook input priority 0; iifname \"%s\" drop; }\n"
+                 " chain output { type filter hook output priority 0; oifname \"%s\" drop; }\n"
+                 "}\n" % (dev, dev))
+        done = subprocess.run(["ip", "netns", "exec", ns, "nft", "-f", "-"], input=rules, text=True,
+                              capture_output=True, timeout=30)
+        if done.returncode != 0:
+            raise Failure("nft: " + done.stderr.strip())
+
+    def keep_all(self, ns):
+        run("ip", "netns", "exec", ns, "nft", "delete", "table", "inet", "cut")
 
     def close(self):
         for ns in self.made:
@@ -230,31 +263,72 @@ def joiner_vanishes(binary, link):
         host.stop()
 
 
+def accept_login(listener, slot, timeout):
+    """A raw host's side of a joining copy's connection: the login request for slot and its answer."""
+    listener.settimeout(timeout)
+    try:
+        conn, _ = listener.accept()
+    except socket.timeout:
+        raise Failure("the joining copy did not connect within %d s" % timeout)
+    host = RawClient(conn, "RawHost")
+    host.send(b"CMD_sendlogininfo+%d" % slot + TERM)
+    host.wait_for(lambda m: m == b"CMD_logininfo+%d+1.0.6+Joiner" % slot, 20, "login from the joining copy")
+    return host
+
+
+def reset(sock):
+    """Closes a connection with a reset, as a broken link or a rebooted router ends it."""
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\x01\x00\x00\x00\x00\x00\x00\x00")
+    sock.close()
+
+
+def check_retry_pauses(listener, lost):
+    """Accepts the joining copy's next attempts and resets each once it has logged in (a reset
+    before the copy has seen its connection made lets Qt try the address a second time at
+    once); their pauses must follow the schedule."""
+    times = [lost]
+    for pause in RETRY_PAUSES:
+        try:
+            attempt = accept_login(listener, 3, pause + 5)
+        except Failure:
+            raise Failure("no attempt %d s after the last" % pause)
+        times.append(time.monotonic())
+        reset(attempt.sock)
+    pauses = [round(b - a, 2) for a, b in zip(times, times[1:])]
+    log("pauses between the attempts after a reset:", pauses)
+    if any(abs(seen - pause) > PAUSE_SLACK for seen, pause in zip(pauses, RETRY_PAUSES)):
+        raise Failure("attempts came after %r s, not %r s" % (pauses, RETRY_PAUSES))
+
+
 def host_vanishes(binary, link):
     with link.enter(link.a):
         listener = socket.create_server((HOST_ADDRESS, PORT))
     joiner = start_program(link, link.b, binary, ["Joiner", HOST_ADDRESS, "false"])
     try:
-        listener.settimeout(20)
-        try:
-            conn, _ = listener.accept()
-        except socket.timeout:
-            raise Failure("the joining copy never connected")
-        host = RawClient(conn, "RawHost")
-        host.send(b"CMD_sendlogininfo+2" + TERM)
-        host.wait_for(lambda m: m.startswith(b"CMD_logininfo+2+"), 20, "login from the joining copy")
+        host = accept_login(listener, 2, 20)
         host.send(b"CMD_newplayerinfo+2+Joiner" + TERM)
         time.sleep(1)
         link.cut(link.a, link.va)
         cut = time.monotonic()
         log("cut the host's side of the link")
         try:
-            joiner.proc.wait(timeout=NOTICE_LIMIT)
+            joiner.proc.wait(timeout=CUT_SECONDS)
+            raise Failure("the joining copy ended %.1f s after its host vanished (status %d)"
+                          % (time.monotonic() - cut, joiner.proc.returncode))
         except subprocess.TimeoutExpired:
-            raise Failure("the joining copy still runs %d s after its host vanished" % NOTICE_LIMIT)
-        log("the joining copy ended by itself after %.1f s (status %d)"
-            % (time.monotonic() - cut, joiner.proc.returncode))
-        conn.close()
+            pass
+        link.restore(link.a, link.va)
+        back = time.monotonic()
+        log("the joining copy still runs; the link is back")
+        again = accept_login(listener, 2, RETURN_LIMIT)
+        log("the joining copy logged in again %.1f s after the link's return" % (time.monotonic() - back))
+        again.send(b"CMD_newplayerinfo+2+Joiner" + TERM)
+        time.sleep(0.5)
+        host.sock.close()
+        reset(again.sock)
+        check_retry_pauses(listener, time.monotonic())
+        if joiner.proc.poll() is not None:
+            raise Failure("the joining copy ended")
     finally:
         joiner.stop()
         listener.close()
@@ -339,6 +413,37 @@ def dropped_packets(link):
     return sum(int(line.split("packets")[1].split()[0]) for line in listing.splitlines() if "packets" in line)
 
 
+def find_window(display, program, whose):
+    """The main window of a copy on the display."""
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline:
+        window = display.xdotool("search", "--all", "--onlyvisible", "--pid", str(program.proc.pid),
+                                 "--name", "^HangMan$").split("\n")[0]
+        if window:
+            return window
+        time.sleep(0.2)
+    raise Failure(whose + " window never showed")
+
+
+def start_game(display, window, client):
+    """Starts a game from the host's window with the options its settings hold; client sees it start."""
+    for _ in range(3):
+        display.xdotool("windowactivate", "--sync", window, timeout=5)
+        display.xdotool("mousemove", "--window", window, "281", "53", "click", "1")
+        time.sleep(1.5)
+        dialog = display.xdotool("search", "--onlyvisible", "--name", "Game Start$").split("\n")[0]
+        if dialog:
+            display.xdotool("windowactivate", "--sync", dialog, timeout=5)
+            display.xdotool("key", "--window", dialog, "Return")
+        try:
+            client.wait_for(lambda m: m.startswith(b"CMD_startgame+"), 4, "start")
+            log("game started")
+            return
+        except Failure:
+            pass
+    raise Failure("could not start a game from the host's window")
+
+
 def lossy_game(binary, link):
     for tool in ("nft", "Xvfb", "openbox", "xdotool"):
         if not shutil.which(tool):
@@ -353,33 +458,11 @@ def lossy_game(binary, link):
                          settings="[hangman]\nPlaytoscore=50\nTimeperturn=20\nChoosecat=0\nBotspeed=1000\n")
     try:
         connect(link, link.a, "127.0.0.1").close()
-        window = ""
-        deadline = time.monotonic() + 20
-        while not window and time.monotonic() < deadline:
-            window = display.xdotool("search", "--onlyvisible", "--name", "^HangMan$").split("\n")[0]
-            time.sleep(0.2)
-        if not window:
-            raise Failure("the host's window never showed")
+        window = find_window(display, host, "the host's")
         with link.enter(link.b):
             bob = RawClient(socket.create_connection(("127.0.0.1", PORT), timeout=10), "Bob")
         bob.wait_for(lambda m: m == b"CMD_newplayerinfo+2+Bob", 20, "its own login")
-        started = False
-        for _ in range(3):
-            display.xdotool("mousemove", "--window", window, "281", "53", "click", "1")
-            time.sleep(1.5)
-            dialog = display.xdotool("search", "--onlyvisible", "--name", "Game Start$").split("\n")[0]
-            if dialog:
-                display.xdotool("windowactivate", "--sync", dialog, timeout=5)
-                display.xdotool("key", "--window", dialog, "Return")
-            try:
-                bob.wait_for(lambda m: m.startswith(b"CMD_startgame+"), 4, "start")
-                started = True
-                break
-            except Failure:
-                pass
-        if not started:
-            raise Failure("could not start a game from the host's window")
-        log("game started")
+        start_game(display, window, bob)
         play(bob, display, window)
         log("relayed %d chunks; nftables dropped %d packets" % (relay.chunks, dropped_packets(link)))
         if host.proc.poll() is not None:
@@ -426,6 +509,137 @@ def play(bob, display, window):
                 picks += 1
                 bob.send(b"CMD_selectletter+2+%d+" % letter + TERM)
     raise Failure("no winner within %d s (%d picks by Bob, host watching: %s)" % (GAME_LIMIT, picks, watching))
+
+
+class TableWatch:
+    """A raw watcher's view of the game: whose turn, the letters used, each seat's score."""
+
+    def __init__(self, watcher):
+        self.watcher = watcher
+        self.turn = 0
+        self.used = set()
+        self.scores = {}
+        self.finds = []  # (seat, score) of every find, in order
+
+    def follow(self, wait):
+        """Takes the messages of the next wait seconds; returns them."""
+        got = self.watcher.messages(wait)
+        for message in got:
+            name, _, rest = message.partition(b"+")
+            fields = rest.split(b"+")
+            if name == b"CMD_loadword":
+                self.used = set()
+            elif name == b"CMD_nextplayer":
+                self.turn = int(fields[0])
+            elif name in (b"CMD_foundletter", b"CMD_addman"):
+                self.used.add(int(fields[1]))
+                self.turn = 0
+            if name == b"CMD_foundletter":
+                seat, score = int(fields[0]), int(fields[5])
+                self.scores[seat] = score
+                self.finds.append((seat, score))
+                if b"*" in fields[10]:
+                    self.turn = seat
+        return got
+
+
+def click_tile(display, window, letter):
+    """Clicks letter 1..26 on the letter panel of a main window (at its usual size, or centred in a larger one)."""
+    size = display.xdotool("getwindowgeometry", "--shell", window)
+    values = dict(line.split("=") for line in size.splitlines() if "=" in line)
+    dx, dy = (int(values.get("WIDTH", 712)) - 712) // 2, (int(values.get("HEIGHT", 524)) - 524) // 2
+    x, y = 37 + dx + 40 * ((letter - 1) % 6), 323 + dy + 40 * ((letter - 1) // 6)
+    display.xdotool("windowraise", window, timeout=5)
+    display.xdotool("mousemove", "--window", window, str(x), str(y), "click", "1")
+
+
+def find_on_own_turn(table, display, window, seat, limit, what):
+    """Clicks a letter in the window on each of seat's turns until it finds one; the score it made."""
+    finds = len(table.finds)
+    deadline = time.monotonic() + limit
+    clicked_turn = None
+    while time.monotonic() < deadline:
+        table.follow(0.3)
+        for found_seat, score in table.finds[finds:]:
+            if found_seat == seat:
+                return score
+        finds = len(table.finds)
+        if table.turn == seat and clicked_turn != len(table.used):
+            clicked_turn = len(table.used)
+            time.sleep(0.3)
+            click_tile(display, window, next(c - 96 for c in LETTERS if c - 96 not in table.used))
+    raise Failure("no find by seat %d within %d s (%s)" % (seat, limit, what))
+
+
+def cut_until_gone(link, follow, seat, after_cut=None):
+    """Drops everything on B's end of the link for CUT_SECONDS, and on until the host has let
+    Bea go (it notices only once its own messages go unanswered for 30 s), then lets it through.
+    after_cut runs once the drops are in place."""
+    link.drop_all(link.b, link.vb)
+    if after_cut:
+        after_cut()
+    cut = time.monotonic()
+    left = False
+    while time.monotonic() < cut + CUT_SECONDS or (not left and time.monotonic() < cut + NOTICE_LIMIT):
+        left = b"CMD_playerdisconnected+%d+Bea" % seat in follow(0.5) or left
+    if not left:
+        raise Failure("the host did not see Bea go within %d s" % NOTICE_LIMIT)
+    link.keep_all(link.b)
+    log("the link is back after %.1f s" % (time.monotonic() - cut))
+
+
+def joiner_returns(binary, link):
+    for tool in ("nft", "Xvfb", "openbox", "xdotool"):
+        if not shutil.which(tool):
+            raise Skip(tool + " is not installed")
+    display = realprocess.Display()
+    if not display.start():
+        raise Skip("Xvfb or openbox missing")
+    settings = "[hangman]\nPlaytoscore=500\nTimeperturn=10\nChoosecat=0\nBotspeed=500\nOpenPortOnRouter=false\n"
+    host = start_program(link, link.a, binary, ["Host", "127.0.0.1", "true"], settings=settings, display=display.name)
+    bea = None
+    try:
+        connect(link, link.a, "127.0.0.1").close()
+        host_window = find_window(display, host, "the host's")
+        bea = start_program(link, link.b, binary, ["Bea", HOST_ADDRESS, "false"], display=display.name)
+        bea_window = find_window(display, bea, "Bea's")
+        # Her letter panel below the host's window, where no other window covers it.
+        display.xdotool("windowmove", "--sync", bea_window, "300", "220", timeout=5)
+        time.sleep(1)
+        watcher = RawClient(connect(link, link.a, "127.0.0.1"), "Watcher")
+        is_bea = lambda m: (m.startswith(b"CMD_newplayerinfo+") or m.startswith(b"CMD_existingplayers+")) \
+            and m.endswith(b"+Bea")
+        seat = int(watcher.wait_for(is_bea, 30, "Bea in the roster").split(b"+")[1])
+        start_game(display, host_window, watcher)
+        # The watcher's seat is then played by the computer, so the turns come round sooner.
+        watcher.send(b"CMD_justwatch+%d+1" % watcher.slot + TERM)
+        table = TableWatch(watcher)
+        score = find_on_own_turn(table, display, bea_window, seat, 120, "before the cut")
+        log("Bea holds %d points in seat %d; B's end of the link drops everything now" % (score, seat))
+
+        cut_until_gone(link, lambda wait: table.follow(wait), seat)
+        back = time.monotonic()
+        returned = None
+        while returned is None and time.monotonic() < back + RETURN_LIMIT:
+            returned = next((m for m in table.follow(0.2) if is_bea(m)), None)
+        if returned is None:
+            raise Failure("Bea was not back within %d s of the link's return" % RETURN_LIMIT)
+        if returned != b"CMD_newplayerinfo+%d+Bea" % seat:
+            raise Failure("Bea came back as %r, not in seat %d" % (returned, seat))
+        log("Bea is back in seat %d %.1f s after the link's return" % (seat, time.monotonic() - back))
+        kept = table.scores.get(seat, score)
+        if kept < score:
+            raise Failure("Bea's seat fell from %d to %d points" % (score, kept))
+        again = find_on_own_turn(table, display, bea_window, seat, 90, "after her return")
+        if again <= kept:
+            raise Failure("Bea's find after her return gave %d points, not more than her %d" % (again, kept))
+        log("Bea's next find took her from %d to %d points" % (kept, again))
+        watcher.sock.close()
+    finally:
+        if bea:
+            bea.stop()
+        host.stop()
+        display.stop()
 
 
 def first_message(sock, timeout):
@@ -500,7 +714,8 @@ def restarted_joiner(binary, link):
 
 
 CASES = {"joiner-vanishes": joiner_vanishes, "host-vanishes": host_vanishes, "lossy-game": lossy_game,
-         "crowded-address": crowded_address, "restarted-joiner": restarted_joiner}
+         "crowded-address": crowded_address, "restarted-joiner": restarted_joiner,
+         "joiner-returns": joiner_returns}
 
 
 def main():
