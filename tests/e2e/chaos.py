@@ -698,6 +698,10 @@ class Chaos:
                 p.mode = "normal"
         if not self.run_until(lambda: all(p.slot or p.closed for p in self.players), 5):
             return
+        # A login still on its way may move its player into the seat kept for its
+        # name, refusing the newcomer who sat there and freeing the slot it came
+        # in on: the game is then rightly no longer full. Let the logins settle.
+        self.run_until(lambda: False, 1.0)
         if any(p.closed for p in self.players):
             return   # a connection went away on its own meanwhile; try again later
         self.stats["full_checks"] += 1
