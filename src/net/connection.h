@@ -86,6 +86,9 @@ public:
     qint64 bytesToWrite() const;
     // The system's socket, while there is one (tests look at its options).
     qintptr socketDescriptor() const;
+    // Whether the peer has stopped acknowledging what is sent to it, while the
+    // connection is not yet given up (a link cut on its side looks like this).
+    bool peerStoppedAnswering() const { return m_endWitness.peerStoppedAnswering(); }
 
 signals:
     // The connection to the host is made.

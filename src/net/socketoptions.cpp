@@ -37,13 +37,22 @@ void TcpEndWitness::watch(qintptr descriptor)
         m_handle = ::fcntl(int(descriptor), F_DUPFD_CLOEXEC, 0);
 }
 
+bool TcpEndWitness::readInfo(tcp_info& info) const
+{
+    socklen_t size = sizeof info;
+    return m_handle >= 0 && getsockopt(m_handle, IPPROTO_TCP, TCP_INFO, &info, &size) == 0;
+}
+
 bool TcpEndWitness::peerClosedCleanly() const
 {
     tcp_info info = {};
-    socklen_t size = sizeof info;
-    if (m_handle < 0 || getsockopt(m_handle, IPPROTO_TCP, TCP_INFO, &info, &size) != 0)
-        return false;
-    return info.tcpi_state == TCP_CLOSE_WAIT;
+    return readInfo(info) && info.tcpi_state == TCP_CLOSE_WAIT;
+}
+
+bool TcpEndWitness::peerStoppedAnswering() const
+{
+    tcp_info info = {};
+    return readInfo(info) && (info.tcpi_retransmits > 0 || info.tcpi_probes > 0);
 }
 
 void TcpEndWitness::release()

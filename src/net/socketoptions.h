@@ -33,9 +33,14 @@ public:
     // Whether the peer ended the connection with a close of its own (a FIN),
     // not a reset or a time-out; false when nothing is watched.
     bool peerClosedCleanly() const;
+    // Whether the peer has stopped answering: data or keep-alive probes are being
+    // sent again without an acknowledgement, though the system has not given up yet.
+    bool peerStoppedAnswering() const;
     // Lets go of the socket.
     void release();
 
 private:
+    bool readInfo(struct tcp_info& info) const;
+
     int m_handle = -1;
 };

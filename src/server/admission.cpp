@@ -59,6 +59,29 @@ int GameServer::seatKeptFor(const QByteArray& name) const
     return 0;
 }
 
+// A player back before the host noticed his old connection was lost: the same
+// name from the same remote address, while the old connection goes unanswered.
+int GameServer::seatLeftBehind(int sender, const QByteArray& name) const
+{
+    const PeerAddress& from = m_slots[sender].address;
+    if (name.isEmpty() || from.ownMachine)
+        return 0;
+    for (int seat = 2; seat <= kSeatCount; ++seat) {
+        const Slot& s = m_slots[seat];
+        if (seat != sender && inGame(seat) && !s.closing && s.player.name == name && s.address.text == from.text
+            && s.player.connection->stoppedAnswering())
+            return seat;
+    }
+    return 0;
+}
+
+// Ends the old connection at once, as if it had been lost, so that its seat is kept for the login.
+void GameServer::giveUpLeftBehind(int seat)
+{
+    markClosing(seat, true);
+    cleanUpSlot(seat);
+}
+
 void GameServer::moveToKeptSeat(int from, int seat)
 {
     if (m_slots[seat].player.connected)

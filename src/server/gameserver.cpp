@@ -394,6 +394,8 @@ void GameServer::loginInfo(int sender, const read::LoginInfo& login)
     const QString who = arrival(name, s.address);
     if (m_barredNames.contains(name) && !name.isEmpty())
         return turnAwayLogin(sender, who + " was turned away: removed from this game.");
+    if (const int seat = seatLeftBehind(sender, name); seat != 0)
+        giveUpLeftBehind(seat);
     if (!name.isEmpty() && name == s.returningName)
         return admit(sender, login);
     if (const int seat = seatKeptFor(name); seat != 0 && seat != sender)

@@ -64,6 +64,8 @@ public:
     virtual void send(const QByteArray& bytes) = 0;
     // Closes the connection; the owner may report it back through GameServer::closed().
     virtual void close() = 0;
+    // Whether the peer has stopped acknowledging what it is sent (its link may be cut).
+    virtual bool stoppedAnswering() const { return false; }
 };
 
 // What the engine accepts now; the codes are those the pause timer carries.
@@ -244,6 +246,8 @@ private:
     // Connections and roster.
     int freeSlot();
     int oldestKeptSeat() const;
+    int seatLeftBehind(int sender, const QByteArray& name) const;
+    void giveUpLeftBehind(int seat);
     void takeConnection(int slot, ServerPeer* peer, const PeerAddress& address);
     void releaseConnection(int slot);
     void refuse(ServerPeer* peer);

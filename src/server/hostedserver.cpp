@@ -27,6 +27,7 @@ public:
     }
     void send(const QByteArray& bytes) override { connection.send(bytes); }
     PeerAddress address() const override { return from; }
+    bool stoppedAnswering() const override { return connection.peerStoppedAnswering(); }
     void close() override
     {
         connection.close();

@@ -36,6 +36,12 @@ Two network namespaces made for this run only, joined by a veth pair
   restarted-joiner a hosting copy in A and a watcher on its loopback; a joining
                    copy named Bea in B is killed and started again with the same
                    name. The watcher must see Bea back in the seat she had.
+  early-return     a hosting copy in A and a watcher on its loopback; a raw Bea
+                   logged in from B loses her connection while B's end of the
+                   link is cut (her reset is dropped, so the host still holds it,
+                   unanswered, as a line of chat goes out to her). Once the link
+                   is back she logs in again from B: the watcher must see her old
+                   connection end and her new one take the same seat.
 
 Usage: live_network.py PATH/TO/hangman CASE
 Exit status: 0 pass, 1 fail, 77 skipped (not root, no namespaces, or for
@@ -48,6 +54,7 @@ import os
 import selectors
 import shutil
 import socket
+import struct
 import subprocess
 import sys
 import threading
@@ -713,9 +720,46 @@ def restarted_joiner(binary, link):
         host.stop()
 
 
+def early_return(binary, link):
+    host = start_program(link, link.a, binary, ["Host", "127.0.0.1", "true"],
+                         settings="[hangman]\nOpenPortOnRouter=false\n")
+    try:
+        watcher = RawClient(connect(link, link.a, "127.0.0.1"), "Watcher")
+        watcher.wait_for(lambda m: m.startswith(b"CMD_newplayerinfo+") and m.endswith(b"+Watcher"), 20, "login")
+        is_bea = lambda m: m.startswith(b"CMD_newplayerinfo+") and m.endswith(b"+Bea")
+        bea = RawClient(connect(link, link.b, HOST_ADDRESS), "Bea")
+        bea.wait_for(is_bea, 20, "her login")
+        seat = int(watcher.wait_for(is_bea, 20, "Bea's arrival").split(b"+")[1])
+        link.drop_all(link.b, link.vb)
+        # Closed with a reset that the cut link drops: the host cannot know.
+        bea.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        bea.sock.close()
+        watcher.send(b"CMD_chat+%d+are you there?|clBlack" % watcher.slot + TERM)
+        time.sleep(3)   # the host sends the line to Bea again and again, unanswered
+        link.keep_all(link.b)
+        again = RawClient(connect(link, link.b, HOST_ADDRESS), "Bea")
+        seen = []
+        deadline = time.monotonic() + RETURN_LIMIT
+        while not any(is_bea(m) for m in seen) and time.monotonic() < deadline:
+            again.messages(0.1)   # she answers every login request
+            seen += watcher.messages(0.1)
+        if not any(is_bea(m) for m in seen):
+            raise Failure("Bea was not back within %d s: %r" % (RETURN_LIMIT, seen))
+        if b"CMD_playerdisconnected+%d+Bea" % seat not in seen:
+            raise Failure("the host did not let Bea's old connection go: %r" % seen)
+        back = next(m for m in seen if is_bea(m))
+        if back != b"CMD_newplayerinfo+%d+Bea" % seat:
+            raise Failure("Bea came back as %r, not in seat %d" % (back, seat))
+        log("Bea's old connection ended and she is back in seat", seat)
+        again.sock.close()
+        watcher.sock.close()
+    finally:
+        host.stop()
+
+
 CASES = {"joiner-vanishes": joiner_vanishes, "host-vanishes": host_vanishes, "lossy-game": lossy_game,
          "crowded-address": crowded_address, "restarted-joiner": restarted_joiner,
-         "joiner-returns": joiner_returns}
+         "joiner-returns": joiner_returns, "early-return": early_return}
 
 
 def main():

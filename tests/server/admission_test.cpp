@@ -111,6 +111,43 @@ TEST_F(Admission, ADroppedPlayerGetsHisSeatBackWithItsScoreWhileNewcomersSitElse
     EXPECT_EQ(h.server.score(2), seatTwo);
 }
 
+TEST_F(Admission, APlayerBackBeforeHisLostConnectionEndedTakesHisSeatOnlyFromHisAddressAndOnlyOnceItGoesUnanswered)
+{
+    const PeerAddress beasAddress{"192.0.2.20", false};
+    FakePeer& host = h.join("You");
+    FakePeer& bea = h.join("Bea", kVersion, beasAddress);
+    ASSERT_EQ(bea.slot, 2);
+    h.startGame(host, "5000", "30");
+    h.send(bea, msg::justWatch(2, 1));
+    ASSERT_TRUE(h.until([&] { return h.server.score(2) > 0; }));
+
+    // Her old connection still answers: a second Bea from her address is someone else.
+    FakePeer& twin = h.join("Bea", kVersion, beasAddress);
+    EXPECT_EQ(twin.slot, 3);
+    // It stops answering, but this Bea comes from elsewhere.
+    bea.unanswering = true;
+    FakePeer& stranger = h.join("Bea", kVersion, kFriendsAddress);
+    EXPECT_EQ(stranger.slot, 4);
+    EXPECT_EQ(bea.closeCalls, 0);
+    EXPECT_TRUE(h.server.slot(2).connected);
+    h.server.closed(&twin);
+    h.server.closed(&stranger);
+    takeNotices();
+
+    // Bea from her address while the old connection goes unanswered: it ends, and she is back in her seat.
+    const int score = h.server.score(2);
+    host.take();
+    FakePeer& beaAgain = h.join("Bea", kVersion, beasAddress);
+    EXPECT_EQ(beaAgain.slot, 2);
+    EXPECT_EQ(bea.closeCalls, 1);
+    EXPECT_EQ(h.server.score(2), score);
+    EXPECT_EQ(takeNotices(), (QStringList{"Bea lost the connection; seat 2 is kept for 5 minutes.", "Bea is back in seat 2."}));
+    const QList<QByteArray> told = host.take();
+    const qsizetype left = told.indexOf("CMD_playerdisconnected+2+Bea");
+    ASSERT_GE(left, 0);
+    EXPECT_GT(told.indexOf("CMD_newplayerinfo+2+Bea"), left);
+}
+
 TEST_F(Admission, AFullGameGivesUpTheOldestKeptSeatAndSpiesAreNotKept)
 {
     std::vector<FakePeer*> people;

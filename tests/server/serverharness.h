@@ -36,6 +36,7 @@ public:
         m_bytes += bytes;
     }
     PeerAddress address() const override { return from; }
+    bool stoppedAnswering() const override { return unanswering; }
     void close() override
     {
         ++closeCalls;
@@ -68,6 +69,7 @@ public:
     QByteArray loginVersion = kVersion;
     PeerAddress from;
     bool failSend = false;
+    bool unanswering = false; // the link to this peer looks cut
     bool keepNothing = false;
     std::function<void()> onClose;
     // Cuts what the client sends, with the bound of a server's Connection.
