@@ -100,28 +100,23 @@ def main():
     if bad:
         print("includes that cross the layers:\n  " + "\n  ".join(bad))
         return 1
+    planted = [
+        (os.path.join("net", "protocol.h"), '#include "server/gameserver.h"', "net/ including server/"),
+        (os.path.join("client", "model", "clientgame.h"), "#include <QLabel>",
+         "the client's model including a widget header"),
+        (os.path.join("client", "model", "clientgame.cpp"), '#include "client/mainwindow.h"',
+         "the client's model including the main window"),
+    ]
     with tempfile.TemporaryDirectory() as scratch:
         copy = os.path.join(scratch, "src")
-        shutil.copytree(src, copy)
-        with open(os.path.join(copy, "net", "protocol.h"), "a") as f:
-            f.write('\n#include "server/gameserver.h"\n')
-        if not crossings(copy):
-            print("the check did not notice net/ including server/")
-            return 1
-        shutil.rmtree(copy)
-        shutil.copytree(src, copy)
-        with open(os.path.join(copy, "client", "model", "clientgame.h"), "a") as f:
-            f.write("\n#include <QLabel>\n")
-        if not crossings(copy):
-            print("the check did not notice the client's model including a widget header")
-            return 1
-        shutil.rmtree(copy)
-        shutil.copytree(src, copy)
-        with open(os.path.join(copy, "client", "model", "clientgame.cpp"), "a") as f:
-            f.write('\n#include "client/mainwindow.h"\n')
-        if not crossings(copy):
-            print("the check did not notice the client's model including the main window")
-            return 1
+        for path, include, what in planted:
+            shutil.copytree(src, copy)
+            with open(os.path.join(copy, path), "a") as f:
+                f.write("\n" + include + "\n")
+            if not crossings(copy):
+                print("the check did not notice " + what)
+                return 1
+            shutil.rmtree(copy)
     print("layers: every include follows the layers")
     return 0
 
